@@ -1,0 +1,17 @@
+#include "config/exiting_failure.h"
+
+#include "addin/runtime_error.h"
+#include "config/error_text.h"
+#include "config/model.h"
+
+namespace tavik {
+
+void recordExitingFailure(SharedState &state, const QString &proc, const std::exception &error)
+{
+    const RuntimeError e = errorFromException(error);
+    state.runOk = false;
+    state.currentProc = proc;
+    state.errorMessage = exitingErrorText(e.number, e.description, proc);
+}
+
+} // namespace tavik
