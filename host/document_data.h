@@ -1,0 +1,49 @@
+#pragma once
+// The content of one document of the bundled host, as read from and written to its JSON file.
+
+#include <QJsonObject>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace tavik {
+
+using PropertyList = QList<std::pair<QString, QString>>; // [name, value] in the host's order
+
+struct AttributeInstance {
+    QString name;
+    QString definition;
+    QList<std::pair<QString, double>> parameters;
+    QJsonObject original; // the instance as read, so that members the host does not know survive
+};
+
+struct DocumentData {
+    QJsonObject original; // the file as read, so that members the host does not know survive
+
+    int type = 1;
+    std::optional<QString> title; // absent: the file name stands for it
+    QStringList configurations;
+    std::optional<QString> activeConfiguration;
+    QMap<QString, PropertyList> customProperties; // "" the document, else a configuration
+    std::array<QString, 6> summaryInfo;
+    int lengthUnit = 0;
+    QString unitsString = QStringLiteral("mm");
+    double density = 1000.0;
+    bool massPropertiesFail = false; // the file says "error": the mass-property call fails
+    std::vector<double> massProperties;
+    QList<AttributeInstance> attributes;
+
+    PropertyList *level(const QString &configuration);
+    const PropertyList *level(const QString &configuration) const;
+    AttributeInstance *attribute(const QString &name);
+};
+
+// The JSON member names of the six summary fields, 0 title ... 5 saved by.
+extern const std::array<const char *, 6> summaryInfoKeys;
+
+} // namespace tavik
