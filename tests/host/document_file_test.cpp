@@ -1,0 +1,228 @@
+// Reading, refusing and writing the document files of the bundled host.
+
+#include "host_fixture.h"
+
+#include "addin/runtime_error.h"
+#include "host/document_file_error.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace tavik;
+
+namespace {
+
+const char *bracket = R"({
+  "type": 1,
+  "title": "Bracket.SLDPRT",
+  "configurations": ["Default", "Long"],
+  "activeConfiguration": "Long",
+  "customProperties": {
+    "": [["PartNo", "A100"], ["Description", "BRACKET"], ["Alpha", "last"]],
+    "Default": [["Finish", "Anodised"]],
+    "Long": []
+  },
+  "summaryInfo": {"title": "T", "subject": "S", "author": "A", "keywords": "K", "comments": "C",
+                  "savedBy": "B"},
+  "lengthUnit": 3,
+  "unitsString": "in",
+  "density": 2700.5,
+  "massProperties": [0, 0, 0, 1.2e-5, 0.0031, 0.0324],
+  "attributes": [{"name": "TavikAttribute", "definition": "pub_Tavik",
+                  "parameters": {"USE_CONFIGS": 1.0, "USE_FRAME": 2.0}}]
+})";
+
+} // namespace
+
+using DocumentFileTest = HostFixture;
+
+TEST_F(DocumentFileTest, LoadsEveryMember)
+{
+    auto doc = app->openDocument(write("b.sldasm", QByteArray(bracket)));
+    EXPECT_EQ(doc->GetType(), 1); // the member wins over the extension
+    EXPECT_EQ(doc->GetTitle(), "Bracket.SLDPRT");
+    EXPECT_EQ(doc->GetPathName(), QFileInfo(dir.filePath("b.sldasm")).absoluteFilePath());
+    EXPECT_EQ(doc->GetConfigurationCount(), 2);
+    EXPECT_EQ(doc->GetConfigurationNames(), QStringList({"Default", "Long"}));
+    EXPECT_EQ(doc->GetActiveConfiguration()->Name(), "Long");
+    EXPECT_EQ(doc->GetCustomInfoNames2(""), QStringList({"PartNo", "Description", "Alpha"}));
+    EXPECT_EQ(doc->CustomInfo2("Default", "Finish"), "Anodised");
+    EXPECT_EQ(doc->GetCustomInfoCount2("Long"), 0);
+    const QStringList summary = {"T", "S", "A", "K", "C", "B"};
+    for (int k = 0; k < 6; ++k)
+        EXPECT_EQ(doc->SummaryInfo(k), summary[k]);
+    EXPECT_EQ(doc->LengthUnit(), 3);
+    EXPECT_EQ(doc->GetUserUnit(0)->GetUnitsString(true), "in");
+    EXPECT_EQ(doc->GetUserUnit(0)->SpecificUnitType(), 3);
+    EXPECT_DOUBLE_EQ(doc->GetUserPreferenceDoubleValue(7), 2700.5);
+    int status = -1;
+    const std::vector<double> mass = doc->Extension()->GetMassProperties(0, status);
+    ASSERT_EQ(mass.size(), 6u);
+    EXPECT_DOUBLE_EQ(mass[5], 0.0324);
+    EXPECT_EQ(status, 0);
+    auto attribute = doc->FeatureByName("TavikAttribute")->GetSpecificFeature();
+    EXPECT_DOUBLE_EQ(attribute->GetParameter("USE_FRAME")->GetDoubleValue(), 2.0);
+    EXPECT_EQ(attribute->GetParameter("NOPE"), nullptr);
+    EXPECT_FALSE(doc->isChanged());
+}
+
+TEST_F(DocumentFileTest, DefaultsWhenMembersAreAbsent)
+{
+    auto doc = open("Plate.SLDASM", QJsonObject());
+    EXPECT_EQ(doc->GetType(), 2);
+    EXPECT_EQ(doc->GetTitle(), "Plate.SLDASM");
+    EXPECT_EQ(doc->GetConfigurationCount(), 0);
+    EXPECT_EQ(doc->GetActiveConfiguration(), nullptr);
+    EXPECT_EQ(doc->GetCustomInfoCount2(""), 0);
+    EXPECT_EQ(doc->CustomInfo2("", "PartNo"), "");
+    for (int k = 0; k < 6; ++k)
+        EXPECT_EQ(doc->SummaryInfo(k), "");
+    EXPECT_EQ(doc->LengthUnit(), 0);
+    EXPECT_EQ(doc->GetUserUnit(0)->GetUnitsString(true), "mm");
+    EXPECT_DOUBLE_EQ(doc->GetUserPreferenceDoubleValue(7), 1000.0);
+    int status = -1;
+    EXPECT_TRUE(doc->Extension()->GetMassProperties(0, status).empty());
+    EXPECT_EQ(doc->FeatureByName("TavikAttribute"), nullptr);
+
+    auto failing = open("f.sldprt", QJsonObject{{"massProperties", "error"}});
+    EXPECT_THROW(failing->Extension()->GetMassProperties(0, status), RuntimeError);
+}
+
+TEST_F(DocumentFileTest, RefusesBrokenFilesNamingFileAndFault)
+{
+    const struct {
+        const char *fileName;
+        const char *content;
+        const char *fault;
+    } cases[] = {
+        {"a.sldprt", "{\"type\": 1,", "not valid JSON"},
+        {"b.sldprt", "[1, 2]", "does not hold a JSON object"},
+        {"c.sldprt", R"({"type": "part"})", "\"type\" must be a number"},
+        {"d.sldprt", R"({"type": 7})", "\"type\" must be 1"},
+        {"e.txt", "{}", "no \"type\" member"},
+        {"f.sldprt", R"({"configurations": "Default"})", "\"configurations\" must be an array"},
+        {"g.sldprt", R"({"configurations": ["A", "A"]})", "listed twice"},
+        {"h.sldprt", R"({"configurations": ["A"], "activeConfiguration": "B"})", "\"B\" is not among"},
+        {"i.sldprt", R"({"customProperties": {"": [["PartNo"]]}})", "[name, value] pair"},
+        {"j.sldprt", R"({"customProperties": {"": [["N", 5]]}})", "[name, value] pair"},
+        {"k.sldprt", R"({"customProperties": {"Long": []}})", "\"Long\", which is not a configuration"},
+        {"l.sldprt", R"({"customProperties": {"": [["N", "1"], ["N", "2"]]}})", "\"N\" of the document level is given twice"},
+        {"m.sldprt", R"({"summaryInfo": {"author": 3}})", "summary field \"author\" must be a text"},
+        {"n.sldprt", R"({"lengthUnit": 1.5})", "\"lengthUnit\" must be a whole number"},
+        {"o.sldprt", R"({"lengthUnit": 11})", "length-unit code"},
+        {"p.sldprt", R"({"density": "heavy"})", "\"density\" must be a number"},
+        {"q.sldprt", R"({"massProperties": "oops"})", "array of numbers or \"error\""},
+        {"r.sldprt", R"({"attributes": [{"name": "X", "parameters": {"P": "1"}}]})", "parameter \"P\" of attribute \"X\""},
+        {"s.sldprt", R"({"attributes": [{"definition": "d"}]})", "\"name\" of each attribute"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.fileName);
+        const QString path = write(c.fileName, QByteArray(c.content));
+        try {
+            app->openDocument(path);
+            ADD_FAILURE() << "opened";
+        } catch (const DocumentFileError &e) {
+            EXPECT_TRUE(e.message.contains(QFileInfo(path).absoluteFilePath())) << e.what();
+            EXPECT_TRUE(e.message.contains(QString::fromUtf8(c.fault))) << e.what();
+        }
+        EXPECT_EQ(read(path), QByteArray(c.content)); // nothing written
+    }
+    EXPECT_TRUE(app->documents().isEmpty());
+    EXPECT_EQ(app->activeDocument(), nullptr);
+
+    // Files that cannot be read at all.
+    EXPECT_THROW(app->openDocument(dir.filePath("missing.sldprt")), DocumentFileError);
+    QDir(dir.path()).mkdir("folder.sldprt");
+    try {
+        app->openDocument(dir.filePath("folder.sldprt"));
+        ADD_FAILURE() << "opened a folder";
+    } catch (const DocumentFileError &e) {
+        EXPECT_TRUE(e.message.contains("folder.sldprt")) << e.what();
+    }
+    int errors = 0, warnings = 0;
+    EXPECT_EQ(app->OpenDoc6(dir.filePath("a.sldprt"), 1, 0, "", errors, warnings), nullptr);
+    EXPECT_EQ(errors, 1);
+    EXPECT_TRUE(app->lastOpenError().contains("not valid JSON"));
+    EXPECT_EQ(app->OpenDoc6(dir.filePath("missing.sldprt"), 1, 0, "", errors, warnings), nullptr);
+    EXPECT_EQ(errors, 2);
+}
+
+TEST_F(DocumentFileTest, SaveKeepsUnknownMembersAndRoundTrips)
+{
+    QJsonObject content = QJsonDocument::fromJson(bracket).object();
+    content["vendor"] = QJsonObject{{"revision", 7}};
+    QJsonObject summary = content["summaryInfo"].toObject();
+    summary["lastPrinted"] = "yesterday";
+    content["summaryInfo"] = summary;
+    QJsonArray attributes = content["attributes"].toArray();
+    QJsonObject attribute = attributes[0].toObject();
+    attribute["colour"] = "red";
+    attributes[0] = attribute;
+    content["attributes"] = attributes;
+    const QString path = write("keep.sldprt", content);
+
+    auto doc = app->openDocument(path);
+    ASSERT_TRUE(doc->AddCustomInfo3("Long", "Length", 30, "250"));
+    doc->SetSummaryInfo(2, "Me");
+    ASSERT_TRUE(doc->SetUserPreferenceDoubleValue(7, 7850));
+    EXPECT_TRUE(doc->isChanged());
+    app->saveActiveDocument();
+    EXPECT_FALSE(doc->isChanged());
+
+    const QJsonObject saved = readJson(path);
+    EXPECT_EQ(saved["vendor"], content["vendor"]);
+    EXPECT_EQ(saved["summaryInfo"].toObject()["lastPrinted"], "yesterday");
+    EXPECT_EQ(saved["attributes"].toArray()[0].toObject()["colour"], "red");
+
+    auto other = std::make_shared<HostApplication>();
+    auto again = other->openDocument(path);
+    EXPECT_EQ(again->data().customProperties, doc->data().customProperties);
+    EXPECT_EQ(again->GetCustomInfoNames2(""), QStringList({"PartNo", "Description", "Alpha"}));
+    EXPECT_EQ(again->CustomInfo2("Long", "Length"), "250");
+    EXPECT_EQ(again->SummaryInfo(2), "Me");
+    EXPECT_DOUBLE_EQ(again->GetUserPreferenceDoubleValue(7), 7850);
+    EXPECT_EQ(again->GetTitle(), "Bracket.SLDPRT");
+    EXPECT_EQ(again->GetActiveConfiguration()->Name(), "Long");
+    EXPECT_EQ(again->data().massProperties, doc->data().massProperties);
+}
+
+TEST_F(DocumentFileTest, FailedSaveLeavesTheOldFileIntact)
+{
+    const QString path = write("atomic.sldprt", QByteArray(bracket));
+    auto doc = app->openDocument(path);
+    for (int i = 0; i < 200; ++i)
+        doc->AddCustomInfo3("", QStringLiteral("Property%1").arg(i), 30, QString(40, QLatin1Char('x')));
+
+    // The write breaks off half way: the file size limit stops it, also for root.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool refused = false;
+    try {
+        doc->save();
+    } catch (const DocumentFileError &e) {
+        refused = true;
+        EXPECT_TRUE(e.message.contains(path)) << e.what();
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(read(path), QByteArray(bracket));
+    EXPECT_TRUE(doc->isChanged());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"atomic.sldprt"}));
+
+    if (geteuid() != 0) { // root writes into read-only folders
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        EXPECT_THROW(doc->save(), DocumentFileError);
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        EXPECT_EQ(read(path), QByteArray(bracket));
+    }
+
+    doc->save();
+    EXPECT_EQ(std::make_shared<HostApplication>()->openDocument(path)->GetCustomInfoCount2(""), 203);
+}
