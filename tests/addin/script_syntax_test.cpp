@@ -1,0 +1,78 @@
+// Reading script lines into words, and writing transcript records that stay on one line.
+
+#include "app/script_parser.h"
+#include "app/transcript.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavik;
+
+TEST(ScriptParser, SplitsWordsQuotesAndEscapes)
+{
+    QString error;
+    EXPECT_EQ(ScriptParser::splitLine(QStringLiteral("  select \tframeSelect  1 "), &error),
+              (QStringList{"select", "frameSelect", "1"}));
+    EXPECT_TRUE(error.isEmpty());
+
+    // Quotes hold blanks, escapes and empty words; a bare backslash outside quotes is literal.
+    EXPECT_EQ(ScriptParser::splitLine(
+                  QStringLiteral(R"(expect-prop "" "Part No" "a \"b\" \\ c\r\n" C:\dir)"), &error),
+              (QStringList{"expect-prop", "", "Part No", "a \"b\" \\ c\r\n", "C:\\dir"}));
+    EXPECT_TRUE(error.isEmpty());
+
+    // Comments start with # as the first word only; # inside a line is an ordinary character.
+    EXPECT_TRUE(ScriptParser::splitLine(QStringLiteral("   # print 000:000:000:000"), &error).isEmpty());
+    EXPECT_EQ(ScriptParser::splitLine(QStringLiteral("type 000:000:001:000 #12"), &error),
+              (QStringList{"type", "000:000:001:000", "#12"}));
+    EXPECT_TRUE(error.isEmpty());
+}
+
+TEST(ScriptParser, RefusesMalformedLinesWithTheirLineNumber)
+{
+    const char *bad[] = {
+        R"(type 000 "open)",          // quote never closed
+        R"(type 000 "a\tb")",         // escape that scripts do not have
+        R"(type 000 "ab"c)",          // text glued to a closing quote
+        R"(type 000 ab"c")",          // quote inside a bare word
+        R"(type 000 "ends in \)",     // backslash at the end of the line
+    };
+    for (const char *line : bad) {
+        QString error;
+        EXPECT_TRUE(ScriptParser::splitLine(QString::fromUtf8(line), &error).isEmpty()) << line;
+        EXPECT_FALSE(error.isEmpty()) << line;
+    }
+
+    ScriptSyntaxError syntax;
+    const auto lines = ScriptParser::parse(QStringLiteral("# tour\r\n\r\ncommand\r\nprint \"000\r\nprops\n"), &syntax);
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(syntax.line, 4);
+
+    syntax = {};
+    const auto good = ScriptParser::parse(QStringLiteral("# tour\r\n\r\ncommand\r\n  click Quit\n"), &syntax);
+    ASSERT_EQ(good.size(), 2u);
+    EXPECT_EQ(good[0].number, 3);
+    EXPECT_EQ(good[1].number, 4);
+    EXPECT_EQ(good[1].words, (QStringList{"click", "Quit"}));
+    EXPECT_EQ(syntax.line, 0);
+}
+
+TEST(Transcript, EscapesBreaksTabsAndBackslashesKeepingTrailingBlanks)
+{
+    QStringList out;
+    Transcript transcript([&](const QString &line) { out << line; });
+    transcript.messageBox(QStringLiteral("Tavik: File not found"),
+                          QStringLiteral("Tavik.xml could not be found...\r\nExit on error"), QStringLiteral("OK"));
+    transcript.status(QStringLiteral("Tavik exited with error(s)"));
+    transcript.property(QString(), QStringLiteral("Path"), QStringLiteral("C:\\parts\tA  "));
+    transcript.property(QStringLiteral("Long"), QStringLiteral("Finish"), QString());
+    transcript.field({QStringLiteral("000:000:001:000"), QStringLiteral("x\ny"), QStringLiteral("-")});
+
+    ASSERT_EQ(out.size(), 5);
+    EXPECT_EQ(out[0], QStringLiteral("MSGBOX\tTavik: File not found\tTavik.xml could not be found...\\r\\nExit on error\tOK"));
+    EXPECT_EQ(out[1], QStringLiteral("STATUS\tTavik exited with error(s)"));
+    EXPECT_EQ(out[2], QStringLiteral("PROP\t\"\"\tPath\tC:\\\\parts\\tA  "));
+    EXPECT_EQ(out[3], QStringLiteral("PROP\tLong\tFinish\t"));
+    EXPECT_EQ(out[4], QStringLiteral("FIELD\t000:000:001:000\tx\\ny\t-"));
+    for (const QString &line : out)
+        EXPECT_FALSE(line.contains(QLatin1Char('\n')) || line.contains(QLatin1Char('\r')));
+}
