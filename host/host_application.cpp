@@ -250,10 +250,10 @@ std::shared_ptr<HostDocument> HostApplication::findDocument(const QString &nameO
     for (const auto &doc : m_documents)
         if (doc->title() == nameOrPath || (!doc->path().isEmpty() && QFileInfo(doc->path()).fileName() == nameOrPath))
             return doc;
-    if (QFileInfo(nameOrPath).isAbsolute())
-        for (const auto &doc : m_documents)
-            if (sameFile(doc->path(), nameOrPath))
-                return doc;
+    const QString path = absolute(nameOrPath);
+    for (const auto &doc : m_documents)
+        if (sameFile(doc->path(), path))
+            return doc;
     return nullptr;
 }
 

@@ -49,7 +49,8 @@ public:
     std::shared_ptr<sw::ModelDoc2> OpenDoc6(const QString &path, int type, int options,
                                             const QString &configuration, int &errors,
                                             int &warnings) override;
-    // By title, name or path. On failure errors is 1 and the result none.
+    // By title, name or path (a relative path from the current folder). On failure errors is 1
+    // and the result none.
     std::shared_ptr<sw::ModelDoc2> ActivateDoc2(const QString &name, bool silent, int &errors) override;
 
     // Preference 47 sets the length unit of the active document (and of documents yet to come

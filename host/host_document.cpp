@@ -170,7 +170,7 @@ std::shared_ptr<sw::UserUnit> HostDocument::GetUserUnit(int unitType)
     call("GetUserUnit", {QString::number(unitType)});
     if (unitType != sw::swLengthUnit)
         throw RuntimeError(err::InvalidCall, errorDescription(err::InvalidCall));
-    return std::make_shared<HostUserUnit>(m_calls, m_data.lengthUnit, m_data.unitsString);
+    return std::make_shared<HostUserUnit>(m_calls, m_data.lengthUnit, m_data.unitsString, shared_from_this());
 }
 
 double HostDocument::GetUserPreferenceDoubleValue(int preference)

@@ -1,19 +1,27 @@
 #include "host/host_user_unit.h"
 
 #include "host/host_calls.h"
+#include "host/host_document.h"
 
 namespace tavik {
 
+void HostUserUnit::enter(const QString &member, const QStringList &args)
+{
+    if (m_doc)
+        m_doc->enter(QStringLiteral("UserUnit"), member, args);
+    else
+        m_calls->enter(QStringLiteral("UserUnit"), member, args);
+}
+
 QString HostUserUnit::GetUnitsString(bool full)
 {
-    m_calls->enter(QStringLiteral("UserUnit"), QStringLiteral("GetUnitsString"),
-                   {full ? QStringLiteral("True") : QStringLiteral("False")});
+    enter(QStringLiteral("GetUnitsString"), {full ? QStringLiteral("True") : QStringLiteral("False")});
     return m_text;
 }
 
 int HostUserUnit::SpecificUnitType()
 {
-    m_calls->enter(QStringLiteral("UserUnit"), QStringLiteral("SpecificUnitType"));
+    enter(QStringLiteral("SpecificUnitType"));
     return m_code;
 }
 

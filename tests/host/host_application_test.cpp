@@ -33,14 +33,16 @@ TEST_F(HostApplicationTest, OpensEachFileOnceAndActivatesByTitleNameOrPath)
     const QString cwd = QDir::currentPath();
     QDir::setCurrent(dir.path());
     auto same = app->OpenDoc6("Part.sldprt", 1, 0, "", errors, warnings);
+    auto assembly = app->openDocument(asmPath);
+    EXPECT_EQ(app->ActivateDoc2("./Part.sldprt", true, errors), part);
     QDir::setCurrent(cwd);
     EXPECT_EQ(same, part);
     EXPECT_EQ(app->openDocument(partPath), part);
-    EXPECT_EQ(app->documents().size(), 1);
     EXPECT_EQ(app->OpenDoc6(partPath, 2, 0, "", errors, warnings), nullptr); // not an assembly
     EXPECT_EQ(errors, 1);
 
-    auto assembly = app->openDocument(asmPath);
+    EXPECT_EQ(app->documents().size(), 2);
+    app->activate(assembly);
     EXPECT_EQ(app->ActiveDoc(), assembly);
     EXPECT_EQ(app->ActivateDoc2("Shown", true, errors), part);
     EXPECT_EQ(errors, 0);

@@ -187,6 +187,7 @@ TEST_F(HostDocumentTest, ClosedDocumentCallsFailWithObjectNotSet)
                                                      {"parameters", QJsonObject{{"USE_FRAME", 1.0}}}}}}});
     auto parameter = doc->FeatureByName("TavikAttribute")->GetSpecificFeature()->GetParameter("USE_FRAME");
     auto extension = doc->Extension();
+    auto unit = doc->GetUserUnit(0);
     app->closeDocument(doc);
     EXPECT_TRUE(doc->isClosed());
     EXPECT_EQ(app->activeDocument(), nullptr);
@@ -195,5 +196,6 @@ TEST_F(HostDocumentTest, ClosedDocumentCallsFailWithObjectNotSet)
     EXPECT_EQ(errorNumber([&] { parameter->SetDoubleValue(2.0); }), err::ObjectNotSet);
     int status = 0;
     EXPECT_EQ(errorNumber([&] { extension->GetMassProperties(0, status); }), err::ObjectNotSet);
+    EXPECT_EQ(errorNumber([&] { unit->SpecificUnitType(); }), err::ObjectNotSet);
     EXPECT_THROW(doc->save(), DocumentFileError);
 }
