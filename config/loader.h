@@ -1,0 +1,21 @@
+#pragma once
+// The configuration file loader: reads Tavik.xsd and Tavik.xml from the add-in's folder, validates
+// the configuration against the schema and builds the property configuration model and the
+// settings from it.
+
+#include "config/model.h"
+
+#include <QString>
+#include <functional>
+
+namespace tavik {
+
+// The system read service: the current text of a named system value.
+using SystemValueReader = std::function<QString(const QString &name)>;
+
+// True when the model was built. False with errorMessage and errorTitle set when a file is missing,
+// does not parse or validate, or holds something the model cannot take; whatever part of the model
+// was built by then stays in place. readSystemValue is asked once per "systemRead" item.
+bool loadConfiguration(SharedState &state, const SystemValueReader &readSystemValue);
+
+} // namespace tavik

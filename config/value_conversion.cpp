@@ -1,0 +1,65 @@
+#include "config/value_conversion.h"
+
+#include <QLocale>
+#include <cmath>
+#include <limits>
+
+namespace tavik {
+
+namespace {
+
+// A plain decimal number such as "12", "-3", "2.5" or "1e3", blanks around it allowed; no group
+// separators, no infinities or NaN.
+std::optional<double> toNumber(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    const double value = c.toDouble(trimmed, &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+template <typename Int>
+std::optional<Int> toInteger(const QString &text)
+{
+    const std::optional<double> number = toNumber(text);
+    if (!number)
+        return std::nullopt;
+    // std::nearbyint in the default rounding mode takes a half to the even neighbour.
+    const double rounded = std::nearbyint(*number);
+    if (rounded < double(std::numeric_limits<Int>::min()) || rounded > double(std::numeric_limits<Int>::max()))
+        return std::nullopt;
+    return static_cast<Int>(rounded);
+}
+
+} // namespace
+
+std::optional<bool> toBoolean(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (trimmed.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
+        return false;
+    const std::optional<double> number = toNumber(trimmed);
+    if (!number)
+        return std::nullopt;
+    return *number != 0.0;
+}
+
+std::optional<int16_t> toInt16(const QString &text)
+{
+    return toInteger<int16_t>(text);
+}
+
+std::optional<int32_t> toInt32(const QString &text)
+{
+    return toInteger<int32_t>(text);
+}
+
+} // namespace tavik

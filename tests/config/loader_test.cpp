@@ -1,0 +1,445 @@
+#include "config/loader.h"
+#include "config/loader_folder.h"
+
+#include <QStringList>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace tavik;
+using ::testing::HasSubstr;
+using ::testing::MatchesRegex;
+
+namespace {
+
+const QString WalkMessage = QStringLiteral("Unknown error in parsing of Schema or XML files...\r\nExiting");
+
+class Loader : public LoaderFolder {
+protected:
+    bool load()
+    {
+        state.addinFolder = dir.path();
+        return loadConfiguration(state, [this](const QString &name) {
+            reads << name;
+            state.loadStage = 3; // the system read service leaves its own step behind
+            return QStringLiteral("value of ") + name;
+        });
+    }
+
+    // Loads a configuration that must succeed.
+    void loadBody(const QByteArray &body)
+    {
+        configure(body);
+        ASSERT_TRUE(load()) << state.errorMessage.toStdString();
+        EXPECT_EQ(state.loadStage, 0);
+    }
+
+    // The frame of a configuration that holds one group with the given children.
+    const Frame &loadGroup(const QByteArray &children)
+    {
+        loadBody("<frame name=\"F\"><group name=\"G\">" + children + "</group></frame>");
+        return state.frames.at(0);
+    }
+
+    const CPItem &loadItem(const QByteArray &item) { return loadGroup(item).groups.at(0).items.at(0); }
+
+    SharedState state;
+    QStringList reads;
+};
+
+QByteArray items(int count, const char *prefix = "I")
+{
+    QByteArray xml;
+    for (int i = 0; i < count; ++i)
+        xml += "<item CPTag=\"" + QByteArray(prefix) + QByteArray::number(i) + "\"/>";
+    return xml;
+}
+
+QStringList groupNames(const Frame &frame)
+{
+    QStringList names;
+    for (const Group &g : frame.groups)
+        names << g.name;
+    return names;
+}
+
+} // namespace
+
+TEST_F(Loader, MissingFilesNameTheSchemaFirst)
+{
+    EXPECT_FALSE(load());
+    EXPECT_EQ(state.loadStage, 1);
+    EXPECT_EQ(state.errorMessage, "Tavik.xsd could not be found...\r\nExit on error");
+    EXPECT_EQ(state.errorTitle, "File not found");
+
+    write("Tavik.xsd", fixture("loader.xsd"));
+    EXPECT_FALSE(load());
+    EXPECT_EQ(state.loadStage, 2);
+    EXPECT_EQ(state.errorMessage, "Tavik.xml could not be found...\r\nExit on error");
+    EXPECT_EQ(state.errorTitle, "File not found");
+}
+
+TEST_F(Loader, SchemaFailuresGiveTheSchemaLineAndReason)
+{
+    configure("");
+    write("Tavik.xsd", "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\">\n"
+                       "<xs:element name=\"Tavik\"/>\n</xs:schema>\n");
+    EXPECT_FALSE(load());
+    EXPECT_EQ(state.loadStage, 3);
+    EXPECT_EQ(state.errorMessage, "Error in Tavik.xsd file near line  0\r\nExit on error");
+    EXPECT_EQ(state.errorTitle, "XSD parse error");
+
+    write("Tavik.xsd", "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"\n"
+                       "  targetNamespace=\"urn:tavik:test\">\n<xs:element name=\"Tavik\">\n</xs:schema>\n");
+    EXPECT_FALSE(load());
+    EXPECT_EQ(state.loadStage, 3);
+    EXPECT_THAT(state.errorMessage.toStdString(),
+                MatchesRegex("Error in Tavik.xsd file near line  4\r\n[^\r\n]+\r\nExit on error"));
+    EXPECT_THAT(state.errorMessage.toStdString(), HasSubstr("mismatch"));
+
+    // Well formed, but not a schema that compiles: the line of the offending declaration.
+    write("Tavik.xsd", "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\"\n"
+                       "  targetNamespace=\"urn:tavik:test\">\n"
+                       "<xs:element name=\"Tavik\" type=\"xs:nothing\"/>\n</xs:schema>\n");
+    EXPECT_FALSE(load());
+    EXPECT_THAT(state.errorMessage.toStdString(),
+                MatchesRegex("Error in Tavik.xsd file near line  3\r\n[^\r\n]*nothing[^\r\n]*\r\nExit on error"));
+}
+
+TEST_F(Loader, ConfigurationFailuresGiveTheParserOrValidatorLineAndReason)
+{
+    configure("<frame name=\"F\">\n<group name=\"G\">\n</frame>");
+    EXPECT_FALSE(load());
+    EXPECT_EQ(state.loadStage, 4);
+    EXPECT_EQ(state.errorTitle, "XML parse error");
+    EXPECT_THAT(state.errorMessage.toStdString(),
+                MatchesRegex("Error in Tavik.xml file near line  5\r\n[^\r\n]*mismatch[^\r\n]*\r\nExit on error"));
+
+    configure("<frame name=\"F\">\n<group name=\"G\">\n<bogus/>\n</group></frame>");
+    EXPECT_FALSE(load());
+    EXPECT_EQ(state.loadStage, 4);
+    EXPECT_THAT(state.errorMessage.toStdString(),
+                MatchesRegex("Error in Tavik.xml file near line  5\r\n[^\r\n]*bogus[^\r\n]*\r\nExit on error"));
+
+    // A document element in a namespace the schema does not describe.
+    write("Tavik.xml", "<Tavik xmlns=\"urn:other\"/>");
+    EXPECT_FALSE(load());
+    EXPECT_THAT(state.errorMessage.toStdString(),
+                MatchesRegex("Error in Tavik.xml file near line  1\r\n[^\r\n]*urn:other[^\r\n]*\r\nExit on error"));
+}
+
+TEST_F(Loader, WalkFailuresEndWithTheUnknownErrorMessage)
+{
+    const char *broken[] = {
+        "<frame/>",
+        "<frame name=\"F\"><group/></frame>",
+        "<frame name=\"F\"><!-- c --><group name=\"G\"/></frame>",
+        "<frame name=\"F\"><group name=\"G\"><?pi x?><item CPTag=\"A\"/></group></frame>",
+        "<frame name=\"F\"><group name=\"G\"><custPropList><!-- c --><item CPTag=\"A\"/></custPropList></group></frame>",
+        "<frame name=\"F\"><group name=\"G\"><item CPTag=\"A\"><!-- c --></item></group></frame>",
+        "<frame name=\"F\"><group name=\"G\"><item CPTag=\"A\"><option/></item></group></frame>",
+        "<frame name=\"F\"><group name=\"G\"><item CPTag=\"A\"><option>   </option></item></group></frame>",
+        "<frame name=\"F\"><group name=\"G\"><item CPTag=\"A\" allCaps=\"maybe\"/></group></frame>",
+        "<frame name=\"F\"><group name=\"G\"><item CPTag=\"A\" length=\"32767.5\"/></group></frame>",
+        "<frame name=\"F\"><group name=\"G\"><item CPTag=\"A\" incVal=\"2147483648\"/></group></frame>",
+        "<frame name=\"F\"><group name=\"G\"><custPropList defaultIndex=\"first\"><item CPTag=\"A\"/></custPropList></group></frame>",
+        "<settings defaultFrame=\"x\"/>",
+        "<settings serverPort=\"\"/>",
+        // A pattern that is not one cannot judge a default.
+        "<frame name=\"F\"><group name=\"G\"><item CPTag=\"A\" prototype=\"[A-\"><option>A</option></item></group></frame>",
+    };
+    for (const char *body : broken) {
+        configure(body);
+        state = SharedState();
+        EXPECT_FALSE(load()) << body;
+        EXPECT_EQ(state.loadStage, 0) << body;
+        EXPECT_EQ(state.errorMessage, WalkMessage) << body;
+        EXPECT_EQ(state.errorTitle, "Fatal error") << body;
+    }
+
+    // Outside the frames anything that is not settings or a frame is passed over.
+    loadBody("<!-- notes --><?pi x?><note>text</note><frame name=\"F\"/>");
+    EXPECT_EQ(state.frames.size(), 1u);
+}
+
+TEST_F(Loader, GroupsSplitIntoPagesOfTwelveChildren)
+{
+    EXPECT_EQ(groupNames(loadGroup(items(12))), QStringList{"G"});
+
+    const Frame &thirteen = loadGroup(items(13));
+    EXPECT_EQ(groupNames(thirteen), (QStringList{"G...", "...G"}));
+    EXPECT_EQ(thirteen.groups[0].items.size(), 12u);
+    ASSERT_EQ(thirteen.groups[1].items.size(), 1u);
+    const CPItem &moved = thirteen.groups[1].items[0];
+    EXPECT_EQ(moved.CPTag, "I12");
+    EXPECT_EQ(moved.ref(), (CPRef{0, 1, 0}));
+
+    const Frame &many = loadGroup(items(25));
+    EXPECT_EQ(groupNames(many), (QStringList{"G...", "...G...", "...G"}));
+    EXPECT_EQ(many.groups[2].items.size(), 1u);
+
+    // A list of twenty members is one child: eleven items and the list fill the first page.
+    QByteArray list = "<custPropList>" + items(20, "M") + "</custPropList>";
+    const Frame &withList = loadGroup(items(11) + list + items(1, "Last"));
+    ASSERT_EQ(groupNames(withList), (QStringList{"G...", "...G"}));
+    EXPECT_EQ(withList.groups[0].items.size(), 31u);
+    ASSERT_EQ(withList.groups[0].lists.size(), 1u);
+    EXPECT_EQ(withList.groups[0].lists[0].members.size(), 20u);
+    EXPECT_EQ(withList.groups[1].items.at(0).CPTag, "Last0");
+    EXPECT_TRUE(withList.groups[1].lists.empty());
+
+    // Later groups keep counting after the split pages.
+    loadBody("<frame name=\"F\"><group name=\"A\">" + items(13) + "</group><tab name=\"B\">" + items(1)
+             + "</tab></frame>");
+    EXPECT_EQ(groupNames(state.frames[0]), (QStringList{"A...", "...A", "B"}));
+    EXPECT_EQ(state.frames[0].groups[2].items[0].g_idx, 2);
+}
+
+TEST_F(Loader, ListsRecordPositionsMembersAndWrittenLinks)
+{
+    const Frame &frame = loadGroup("<item CPTag=\"A\"/>"
+                                   "<custPropList linkTo=\"A\" visible=\"0\" editable=\"TRUE\" defaultIndex=\"1\">"
+                                   "<item CPTag=\"M0\"/><item CPTag=\"M1\"/></custPropList>"
+                                   "<custPropList><item CPTag=\"N0\"/></custPropList><item CPTag=\"B\"/>");
+    const Group &g = frame.groups.at(0);
+    ASSERT_EQ(g.lists.size(), 2u);
+    const CPList &linked = g.lists[0];
+    EXPECT_EQ(linked.position, (CPRef{0, 0, 1}));
+    EXPECT_FALSE(linked.visible);
+    EXPECT_TRUE(linked.editable);
+    EXPECT_EQ(linked.defaultIndex, 1);
+    EXPECT_EQ(linked.linkTo, "A");
+    EXPECT_FALSE(linked.linked);
+    EXPECT_EQ(linked.members, (std::vector<CPRef>{{0, 0, 1}, {0, 0, 2}}));
+    EXPECT_TRUE(g.items[2].inList);
+    EXPECT_EQ(g.items[2].listRef, (CPRef{0, 0, 1}));
+    EXPECT_EQ(g.items[2].listIndex, 0);
+
+    // The schema's defaults count as written, except linkTo.
+    const CPList &plain = g.lists[1];
+    EXPECT_TRUE(plain.visible);
+    EXPECT_FALSE(plain.editable);
+    EXPECT_EQ(plain.defaultIndex, 2);
+    EXPECT_EQ(plain.linkTo, "");
+    EXPECT_EQ(g.items[3].listRef, (CPRef{0, 0, 3}));
+    EXPECT_EQ(g.items[3].listIndex, 1);
+
+    const CPItem &outside = g.items[4];
+    EXPECT_FALSE(outside.inList);
+    EXPECT_TRUE(outside.listRef.isNone());
+    EXPECT_EQ(outside.listIndex, NoList);
+    EXPECT_TRUE(outside.visible); // the schema's default
+}
+
+TEST_F(Loader, DefaultValueRules)
+{
+    auto defaultOf = [this](const QByteArray &item) { return loadItem(item).defaultValue; };
+    // No option marked: the first one, upper-cased for allCaps without a prototype.
+    EXPECT_EQ(defaultOf("<item CPTag=\"A\" allCaps=\"true\"><option>steel</option><option>alu</option></item>"),
+              "STEEL");
+    // Only the exact text "true" marks a default.
+    EXPECT_EQ(defaultOf("<item CPTag=\"A\"><option>a</option><option default=\"TRUE\">b</option></item>"), "a");
+    // The last marked option wins.
+    EXPECT_EQ(defaultOf("<item CPTag=\"A\"><option default=\"true\">a</option><option>b</option>"
+                        "<option default=\"true\">c</option></item>"),
+              "c");
+    // With a prototype, never upper-cased, and a marked option that does not fit changes nothing.
+    EXPECT_EQ(defaultOf("<item CPTag=\"A\" prototype=\"[a-z]*\" allCaps=\"1\"><option>ok</option>"
+                        "<option default=\"true\">NO</option></item>"),
+              "ok");
+    EXPECT_EQ(defaultOf("<item CPTag=\"A\" prototype=\"###\"><option default=\"true\">12</option>"
+                        "<option>345</option></item>"),
+              "");
+    EXPECT_EQ(defaultOf("<item CPTag=\"A\" prototype=\"###\"><option default=\"true\">12</option>"
+                        "<option default=\"true\">345</option></item>"),
+              "345");
+    EXPECT_EQ(defaultOf("<item CPTag=\"A\"/>"), "");
+
+    // displayName falls back to the CPTag.
+    EXPECT_EQ(loadItem("<item CPTag=\"A\" displayName=\"\"/>").displayName, "A");
+    EXPECT_EQ(loadItem("<item CPTag=\"A\" displayName=\"Alpha\"/>").displayName, "Alpha");
+}
+
+TEST_F(Loader, AttributeConversions)
+{
+    const CPItem &item = loadItem("<item CPTag=\"A\" allCaps=\"TrUe\" visible=\"0\" editable=\"-2.5\" "
+                                  "sameForAllConfigs=\"FALSE\" saveDefaults=\"1\" systemWrite=\"true\" "
+                                  "length=\"2.5\" incVal=\"-3.5\" minVal=\"  SN-0001 \" maxVal=\" x\" "
+                                  "location=\"onlyConfigurations\" units=\"mm\" systemWriteValue=\"density\" "
+                                  "unknown=\"ignored\"/>");
+    EXPECT_TRUE(item.allCaps);
+    EXPECT_FALSE(item.visible);
+    EXPECT_TRUE(item.editable);
+    EXPECT_FALSE(item.sameForAllConfigs);
+    EXPECT_TRUE(item.saveDefaults);
+    EXPECT_TRUE(item.systemWrite);
+    EXPECT_EQ(item.length, 2);
+    EXPECT_EQ(item.incVal, -4);
+    EXPECT_EQ(item.minVal, "SN-0001");
+    EXPECT_EQ(item.maxVal, "x");
+    EXPECT_EQ(item.location, OnlyConfigurations);
+    EXPECT_EQ(item.units, "mm");
+    EXPECT_EQ(item.systemWriteValue, "density");
+    EXPECT_FALSE(item.hasPrototype);
+
+    EXPECT_EQ(loadItem("<item CPTag=\"A\" length=\"3.5\"/>").length, 4);
+    EXPECT_EQ(loadItem("<item CPTag=\"A\" length=\"-32768\"/>").length, -32768);
+    EXPECT_EQ(loadItem("<item CPTag=\"A\" incVal=\"2147483647\"/>").incVal, 2147483647);
+    EXPECT_EQ(loadItem("<item CPTag=\"A\" location=\"onlyDocument\"/>").location, OnlyDocument);
+    EXPECT_EQ(loadItem("<item CPTag=\"A\" location=\"OnlyDocument\"/>").location, DocumentAndConfigurations);
+    const CPItem &withPrototype = loadItem("<item CPTag=\"A\" prototype=\"\"/>");
+    EXPECT_TRUE(withPrototype.hasPrototype);
+}
+
+TEST_F(Loader, OptionValuesComeFromTheFirstThreeChildNodes)
+{
+    const CPItem &item = loadItem("<item CPTag=\"A\">"
+                                  "<option>plain</option>"
+                                  "<option useValue=\"y\"><value>STEEL</value><value>1.4301</value></option>"
+                                  "<option useValue=\"z\"><value>a</value><value>b</value><value>c</value>"
+                                  "<value>d</value></option>"
+                                  "<option useValue=\"Y\"><value><b>bold</b> and <i>more</i></value>tail</option>"
+                                  "</item>");
+    ASSERT_EQ(item.options.size(), 4u);
+    EXPECT_EQ(item.options[0].values, (std::array<QString, 3>{"plain", "", ""}));
+    EXPECT_EQ(item.options[0].useValue, 0);
+    EXPECT_EQ(item.options[1].values, (std::array<QString, 3>{"STEEL", "1.4301", ""}));
+    EXPECT_EQ(item.options[1].useValue, 1);
+    EXPECT_EQ(item.options[2].values, (std::array<QString, 3>{"a", "b", "c"}));
+    EXPECT_EQ(item.options[2].useValue, 2);
+    EXPECT_EQ(item.options[3].values, (std::array<QString, 3>{"bold and more", "tail", ""}));
+    EXPECT_EQ(item.options[3].useValue, 0);
+    EXPECT_EQ(item.type, ""); // a type is only forced for items without options
+}
+
+TEST_F(Loader, CompositesAndSystemReads)
+{
+    const Frame &frame = loadGroup(
+        "<item CPTag=\"Desc\" type=\"composite\" editable=\"true\">"
+        "<option>Name</option><option> - </option><option useValue=\"y\">Mat</option></item>"
+        "<item CPTag=\"Date\" type=\"systemRead\" editable=\"true\"><option>systemShortDate</option></item>"
+        "<item CPTag=\"Serial\" type=\"systemRead\"><option><value>nextSerialNumber</value>"
+        "<value>Project</value></option></item>"
+        "<item CPTag=\"Bare\" type=\"systemRead\"/>"
+        "<item CPTag=\"Odd\" type=\"INVALID_INDEX\"><option>x</option></item>"
+        "<item CPTag=\"Desc2\" type=\"composite\"><option>Desc</option></item>");
+    const Group &g = frame.groups.at(0);
+    ASSERT_EQ(frame.composites.size(), 2u);
+    const Composite &c = frame.composites[0];
+    EXPECT_EQ(c.owner, (CPRef{0, 0, 0}));
+    ASSERT_EQ(c.parts.size(), 3u);
+    EXPECT_EQ(c.parts[1].text, " - ");
+    EXPECT_EQ(c.parts[2].text, "Mat");
+    EXPECT_EQ(c.parts[2].useValue, 1);
+    EXPECT_EQ(c.parts[2].ref, (CPRef{0, 0, 0}));
+    EXPECT_EQ(frame.composites[1].owner, (CPRef{0, 0, 5}));
+    EXPECT_FALSE(g.items[0].editable);
+
+    // Read once, at load, and not for serial numbers or items without options.
+    EXPECT_EQ(reads, QStringList{"systemShortDate"});
+    EXPECT_EQ(g.items[1].defaultValue, "value of systemShortDate");
+    EXPECT_TRUE(g.items[1].sameForAllConfigs);
+    EXPECT_FALSE(g.items[1].editable);
+    EXPECT_TRUE(g.items[2].isSerialNumber());
+    EXPECT_EQ(g.items[2].defaultValue, "nextSerialNumber");
+    EXPECT_EQ(g.items[3].type, "standard");
+    // An unknown type, INVALID_INDEX among them, is kept as written and changes nothing.
+    EXPECT_EQ(g.items[4].type, "INVALID_INDEX");
+    EXPECT_EQ(g.items[4].CPTag, "Odd");
+}
+
+TEST_F(Loader, SettingsApplyInTurnAndResetAtEveryLoad)
+{
+    state.useConfigs = true;
+    state.defaultFrame = 3;
+    state.remoteOperation = true;
+    state.operationLabel = "kept";
+    loadBody("<frame name=\"F\"/>");
+    EXPECT_FALSE(state.useConfigs);
+    EXPECT_EQ(state.defaultFrame, 0);
+    EXPECT_TRUE(state.remoteOperation);
+    EXPECT_EQ(state.operationLabel, "kept");
+
+    loadBody("<settings useConfigs=\"true\" defaultFrame=\"1\" serverName=\"srv\" serverPort=\"8080\"/>"
+             "<frame name=\"F\"/><settings defaultFrame=\"2\" operation=\"remote\"/>");
+    EXPECT_TRUE(state.useConfigs);
+    EXPECT_EQ(state.defaultFrame, 2);
+    EXPECT_EQ(state.serverName, "srv");
+    EXPECT_EQ(state.serverPort, 8080);
+    EXPECT_FALSE(state.remoteOperation);
+    EXPECT_EQ(state.operationLabel, " [local]");
+}
+
+TEST_F(Loader, ALoadReplacesWhateverModelItFinds)
+{
+    state.frames.resize(3);
+    state.frames[0].groups.resize(4);
+    state.frames[0].composites.resize(2);
+    loadBody("<frame name=\"Only\"><group name=\"G\"><item CPTag=\"A\"/></group></frame>");
+    ASSERT_EQ(state.frames.size(), 1u);
+    EXPECT_EQ(state.frames[0].name, "Only");
+    EXPECT_EQ(state.frames[0].groups.size(), 1u);
+    EXPECT_TRUE(state.frames[0].composites.empty());
+}
+
+TEST_F(Loader, HostileFilesEndInTheStageMessage)
+{
+    // Billion laughs: libxml2's amplification limit stops the expansion.
+    QByteArray laughs = "<?xml version=\"1.0\"?>\n<!DOCTYPE Tavik [\n<!ENTITY l0 \"lol\">\n";
+    for (int i = 1; i <= 10; ++i)
+        laughs += "<!ENTITY l" + QByteArray::number(i) + " \"" + QByteArray("&l" + QByteArray::number(i - 1) + ";").repeated(10) + "\">\n";
+    laughs += "]>\n<Tavik xmlns=\"urn:tavik:test\"><note>&l10;</note></Tavik>\n";
+    configure("");
+    write("Tavik.xml", laughs);
+    EXPECT_FALSE(load());
+    EXPECT_EQ(state.loadStage, 4);
+    EXPECT_THAT(state.errorMessage.toStdString(), MatchesRegex("Error in Tavik.xml file near line  [0-9]+\r\n.+\r\nExit on error"));
+
+    // An external entity naming a file beside the configuration is not read.
+    write("secret.txt", "top secret");
+    write("Tavik.xml", "<?xml version=\"1.0\"?>\n<!DOCTYPE Tavik [\n<!ENTITY s SYSTEM \"secret.txt\">\n]>\n"
+                       "<Tavik xmlns=\"urn:tavik:test\">\n<note>&s;</note></Tavik>\n");
+    EXPECT_FALSE(load());
+    EXPECT_EQ(state.loadStage, 4);
+    EXPECT_THAT(state.errorMessage.toStdString(),
+                MatchesRegex("Error in Tavik.xml file near line  6\r\nRefused to load the external resource "
+                             "\"file://.*/secret.txt\"\r\nExit on error"));
+    EXPECT_EQ(state.errorMessage.indexOf("top secret"), -1);
+
+    // Nor is an external DTD.
+    write("Tavik.xml", "<?xml version=\"1.0\"?>\n<!DOCTYPE Tavik SYSTEM \"http://example.invalid/t.dtd\">\n"
+                       "<Tavik xmlns=\"urn:tavik:test\"/>\n");
+    EXPECT_FALSE(load());
+    EXPECT_THAT(state.errorMessage.toStdString(), HasSubstr("Refused to load the external resource \"http://"));
+
+    // A schema import from the network fails the schema, though libxml2 would only warn.
+    write("Tavik.xsd", "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" targetNamespace=\"urn:tavik:test\">\n"
+                       "<xs:import namespace=\"urn:other\" schemaLocation=\"http://example.invalid/other.xsd\"/>\n"
+                       "<xs:element name=\"Tavik\"/>\n</xs:schema>\n");
+    write("Tavik.xml", "<Tavik xmlns=\"urn:tavik:test\"/>");
+    EXPECT_FALSE(load());
+    EXPECT_EQ(state.loadStage, 3);
+    EXPECT_EQ(state.errorTitle, "XSD parse error");
+    EXPECT_THAT(state.errorMessage.toStdString(),
+                MatchesRegex("Error in Tavik.xsd file near line  2\r\nRefused to load the external resource "
+                             "\"http://example.invalid/other.xsd\"\r\nExit on error"));
+}
+
+TEST_F(Loader, SchemaMayIncludeSchemasFromItsOwnFolderOnly)
+{
+    write("parts.xsd", "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" targetNamespace=\"urn:tavik:test\">\n"
+                       "<xs:element name=\"Tavik\"/>\n</xs:schema>\n");
+    write("Tavik.xsd", "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" targetNamespace=\"urn:tavik:test\">\n"
+                       "<xs:include schemaLocation=\"parts.xsd\"/>\n</xs:schema>\n");
+    write("Tavik.xml", "<Tavik xmlns=\"urn:tavik:test\"><frame name=\"F\"/></Tavik>");
+    ASSERT_TRUE(load()) << state.errorMessage.toStdString();
+    EXPECT_EQ(state.frames.at(0).name, "F");
+
+    QDir(dir.path()).mkdir("sub");
+    write("sub/parts.xsd", "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" targetNamespace=\"urn:tavik:test\">\n"
+                           "<xs:element name=\"Tavik\"/>\n</xs:schema>\n");
+    write("Tavik.xsd", "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" targetNamespace=\"urn:tavik:test\">\n"
+                       "<xs:include schemaLocation=\"sub/parts.xsd\"/>\n</xs:schema>\n");
+    EXPECT_FALSE(load());
+    EXPECT_EQ(state.loadStage, 3);
+    EXPECT_THAT(state.errorMessage.toStdString(), HasSubstr("Refused to load the external resource"));
+}
