@@ -232,8 +232,10 @@ DocumentData DocumentFile::read(const QString &path, int typeHint)
 
 DocumentData DocumentFile::parse(const QByteArray &json, const QString &path, int typeHint)
 {
+    // Editors on other systems may put a byte-order mark before the text.
+    const QByteArray bom("\xEF\xBB\xBF");
     QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+    const QJsonDocument doc = QJsonDocument::fromJson(json.startsWith(bom) ? json.mid(bom.size()) : json, &error);
     if (error.error != QJsonParseError::NoError)
         throw DocumentFileError(path, QStringLiteral("not valid JSON (%1 at offset %2)")
                                           .arg(error.errorString()).arg(error.offset));

@@ -257,6 +257,12 @@ std::shared_ptr<HostDocument> HostApplication::findDocument(const QString &nameO
     return nullptr;
 }
 
+void HostApplication::forgetAddin(int cookie)
+{
+    m_addins.removeIf([&](const auto &entry) { return entry.first == cookie; });
+    m_menuItems.removeIf([&](const MenuItem &m) { return m.cookie == cookie; });
+}
+
 bool HostApplication::pickMenuItem(const QString &menuText)
 {
     if (!m_active)

@@ -82,6 +82,8 @@ public:
     QString lastOpenError() const { return m_lastOpenError; }
 
     QList<MenuItem> menuItems() const { return m_menuItems; }
+    // Before the add-in's library is unloaded: its callbacks and menu items go.
+    void forgetAddin(int cookie);
     // Picks the menu item of that text for the active document's type: the add-in registered
     // with the item's cookie gets its callback. False when there is no such item or add-in.
     // Exceptions of the add-in pass through to the caller.

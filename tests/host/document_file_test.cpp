@@ -87,6 +87,9 @@ TEST_F(DocumentFileTest, DefaultsWhenMembersAreAbsent)
     EXPECT_TRUE(doc->Extension()->GetMassProperties(0, status).empty());
     EXPECT_EQ(doc->FeatureByName("TavikAttribute"), nullptr);
 
+    auto marked = app->openDocument(write("bom.sldprt", QByteArray("\xEF\xBB\xBF{\"title\": \"Marked\"}")));
+    EXPECT_EQ(marked->GetTitle(), "Marked");
+
     auto failing = open("f.sldprt", QJsonObject{{"massProperties", "error"}});
     EXPECT_THROW(failing->Extension()->GetMassProperties(0, status), RuntimeError);
 }

@@ -86,6 +86,9 @@ TEST_F(HostApplicationTest, MenuItemsCallTheRegisteredAddin)
     app->newDocument(sw::swDocASSEMBLY);
     EXPECT_TRUE(app->pickMenuItem("Tavik@Tools"));
     EXPECT_EQ(addin.invoked.size(), 2);
+    app->forgetAddin(7);
+    EXPECT_TRUE(app->menuItems().isEmpty());
+    EXPECT_FALSE(app->pickMenuItem("Tavik@Tools"));
 
     QStringList seen;
     app->setStatusListener([&](const QString &text) { seen.append(text); });
