@@ -18,7 +18,8 @@ struct UnitForm {
     int code;
 };
 
-// "swmictron" is the form the configuration files have always used for microns.
+// "swmictron" is the form existing configuration files use for microns; "swmicron", the host's
+// own name of the unit, means the same rather than falling through to metres.
 constexpr UnitForm unitForms[] = {
     {"swmm", 0}, {"mm", 0},
     {"swcm", 1}, {"cm", 1},
@@ -27,7 +28,7 @@ constexpr UnitForm unitForms[] = {
     {"swfeetinches", 5}, {"feetinches", 5}, {"ftin", 5}, {"ft-in", 5},
     {"swangstrom", 6}, {"angstrom", 6}, {"an", 6}, {"a", 6},
     {"swnanometer", 7}, {"nanometer", 7}, {"nm", 7},
-    {"swmictron", 8}, {"micron", 8},
+    {"swmictron", 8}, {"swmicron", 8}, {"micron", 8},
     {"swmil", 9}, {"mils", 9},
     {"swuin", 10}, {"uin", 10}, {"microinches", 10}, {"min", 10},
 };

@@ -40,7 +40,7 @@ TEST_F(SystemWrite, UnitsTakeTheCodeOfTheirFormWhateverTheCase)
     const auto doc = open("Bracket.sldprt", {});
     const std::pair<const char *, int> cases[] = {{"MM", 0}, {"mm", 0}, {"swmm", 0}, {"Inches", 3}, {"ft-in", 5},
                                                   {"A", 6}, {"a", 6}, {"swUIN", 10}, {"SWUIN", 10},
-                                                  {"swmictron", 8}, {"metre", 2}, {"", 2}};
+                                                  {"swmictron", 8}, {"SwMicron", 8}, {"metre", 2}, {"", 2}};
     for (const auto &[units, code] : cases) {
         SCOPED_TRACE(units);
         doc->setLengthUnit(3);
