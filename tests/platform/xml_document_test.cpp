@@ -1,0 +1,126 @@
+#include "platform/xml_document.h"
+#include "platform/xml_schema_cache.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <libxml/parser.h>
+#include <libxml/xmlerror.h>
+#include <unistd.h>
+
+using namespace tavik;
+
+namespace {
+
+QString scratchBase()
+{
+    const QByteArray tmp = qgetenv("TAVIK_TEST_TMP");
+    const QString path = tmp.isEmpty() ? QDir::tempPath() : QString::fromLocal8Bit(tmp);
+    QDir().mkpath(path);
+    return path;
+}
+
+QString write(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    QFile f(dir.filePath(name));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return f.fileName();
+}
+
+const QByteArray Schema = "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' targetNamespace='urn:t'"
+                          " xmlns:t='urn:t' elementFormDefault='qualified'>"
+                          "<xs:element name='r'><xs:complexType mixed='true'><xs:sequence>"
+                          "<xs:any processContents='skip' minOccurs='0' maxOccurs='unbounded'/></xs:sequence>"
+                          "<xs:attribute name='a' type='xs:string' default='fromSchema'/>"
+                          "<xs:attribute name='b' type='xs:string' default='fromSchema'/>"
+                          "</xs:complexType></xs:element></xs:schema>";
+
+} // namespace
+
+TEST(XmlDocument, TreeKeepsNamesNodesAndWhetherAttributesWereWritten)
+{
+    QTemporaryDir dir(scratchBase() + "/xml-XXXXXX");
+    XmlDocument schemaDoc;
+    ASSERT_TRUE(schemaDoc.load(write(dir, "t.xsd", Schema)));
+    auto cache = std::make_shared<XmlSchemaCache>();
+    ASSERT_TRUE(cache->add(schemaDoc.selectSingleNode("//*/@targetNamespace").value(), schemaDoc));
+
+    XmlDocument doc;
+    doc.setSchemas(cache);
+    ASSERT_TRUE(doc.load(write(dir, "t.xml", "<p:r xmlns:p='urn:t' b='written'>\n  <p:x>one <y>two</y></p:x>\n"
+                                              "  <!--c--><?pi data?><![CDATA[ ]]>\n</p:r>")));
+    const XmlNode root = doc.documentElement();
+    EXPECT_EQ(root.localName(), "r");
+    EXPECT_EQ(root.fullName(), "p:r");
+    EXPECT_EQ(root.namespaceUri(), "urn:t");
+
+    // Blank text between elements is gone; comments, instructions and CDATA stay.
+    const std::vector<XmlNode> children = root.childNodes();
+    ASSERT_EQ(children.size(), 4u);
+    EXPECT_EQ(children[0].text(), "one two");
+    EXPECT_EQ(children[1].kind(), XmlNode::Kind::Comment);
+    EXPECT_EQ(children[1].value(), "c");
+    EXPECT_EQ(children[2].kind(), XmlNode::Kind::ProcessingInstruction);
+    EXPECT_EQ(children[3].kind(), XmlNode::Kind::CData);
+    EXPECT_TRUE(root.lastChild() == children[3]);
+    EXPECT_FALSE(children[1].hasChildNodes());
+    EXPECT_EQ(children[0].line(), 2);
+
+    const XmlNode b = root.attribute("b");
+    EXPECT_EQ(b.value(), "written");
+    EXPECT_TRUE(b.specified());
+    const XmlNode a = root.attribute("a");
+    EXPECT_EQ(a.value(), "fromSchema");
+    EXPECT_FALSE(a.specified());
+    ASSERT_EQ(root.attributes().size(), 2u);
+    EXPECT_EQ(root.attributes()[0].fullName(), "b");
+    EXPECT_TRUE(root.attribute("c").isNull());
+}
+
+TEST(XmlDocument, DiagnosticsAreCollectedNotPrintedAndGlobalHandlersComeBack)
+{
+    QTemporaryDir dir(scratchBase() + "/xml-XXXXXX");
+    const xmlExternalEntityLoader loaderBefore = xmlGetExternalEntityLoader();
+    const xmlStructuredErrorFunc structuredBefore = xmlStructuredError;
+
+    // libxml2 prints to stderr unless told otherwise: catch anything that reaches it.
+    fflush(stderr);
+    const int savedStderr = dup(2);
+    QFile capture(dir.filePath("stderr.txt"));
+    ASSERT_TRUE(capture.open(QIODevice::WriteOnly));
+    dup2(capture.handle(), 2);
+
+    XmlDocument broken;
+    const bool brokenLoaded = broken.load(write(dir, "broken.xml", "<a>\n<b>\n</a>"));
+    XmlDocument deep;
+    const bool deepLoaded = deep.load(write(dir, "deep.xml", QByteArray("<a>").repeated(100000)));
+    XmlDocument badSchema;
+    badSchema.load(write(dir, "bad.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' "
+                                         "targetNamespace='urn:t'><xs:element/></xs:schema>"));
+    const bool compiled = XmlSchemaCache().add("urn:t", badSchema);
+    XmlDocument missing;
+    const bool missingLoaded = missing.load(dir.filePath("absent.xml"));
+
+    fflush(stderr);
+    dup2(savedStderr, 2);
+    close(savedStderr);
+
+    EXPECT_FALSE(brokenLoaded);
+    EXPECT_EQ(broken.parseError().line, 3);
+    EXPECT_TRUE(broken.parseError().reason.endsWith("\r\n"));
+    EXPECT_TRUE(broken.documentElement().isNull());
+    EXPECT_FALSE(deepLoaded);
+    EXPECT_FALSE(deep.parseError().reason.isEmpty());
+    EXPECT_FALSE(compiled);
+    EXPECT_FALSE(badSchema.parseError().reason.isEmpty());
+    EXPECT_FALSE(missingLoaded);
+    EXPECT_FALSE(missing.parseError().reason.isEmpty());
+
+    QFile printed(capture.fileName());
+    ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
+    EXPECT_EQ(printed.readAll(), QByteArray());
+    EXPECT_EQ(xmlGetExternalEntityLoader(), loaderBefore);
+    EXPECT_EQ(xmlStructuredError, structuredBefore);
+}
