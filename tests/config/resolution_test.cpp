@@ -88,7 +88,7 @@ TEST(Resolution, ListsLinkToTheirTargetOrLeaveOrdinaryMembers)
     const CPRef u = m.item(0, 1, "U", OnlyConfigurations), v = m.item(0, 1, "V", OnlyConfigurations);
     m.item(1, 0, "Elsewhere");
     m.at(finish).options.resize(5);
-    m.composite(m.item(0, 1, "Spec", OnlyConfigurations), {"Paint"});
+    m.composite(m.item(0, 1, "Treatment", OnlyConfigurations), {"Paint"});
     m.list(0, 1, "Finish", {a, b, c});
     m.list(0, 1, "", {u});
     m.list(0, 1, "Elsewhere", {v});                  // names an item of another frame only

@@ -86,4 +86,5 @@ TEST_F(SystemWrite, FileNameAndTitleTakeTheDocumentsExtension)
     EXPECT_EQ(drawing->path(), dir.filePath("Sheet2"));
     EXPECT_TRUE(writeSystemValue(state, "setTitle", "Sheet"));
     EXPECT_EQ(drawing->title(), "Sheet");
+    EXPECT_FALSE(writeSystemValue(state, "setTitle", ""));   // the host refuses an empty title
 }
