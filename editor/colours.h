@@ -1,0 +1,28 @@
+#pragma once
+// Colours as the editor names them: system colour references (0x80000000 + index) mapped once to
+// concrete colours, and plain values in the platform's BGR order (0x8080FF is light red).
+
+#include <QColor>
+#include <cstdint>
+
+class QWidget;
+
+namespace tavik::colours {
+
+constexpr uint32_t WindowBackground = 0x80000005;
+constexpr uint32_t WindowText = 0x80000008;
+constexpr uint32_t ButtonFace = 0x8000000F;
+constexpr uint32_t DisabledText = 0x80000011;
+constexpr uint32_t ButtonText = 0x80000012;
+constexpr uint32_t Mismatch = 0x8080FF;
+
+QColor toColor(uint32_t code);
+
+// Background of a control as shown: the text area of fields and lists, the face of the others.
+// The code is kept on the widget too (property "backColor") so that later changes can compare it.
+void setBackColor(QWidget *widget, uint32_t code);
+QColor backColor(const QWidget *widget);
+void setForeColor(QWidget *widget, uint32_t code);
+QColor foreColor(const QWidget *widget);
+
+} // namespace tavik::colours

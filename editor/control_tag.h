@@ -1,0 +1,19 @@
+#pragma once
+// The tag every created control carries: frame ":" group ":" item ":" slot, each number with at
+// least three digits; pages carry "---" in the item place, frame containers and tab strips the
+// frame alone.
+
+#include <QString>
+
+class QObject;
+
+namespace tavik {
+
+QString tagNumber(int n);                                  // "007", "1234"
+QString controlTag(int f, int g, int i, int c);            // "000:002:005:001"
+QString pageTag(int f, int g, int c);                      // "000:002:---:001"
+
+void setTag(QObject *control, const QString &tag);
+QString tagOf(const QObject *control);
+
+} // namespace tavik

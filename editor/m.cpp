@@ -1,0 +1,324 @@
+#include "editor/m.h"
+
+#include "addin/host.h"
+#include "addin/runtime_error.h"
+#include "config/model.h"
+#include "config/product.h"
+#include "editor/about_box.h"
+#include "editor/colours.h"
+#include "editor/field_text_box.h"
+#include "editor/multi_column_combo_box.h"
+#include "editor/tab_strip.h"
+#include "editor/twips.h"
+#include "platform/prompts.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+
+namespace tavik {
+
+namespace {
+
+QPushButton *commandButton(QWidget *parent, const char *name, const QString &caption,
+                           const QString &tooltip, QRect geometry)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setToolTip(tooltip);
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    return button;
+}
+
+// A horizontal line between two designed points on the same height.
+QFrame *line(QWidget *parent, const char *name, int x1, int y1, int x2)
+{
+    auto *frame = new QFrame(parent);
+    frame->setObjectName(QLatin1String(name));
+    frame->setFrameShape(QFrame::HLine);
+    frame->setFrameShadow(QFrame::Plain);
+    frame->setLineWidth(1);
+    frame->setGeometry(twipsToPixels(x1), twipsToPixels(y1), twipsToPixels(x2 - x1), 1);
+    return frame;
+}
+
+QAction *menuEntry(QMenu *menu, const char *name, const QString &caption)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+void menuSeparator(QMenu *menu, const char *name)
+{
+    menu->addSeparator()->setObjectName(QLatin1String(name));
+}
+
+QMenu *popupMenu(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *menu = new QMenu(caption, parent);
+    menu->setObjectName(QLatin1String(name));
+    menu->setTitle(caption);
+    return menu;
+}
+
+} // namespace
+
+M::M(SharedState &state, Prompts &prompts, QWidget *parent)
+    : QDialog(parent), m_state(state), m_prompts(prompts)
+{
+    setObjectName(QStringLiteral("M"));
+    setWindowTitle(product::title());
+    setFixedSize(ClientWidth, ClientHeight);
+    setSizeGripEnabled(false);
+
+    buildFixedControls();
+    buildMenus();
+    buildTemplates();
+    setKeyboardOrder();
+    connectNavigation();
+}
+
+M::~M() = default;
+
+void M::buildFixedControls()
+{
+    m_framesFrame = new QGroupBox(QStringLiteral("Custom Properties Frame"), this);
+    m_framesFrame->setObjectName(QStringLiteral("framesFrame"));
+    m_framesFrame->setGeometry(twipsRect(90, 90, 2800, 870));
+
+    m_frameSelect = new MultiColumnComboBox(m_framesFrame);
+    m_frameSelect->setObjectName(QStringLiteral("frameSelect"));
+    m_frameSelect->setEditable(true);
+    m_frameSelect->setGeometry(twipsRect(150, 360, 2505, 315));
+    m_frameSelect->setToolTip(QStringLiteral("CP Frame"));
+
+    m_configurationsFrame = new QGroupBox(QStringLiteral("Configurations"), this);
+    m_configurationsFrame->setObjectName(QStringLiteral("configurationsFrame"));
+    m_configurationsFrame->setGeometry(twipsRect(90, 1080, 2800, 6015));
+
+    m_useConfigs = new QCheckBox(QStringLiteral("Use Configurations"), m_configurationsFrame);
+    m_useConfigs->setObjectName(QStringLiteral("useConfigs"));
+    m_useConfigs->setGeometry(twipsRect(360, 240, 1815, 375));
+    m_useConfigs->setChecked(false);
+
+    m_configsList = new QListWidget(m_configurationsFrame);
+    m_configsList->setObjectName(QStringLiteral("configsList"));
+    m_configsList->setGeometry(twipsRect(150, 720, 2500, 5130));
+    m_configsList->setToolTip(QStringLiteral("Configurations"));
+    m_configsList->setSelectionMode(QAbstractItemView::SingleSelection);
+
+    m_defaults = commandButton(this, "Defaults", QStringLiteral("Load Defaults"),
+                               QStringLiteral("Load Default CP Values"), twipsRect(8730, 720, 1365, 405));
+    m_scratch = commandButton(this, "Scratch", QStringLiteral("Load Scratch"),
+                              QStringLiteral("Load CP Values from Scratchpad (Right-Click for more options)"),
+                              twipsRect(8730, 1320, 1365, 405));
+    m_copy = commandButton(this, "Copy", QStringLiteral("Copy From..."),
+                           QStringLiteral("Copy CP Values from another SW Document"),
+                           twipsRect(8730, 1920, 1365, 405));
+    m_line1 = line(this, "Line1", 8760, 2520, 10080);
+    m_clear = commandButton(this, "Clear", QStringLiteral("Clear CP Fields"),
+                            QStringLiteral("Clear CP Values from current Configuration (Right-Click for more options)"),
+                            twipsRect(8730, 2760, 1365, 405));
+    m_line2 = line(this, "Line2", 8760, 3360, 10080);
+    m_purge = commandButton(this, "Purge", QStringLiteral("Purge CP Fields"),
+                            QStringLiteral("Remove ALL CP Fields from SW Document"),
+                            twipsRect(8730, 3600, 1365, 405));
+    m_quit = commandButton(this, "Quit", QStringLiteral("Quit"),
+                           QStringLiteral("Exit without saving Custom Properties"),
+                           twipsRect(8730, 5925, 1365, 405));
+    m_done = commandButton(this, "done", QStringLiteral("Done"), QStringLiteral("Save CP Values and Exit"),
+                           twipsRect(8730, 6540, 1365, 405));
+
+    // Without a visual: the file-open dialog goes through the prompts, and the socket is unused.
+    m_loadDlg = new QObject(this);
+    m_loadDlg->setObjectName(QStringLiteral("Load_Dlg"));
+    m_tavikc = new QObject(this);
+    m_tavikc->setObjectName(QStringLiteral("Tavikc"));
+}
+
+void M::buildMenus()
+{
+    m_serNumMenu = popupMenu(this, "serNumMenu", QStringLiteral("Serial number..."));
+    menuEntry(m_serNumMenu, "clear_Ser_Num", QStringLiteral("Clear"));
+    menuSeparator(m_serNumMenu, "mnuSeparator");
+    menuEntry(m_serNumMenu, "set", QStringLiteral("Set index to..."));
+    menuEntry(m_serNumMenu, "zero", QStringLiteral("Reset index"));
+    menuSeparator(m_serNumMenu, "mnuSeperator_5");
+    menuEntry(m_serNumMenu, "setLocal", QStringLiteral("Edit serial number field..."));
+
+    m_valueMenu = popupMenu(this, "valueMenu", QStringLiteral("CP Value"));
+    menuEntry(m_valueMenu, "clear_value", QStringLiteral("Clear"));
+    menuSeparator(m_valueMenu, "mnuSeparator_1");
+    menuEntry(m_valueMenu, "copy_value", QStringLiteral("Copy"));
+    menuEntry(m_valueMenu, "paste_value", QStringLiteral("Paste"));
+
+    m_saveScratchMenu = popupMenu(this, "saveScratchMenu", QStringLiteral("Save Scratch"));
+    menuEntry(m_saveScratchMenu, "save_scratch", QStringLiteral("Save to Scratchpad"));
+    menuSeparator(m_saveScratchMenu, "mnuSeparator_2");
+    menuEntry(m_saveScratchMenu, "load_scratch", QStringLiteral("Load from Scratchpad"));
+    menuSeparator(m_saveScratchMenu, "mnuSeperator_3");
+    menuEntry(m_saveScratchMenu, "clear_scratchpad", QStringLiteral("Clear Scratchpad"));
+
+    m_clearCPmenu = popupMenu(this, "clearCPmenu", QStringLiteral("Clear CP Menu"));
+    menuEntry(m_clearCPmenu, "clearAllCPValues", QStringLiteral("Clear CP Values from all Configurations"));
+    menuSeparator(m_clearCPmenu, "mnuSeperator_4");
+    menuEntry(m_clearCPmenu, "clearConfCPValues", QStringLiteral("Clear CP Values from current Configuration"));
+}
+
+void M::buildTemplates()
+{
+    m_gMultiPage = std::make_unique<ControlArray<TabStrip>>(
+        QStringLiteral("gMultiPage"),
+        [](QWidget *parent) {
+            auto *strip = new TabStrip(parent);
+            strip->setToolTip(QStringLiteral("CP Group"));
+            return strip;
+        },
+        this);
+    m_cFrame = std::make_unique<ControlArray<QFrame>>(
+        QStringLiteral("cFrame"),
+        [](QWidget *parent) {
+            auto *frame = new QFrame(parent);
+            frame->setWindowTitle(QStringLiteral("cFrame"));
+            return frame;
+        },
+        this);
+    m_label = std::make_unique<ControlArray<QLabel>>(
+        QStringLiteral("CP_Label"), [](QWidget *parent) { return new QLabel(QStringLiteral("CP_Label"), parent); },
+        this);
+    m_units = std::make_unique<ControlArray<QLabel>>(
+        QStringLiteral("CP_Units"), [](QWidget *parent) { return new QLabel(QStringLiteral("CP_Units"), parent); },
+        this);
+    m_textBox = std::make_unique<ControlArray<FieldTextBox>>(
+        QStringLiteral("CP_TextBox"), [](QWidget *parent) { return new FieldTextBox(parent); }, this);
+    m_comboBox = std::make_unique<ControlArray<MultiColumnComboBox>>(
+        QStringLiteral("CP_ComboBox"),
+        [](QWidget *parent) {
+            auto *combo = new MultiColumnComboBox(parent);
+            combo->setEditable(true);
+            return combo;
+        },
+        this);
+    m_getNext = std::make_unique<ControlArray<QPushButton>>(
+        QStringLiteral("getNext"),
+        [](QWidget *parent) {
+            auto *button = new QPushButton(QStringLiteral("Get Next"), parent);
+            button->setToolTip(QStringLiteral("Right-Click for more options"));
+            button->setAutoDefault(false);
+            return button;
+        },
+        this);
+
+    // The designed elements are out of sight until the load has finished with them.
+    for (QWidget *element : std::initializer_list<QWidget *>{
+             m_gMultiPage->templateElement(), m_cFrame->templateElement(), m_label->templateElement(),
+             m_units->templateElement(), m_textBox->templateElement(), m_comboBox->templateElement(),
+             m_getNext->templateElement()})
+        element->setGeometry(0, 0, 0, 0);
+    // Only the tab strips created from it take the focus: the template never does.
+    m_gMultiPage->templateElement()->setFocusPolicy(Qt::NoFocus);
+    m_textBox->templateElement()->setFocusPolicy(Qt::NoFocus);
+    m_comboBox->templateElement()->setFocusPolicy(Qt::NoFocus);
+}
+
+void M::setKeyboardOrder()
+{
+    // Designed tab indices; frames and templates hold their places but never take the focus.
+    const std::vector<std::pair<int, QWidget *>> order = {
+        {0, m_frameSelect},     {1, m_gMultiPage->templateElement()},
+        {2, m_done},            {3, m_quit},
+        {4, m_configsList},     {5, m_defaults},
+        {6, m_scratch},         {7, m_copy},
+        {8, m_clear},           {9, m_useConfigs},
+        {10, m_framesFrame},    {11, m_configurationsFrame},
+        {12, m_cFrame->templateElement()}, {13, m_label->templateElement()},
+        {14, m_units->templateElement()},  {15, m_textBox->templateElement()},
+        {16, m_comboBox->templateElement()}, {17, m_getNext->templateElement()},
+        {18, m_purge},
+    };
+    for (const auto &[index, widget] : order)
+        widget->setProperty("tabIndex", index);
+    for (size_t k = 1; k < order.size(); ++k)
+        QWidget::setTabOrder(order[k - 1].second, order[k].second);
+}
+
+void M::setCounterLimit(int limit)
+{
+    m_frameLimit = limit;
+    m_cFrame->setLimit(limit);
+    m_label->setLimit(limit);
+    m_textBox->setLimit(limit);
+    m_comboBox->setLimit(limit);
+}
+
+void M::reportError(const RuntimeError &error)
+{
+    m_state.runOk = false;
+    m_state.errorTitle = product::title() + QStringLiteral(": Error");
+    m_state.errorMessage = QStringLiteral("Error ") + QString::number(m_state.loadStage) + QStringLiteral(" : ")
+        + QString::number(error.number) + QStringLiteral(" (") + error.description + QStringLiteral(") in <")
+        + m_state.currentProc + QStringLiteral(">     ");
+    m_prompts.message(m_state.errorMessage, m_state.errorTitle, MessageIcon::Critical, MessageButtons::Ok);
+}
+
+void M::guarded(const QString &procName, const std::function<void()> &work)
+{
+    try {
+        work();
+    } catch (const std::exception &e) {
+        m_state.runOk = false;
+        m_state.currentProc = procName;
+        reportError(errorFromException(e));
+    }
+}
+
+void M::openAbout()
+{
+    AboutBox box(this);
+    box.exec();
+}
+
+void M::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        openAbout();
+    QDialog::mouseDoubleClickEvent(event);
+}
+
+void M::quitClick()
+{
+    guarded(QStringLiteral("Quit"), [this] {
+        // The attribute's own follow-up after a purge; nothing is written to the document.
+        if (m_form.purged && m_state.attribute)
+            m_state.attribute->AfterPurge(0);
+    });
+    m_state.runOk = true;
+    unload();
+    reject();
+}
+
+void M::unload()
+{
+    hide();
+    // Children before their containers, so that no array keeps a pointer into a deleted page.
+    m_getNext->clear();
+    m_units->clear();
+    m_textBox->clear();
+    m_comboBox->clear();
+    m_label->clear();
+    m_cFrame->clear();
+    m_gMultiPage->clear();
+    for (auto &container : m_frameContainers)
+        delete container.data();
+    m_frameContainers.clear();
+    m_state.emptyFrames();
+}
+
+} // namespace tavik

@@ -1,0 +1,185 @@
+#pragma once
+// The editor window M: the fixed controls as designed, the control arrays from which the load
+// builds one frame container, tab strip and set of pages per frame, the pop-up menus, the form
+// state shared by the editor's handlers, and the load and navigation handlers.
+
+#include "editor/control_array.h"
+
+#include <QDialog>
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+
+namespace tavik {
+
+struct SharedState;
+struct CPItem;
+class Prompts;
+class RuntimeError;
+class FieldTextBox;
+class MultiColumnComboBox;
+class TabStrip;
+
+// State of the open form read and written by several of its handlers.
+struct FormState {
+    bool suppressEvents = false;     // the program is changing controls: handlers stand still
+    bool prototypeMismatch = false;  // a rejected entry holds the editor on its tab and slot
+    bool purged = false;             // Purge ran since the editor opened
+    QString menuTag;                 // tag of the field whose pop-up menu was opened last
+};
+
+class M : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int ClientWidth = 680;
+    static constexpr int ClientHeight = 480;
+
+    M(SharedState &state, Prompts &prompts, QWidget *parent = nullptr);
+    ~M() override;
+
+    // The load handler, run by the command driver before the window is shown. Builds every
+    // frame, page and field from the model and reads the document's attribute. On failure the
+    // window has unloaded itself (the frame table is back to one empty frame), runOk is False and
+    // errorMessage / errorTitle hold the report.
+    bool formLoad();
+
+    // Fills the fields from the document when it carries the attribute, and shows the settings
+    // read from it. For now it shows the settings only (check box, frame, configuration list);
+    // the document's values are not read yet.
+    void loadDocumentValues();
+
+    // Navigation handlers, called by the controls' signals and directly by other operations.
+    void frameSelectChange();
+    void tabClick(int frameIndex);
+    void tabDisplayRefresh();
+    void configsListClick();
+    void useConfigsChange();
+    void openAbout();
+    void quitClick();
+
+    // The common error report of the open editor: records the texts and shows them at once.
+    void reportError(const RuntimeError &error);
+
+    FormState &formState() { return m_form; }
+    SharedState &state() { return m_state; }
+    Prompts &prompts() { return m_prompts; }
+
+    // Upper limit of the last frame index and of the page, label, text box and combo box
+    // counters (9999).
+    void setCounterLimit(int limit);
+
+    // Fixed controls, by their designed names.
+    QGroupBox *framesFrame() const { return m_framesFrame; }
+    MultiColumnComboBox *frameSelect() const { return m_frameSelect; }
+    QGroupBox *configurationsFrame() const { return m_configurationsFrame; }
+    QCheckBox *useConfigs() const { return m_useConfigs; }
+    QListWidget *configsList() const { return m_configsList; }
+    QPushButton *Defaults() const { return m_defaults; }
+    QPushButton *Scratch() const { return m_scratch; }
+    QPushButton *Copy() const { return m_copy; }
+    QFrame *Line1() const { return m_line1; }
+    QPushButton *Clear() const { return m_clear; }
+    QFrame *Line2() const { return m_line2; }
+    QPushButton *Purge() const { return m_purge; }
+    QPushButton *Quit() const { return m_quit; }
+    QPushButton *done() const { return m_done; }
+
+    QMenu *serNumMenu() const { return m_serNumMenu; }
+    QMenu *valueMenu() const { return m_valueMenu; }
+    QMenu *saveScratchMenu() const { return m_saveScratchMenu; }
+    QMenu *clearCPmenu() const { return m_clearCPmenu; }
+
+    // Control arrays.
+    ControlArray<TabStrip> &gMultiPage() { return *m_gMultiPage; }
+    ControlArray<QFrame> &cFrame() { return *m_cFrame; }
+    ControlArray<QLabel> &CP_Label() { return *m_label; }
+    ControlArray<QLabel> &CP_Units() { return *m_units; }
+    ControlArray<FieldTextBox> &CP_TextBox() { return *m_textBox; }
+    ControlArray<MultiColumnComboBox> &CP_ComboBox() { return *m_comboBox; }
+    ControlArray<QPushButton> &getNext() { return *m_getNext; }
+
+    // The frame containers created by the load, by frame index.
+    const std::vector<QPointer<QGroupBox>> &frameContainers() const { return m_frameContainers; }
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    void buildFixedControls();
+    void buildMenus();
+    void buildTemplates();
+    void setKeyboardOrder();
+    void connectNavigation();
+    void connectTabStrip(TabStrip *strip, int frameIndex);
+
+    // Load steps.
+    void buildFrame(int f);
+    void buildPage(int f, int g, int c);
+    void buildRow(int f, int g, int i, int c, int rowTop, int span);
+    QWidget *buildLabel(const CPItem &item, QWidget *page, int rowTop, int c);
+    QWidget *buildValueControl(const CPItem &item, QWidget *page, int rowTop, int c, bool tabStop);
+    QWidget *buildUnitsControl(const CPItem &item, int rowItem, QWidget *page, int rowTop, int c);
+    void finishLoad();
+    void findOrCreateAttribute();
+    void loadFailed(int number, const QString &description);
+    void unload();
+
+    // Shows the page of slot c for group g of frame f.
+    QWidget *pageAt(int f, int g, int c) const;
+    void showFramePage(int f, int c);
+    void hideSlotPages(int c);
+    void updateFrameCaption(int f, int c);
+    void markSelectedConfig();
+
+    // Runs a handler's work under its error name: an error is reported and the editor stays open.
+    void guarded(const QString &procName, const std::function<void()> &work);
+
+    SharedState &m_state;
+    Prompts &m_prompts;
+    FormState m_form;
+
+    QGroupBox *m_framesFrame = nullptr;
+    MultiColumnComboBox *m_frameSelect = nullptr;
+    QGroupBox *m_configurationsFrame = nullptr;
+    QCheckBox *m_useConfigs = nullptr;
+    QListWidget *m_configsList = nullptr;
+    QPushButton *m_defaults = nullptr;
+    QPushButton *m_scratch = nullptr;
+    QPushButton *m_copy = nullptr;
+    QFrame *m_line1 = nullptr;
+    QPushButton *m_clear = nullptr;
+    QFrame *m_line2 = nullptr;
+    QPushButton *m_purge = nullptr;
+    QPushButton *m_quit = nullptr;
+    QPushButton *m_done = nullptr;
+    QObject *m_loadDlg = nullptr;
+    QObject *m_tavikc = nullptr;
+
+    QMenu *m_serNumMenu = nullptr;
+    QMenu *m_valueMenu = nullptr;
+    QMenu *m_saveScratchMenu = nullptr;
+    QMenu *m_clearCPmenu = nullptr;
+
+    std::unique_ptr<ControlArray<TabStrip>> m_gMultiPage;
+    std::unique_ptr<ControlArray<QFrame>> m_cFrame;
+    std::unique_ptr<ControlArray<QLabel>> m_label;
+    std::unique_ptr<ControlArray<QLabel>> m_units;
+    std::unique_ptr<ControlArray<FieldTextBox>> m_textBox;
+    std::unique_ptr<ControlArray<MultiColumnComboBox>> m_comboBox;
+    std::unique_ptr<ControlArray<QPushButton>> m_getNext;
+
+    std::vector<QPointer<QGroupBox>> m_frameContainers;
+    int m_frameLimit = DefaultCounterLimit;
+};
+
+} // namespace tavik

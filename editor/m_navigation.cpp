@@ -1,0 +1,234 @@
+// Navigation of M between frames, tabs and configuration slots: exactly one page is shown, the
+// one of the current frame, that frame's current tab and the selected slot. Values are never
+// moved; every slot keeps its own controls.
+
+#include "editor/m.h"
+
+#include "addin/runtime_error.h"
+#include "config/model.h"
+#include "editor/colours.h"
+#include "editor/multi_column_combo_box.h"
+#include "editor/tab_strip.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace tavik {
+
+namespace {
+
+[[noreturn]] void outOfRange()
+{
+    throw RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange));
+}
+
+Frame &frameAt(SharedState &state, int f)
+{
+    if (f < 0 || size_t(f) >= state.frames.size())
+        outOfRange();
+    return state.frames[size_t(f)];
+}
+
+QWidget *widget(QObject *object)
+{
+    auto *w = qobject_cast<QWidget *>(object);
+    if (!w)
+        throw RuntimeError(err::ObjectNotSet, errorDescription(err::ObjectNotSet));
+    return w;
+}
+
+void showAndEnable(QWidget *w, bool on)
+{
+    w->setVisible(on);
+    w->setEnabled(on);
+}
+
+} // namespace
+
+void M::connectNavigation()
+{
+    connect(m_frameSelect, &QComboBox::currentIndexChanged, this, [this] { frameSelectChange(); });
+    connect(m_configsList, &QListWidget::currentRowChanged, this, [this] { configsListClick(); });
+    connect(m_useConfigs, &QCheckBox::toggled, this, [this] { useConfigsChange(); });
+    connect(m_quit, &QPushButton::clicked, this, [this] { quitClick(); });
+}
+
+void M::connectTabStrip(TabStrip *strip, int frameIndex)
+{
+    connect(strip, &TabStrip::clicked, this, [this, frameIndex] { tabClick(frameIndex); });
+}
+
+QWidget *M::pageAt(int f, int g, int c) const
+{
+    Frame &frame = frameAt(m_state, f);
+    if (g < 0 || size_t(g) >= frame.groups.size())
+        outOfRange();
+    const Group &group = frame.groups[size_t(g)];
+    if (c < 0 || size_t(c) >= group.pages.size())
+        outOfRange();
+    return widget(group.pages[size_t(c)]);
+}
+
+void M::hideSlotPages(int c)
+{
+    for (size_t f = 0; f < m_state.frames.size(); ++f)
+        for (size_t g = 0; g < m_state.frames[f].groups.size(); ++g)
+            showAndEnable(pageAt(int(f), int(g), c), false);
+}
+
+void M::updateFrameCaption(int f, int c)
+{
+    QListWidgetItem *entry = m_configsList->item(c);
+    if (!entry)
+        outOfRange();
+    Frame &frame = frameAt(m_state, f);
+    static_cast<QGroupBox *>(widget(frame.frameContainer))->setTitle(frame.name + QStringLiteral(": ") + entry->text());
+}
+
+void M::markSelectedConfig()
+{
+    if (QListWidgetItem *entry = m_configsList->item(m_configsList->currentRow()))
+        entry->setSelected(true);
+}
+
+void M::showFramePage(int f, int c)
+{
+    // Steps 2 to 6 of the refresh: the old slot's pages go, the new slot's page of the current
+    // frame and tab comes.
+    hideSlotPages(m_state.activeConfigIndex);
+    Frame &frame = frameAt(m_state, f);
+    // A frame without groups has no page to show; its empty container stays on screen.
+    if (!frame.groups.empty()) {
+        QWidget *page = pageAt(f, frame.currentTab, c);
+        showAndEnable(page, true);
+        page->raise();
+    }
+    m_state.activeConfigIndex = int16_t(c);
+    updateFrameCaption(f, c);
+    if (QListWidgetItem *entry = m_configsList->item(c))
+        entry->setSelected(true);
+}
+
+void M::tabDisplayRefresh()
+{
+    if (m_form.suppressEvents)
+        return;
+    showFramePage(m_frameSelect->listIndex(), m_configsList->currentRow());
+}
+
+void M::frameSelectChange()
+{
+    if (m_form.suppressEvents)
+        return;
+    guarded(QStringLiteral("Frame Select"), [this] {
+        m_state.runOk = false;
+        for (int k = 0; k < m_frameSelect->listCount(); ++k)
+            showAndEnable(widget(frameAt(m_state, k).frameContainer), false);
+        const int f = m_frameSelect->listIndex();
+        Frame &frame = frameAt(m_state, f);
+        m_state.currentFrame = int16_t(f);
+        showAndEnable(widget(frame.frameContainer), true);
+
+        const int selectedTab = static_cast<TabStrip *>(widget(frame.tabStrip))->selectedIndex();
+        if (selectedTab > 0) {
+            QWidget *page = pageAt(f, selectedTab - 1, m_state.activeConfigIndex);
+            showAndEnable(page, true);
+            page->raise();
+            page->update();
+        }
+        updateFrameCaption(f, m_configsList->currentRow());
+        m_state.defaultFrame = int16_t(f);
+        m_state.runOk = true;
+    });
+}
+
+void M::tabClick(int frameIndex)
+{
+    if (m_form.suppressEvents)
+        return;
+    guarded(QStringLiteral("TabStrip Click"), [this, frameIndex] {
+        Frame &frame = frameAt(m_state, frameIndex);
+        auto *strip = static_cast<TabStrip *>(widget(frame.tabStrip));
+        const int selected = strip->selectedIndex();
+        if (selected == frame.currentTab + 1)
+            return;
+        if (m_form.prototypeMismatch) {
+            // A rejected entry must not be left behind on a hidden page.
+            strip->selectTab(frame.currentTab + 1);
+            return;
+        }
+        showAndEnable(pageAt(frameIndex, frame.currentTab, m_state.activeConfigIndex), false);
+        QWidget *page = pageAt(frameIndex, selected - 1, m_state.activeConfigIndex);
+        page->setVisible(true);
+        page->raise();
+        frame.currentTab = int16_t(selected - 1);
+        tabDisplayRefresh();
+    });
+}
+
+void M::configsListClick()
+{
+    if (m_form.suppressEvents)
+        return;
+    // No error name of its own; an error is still reported, never let through the signal.
+    guarded(QStringLiteral("Configs List Click"), [this] {
+        if (m_form.prototypeMismatch) {
+            m_configsList->setCurrentRow(m_state.activeConfigIndex);
+            markSelectedConfig();
+            return;
+        }
+        showFramePage(m_frameSelect->listIndex(), m_configsList->currentRow());
+    });
+}
+
+void M::useConfigsChange()
+{
+    guarded(QStringLiteral("Use Configs"), [this] {
+        if (m_useConfigs->isChecked()) {
+            m_configsList->setEnabled(true);
+            colours::setBackColor(m_configsList, colours::WindowBackground);
+            markSelectedConfig();
+        } else {
+            // Back to the document slot before the list is locked.
+            m_configsList->setCurrentRow(0);
+            m_configsList->setEnabled(false);
+            colours::setBackColor(m_configsList, colours::ButtonFace);
+        }
+        m_state.useConfigs = m_useConfigs->isChecked();
+        m_state.runOk = true;
+    });
+}
+
+void M::loadDocumentValues()
+{
+    // The values themselves are read by the document loader; here only the settings that the
+    // attribute gave are shown.
+    guarded(QStringLiteral("CP Load"), [this] {
+        m_state.runOk = false;
+        const int f = m_state.defaultFrame;
+        frameAt(m_state, f);
+        m_useConfigs->setChecked(m_state.useConfigs);
+        m_frameSelect->setListIndex(f);
+        if (m_state.useConfigs) {
+            m_configsList->setCurrentRow(m_state.activeConfigIndex);
+            colours::setBackColor(m_configsList, colours::WindowBackground);
+            markSelectedConfig();
+            m_configsList->setEnabled(true);
+        } else {
+            colours::setBackColor(m_configsList, colours::ButtonFace);
+            m_configsList->setCurrentRow(0);
+            m_configsList->setEnabled(false);
+        }
+        m_form.suppressEvents = false;
+        frameSelectChange();
+        tabDisplayRefresh();
+        m_form.suppressEvents = true;
+        m_frameSelect->setFocusPolicy(Qt::NoFocus);
+        m_useConfigs->setFocusPolicy(Qt::NoFocus);
+        m_state.runOk = true;
+    });
+}
+
+} // namespace tavik
