@@ -1,0 +1,30 @@
+#pragma once
+// tavik-host as a whole: the bundled host application with its window, the documents named on
+// the command line, the add-in plugin loaded and connected, and script mode.
+
+#include <QString>
+#include <QStringList>
+
+namespace tavik {
+
+struct HostOptions {
+    QString addinPath;     // empty: the plugin beside the program, else a registered one
+    QString settingsFile;  // empty: the user's settings store
+    QString scriptFile;    // empty: a person works the window
+    QStringList documents; // opened in order; the last one is active
+};
+
+class HostProgram {
+public:
+    // The exit status for bad arguments.
+    static constexpr int BadArguments = 2;
+
+    explicit HostProgram(HostOptions options);
+    // Runs until the window closes or the script ends; the exit status.
+    int run();
+
+private:
+    HostOptions m_options;
+};
+
+} // namespace tavik

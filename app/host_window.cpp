@@ -1,0 +1,182 @@
+#include "app/host_window.h"
+
+#include "addin/host.h"
+#include "host/document_file_error.h"
+#include "host/host_application.h"
+#include "host/host_document.h"
+#include "platform/prompts.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QStatusBar>
+
+namespace tavik {
+
+namespace {
+constexpr int MenuCount = 7;
+const QString ProgramTitle = QStringLiteral("tavik-host");
+} // namespace
+
+HostWindow::HostWindow(std::shared_ptr<HostApplication> app, Prompts &prompts, QWidget *parent)
+    : QMainWindow(parent)
+    , m_app(std::move(app))
+    , m_prompts(prompts)
+{
+    setObjectName(QStringLiteral("tavikHost"));
+    setWindowTitle(ProgramTitle);
+    resize(720, 480);
+
+    // The menu names are the host's own, so the add-in's "@Tools" text matches the menu it is in.
+    for (int i = 0; i < MenuCount; ++i) {
+        QString name;
+        try {
+            name = m_app->GetMenuName(i);
+        } catch (const std::exception &) {
+            name = QStringLiteral("Menu %1").arg(i);
+        }
+        QMenu *menu = menuBar()->addMenu(QLatin1Char('&') + name);
+        menu->setObjectName(name);
+        m_menus << menu;
+    }
+
+    QMenu *file = m_menus[0];
+    file->addAction(tr("&Open..."), QKeySequence::Open, this, [this] { openDocument(); });
+    file->addAction(tr("&Save"), QKeySequence::Save, this, [this] { saveDocument(); });
+    file->addSeparator();
+    file->addAction(tr("E&xit"), QKeySequence::Quit, this, [this] { close(); });
+    connect(m_menus[sw::swAddinMenu], &QMenu::aboutToShow, this, [this] { rebuildCommandMenu(); });
+
+    m_documents = new QListWidget(this);
+    m_documents->setObjectName(QStringLiteral("documents"));
+    setCentralWidget(m_documents);
+    connect(m_documents, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
+        const auto docs = m_app->documents();
+        const int row = m_documents->row(item);
+        if (row >= 0 && row < docs.size())
+            m_app->activate(docs[row]);
+    });
+
+    statusBar()->showMessage(QString());
+    m_app->setStatusListener([this](const QString &text) {
+        statusBar()->showMessage(text);
+        emit statusTextChanged(text);
+    });
+    m_app->setDocumentsListener([this] { refreshDocuments(); });
+    refreshDocuments();
+    rebuildCommandMenu();
+}
+
+HostWindow::~HostWindow()
+{
+    m_app->setStatusListener({});
+    m_app->setDocumentsListener({});
+}
+
+QMenu *HostWindow::hostMenu(int index) const
+{
+    return index >= 0 && index < m_menus.size() ? m_menus[index] : nullptr;
+}
+
+void HostWindow::refreshDocuments()
+{
+    m_documents->clear();
+    const auto active = m_app->activeDocument();
+    for (const auto &doc : m_app->documents()) {
+        const QString path = doc->path().isEmpty() ? tr("(not saved)") : QDir::toNativeSeparators(doc->path());
+        auto *item = new QListWidgetItem(QStringLiteral("%1    %2").arg(doc->title(), path), m_documents);
+        if (doc == active) {
+            QFont font = item->font();
+            font.setBold(true);
+            item->setFont(font);
+            m_documents->setCurrentItem(item);
+        }
+    }
+    setWindowTitle(active ? QStringLiteral("%1 - %2").arg(active->title(), ProgramTitle) : ProgramTitle);
+}
+
+QStringList HostWindow::commands() const
+{
+    QStringList texts;
+    const auto active = m_app->activeDocument();
+    if (!active)
+        return texts;
+    for (const auto &item : m_app->menuItems())
+        if (item.docType == active->type() && !texts.contains(item.text))
+            texts << item.text;
+    return texts;
+}
+
+void HostWindow::rebuildCommandMenu()
+{
+    QMenu *menu = m_menus[sw::swAddinMenu];
+    menu->clear();
+    const QStringList texts = commands();
+    for (const QString &text : texts) {
+        // The menu shows the text before "@", the name of the command without its menu.
+        const QString caption = text.section(QLatin1Char('@'), 0, 0);
+        QAction *action = menu->addAction(caption, this, [this, text] { pickCommand(text); });
+        action->setData(text);
+    }
+    if (texts.isEmpty())
+        menu->addAction(tr("(no add-in commands)"))->setEnabled(false);
+}
+
+bool HostWindow::pickCommand(const QString &menuText)
+{
+    if (!commands().contains(menuText))
+        return false;
+    try {
+        return m_app->pickMenuItem(menuText);
+    } catch (const std::exception &e) {
+        // The add-in's own handlers report their errors; what reaches here escaped them.
+        showError(tr("The add-in command failed: %1").arg(QString::fromLocal8Bit(e.what())));
+        return false;
+    }
+}
+
+bool HostWindow::openDocument()
+{
+    FileOpenRequest request;
+    request.title = tr("Open");
+    request.filters = {tr("SolidWorks documents (*.sldprt *.sldasm)"), tr("Parts (*.sldprt)"),
+                       tr("Assemblies (*.sldasm)"), tr("All files (*)")};
+    const auto active = m_app->activeDocument();
+    request.initialFolder = active && !active->path().isEmpty() ? QFileInfo(active->path()).absolutePath()
+                                                                : QDir::currentPath();
+    const auto path = m_prompts.openFile(request);
+    if (!path)
+        return false;
+    try {
+        m_app->openDocument(*path);
+        return true;
+    } catch (const DocumentFileError &e) {
+        showError(e.message);
+    } catch (const std::exception &e) {
+        showError(QString::fromLocal8Bit(e.what()));
+    }
+    return false;
+}
+
+bool HostWindow::saveDocument()
+{
+    try {
+        m_app->saveActiveDocument();
+        refreshDocuments();
+        return true;
+    } catch (const DocumentFileError &e) {
+        showError(e.message);
+    } catch (const std::exception &e) {
+        showError(QString::fromLocal8Bit(e.what()));
+    }
+    return false;
+}
+
+void HostWindow::showError(const QString &text)
+{
+    m_prompts.message(text, ProgramTitle, MessageIcon::Critical, MessageButtons::Ok);
+}
+
+} // namespace tavik

@@ -1,0 +1,49 @@
+#pragma once
+// The window of tavik-host: the host's menus (menu 4, Tools, holds the add-ins' commands for the
+// active document's type), the status bar the add-ins write to, and the list of open documents.
+
+#include <QMainWindow>
+#include <memory>
+
+class QListWidget;
+class QMenu;
+
+namespace tavik {
+
+class HostApplication;
+class Prompts;
+
+class HostWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    HostWindow(std::shared_ptr<HostApplication> app, Prompts &prompts, QWidget *parent = nullptr);
+    ~HostWindow() override;
+
+    // File > Open: asks for a document file and opens it; false when cancelled or refused.
+    bool openDocument();
+    // File > Save: saves the active document to its file; false (after saying why) on failure.
+    bool saveDocument();
+    // Runs the add-in command with that menu text, as picking it in the menu does. False when
+    // the active document has no such command.
+    bool pickCommand(const QString &menuText);
+    // The menu texts of the add-in commands offered for the active document, in menu order.
+    QStringList commands() const;
+
+    void refreshDocuments();
+    QMenu *hostMenu(int index) const;
+
+signals:
+    // The host's status bar text was set (by an add-in or by the host).
+    void statusTextChanged(const QString &text);
+
+private:
+    void rebuildCommandMenu();
+    void showError(const QString &text);
+
+    std::shared_ptr<HostApplication> m_app;
+    Prompts &m_prompts;
+    QList<QMenu *> m_menus;
+    QListWidget *m_documents = nullptr;
+};
+
+} // namespace tavik

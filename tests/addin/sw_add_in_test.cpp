@@ -1,0 +1,194 @@
+// The add-in over the bundled host: connecting, and whole runs of the menu command with the
+// editor shown and closed without a person.
+
+#include "addin/sw_add_in.h"
+#include "editor/m.h"
+#include "host/host_application.h"
+#include "host/host_calls.h"
+#include "platform/scripted_prompts.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tavik;
+
+namespace {
+
+QApplication &application()
+{
+    static int argc = 1;
+    static char name[] = "addin-test";
+    static char *argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+class AddinRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        application();
+        const QByteArray tmp = qgetenv("TAVIK_TEST_TMP");
+        const QString base = tmp.isEmpty() ? QDir::tempPath() : QString::fromLocal8Bit(tmp);
+        QDir().mkpath(base);
+        dir = std::make_unique<QTemporaryDir>(base + QStringLiteral("/addin-XXXXXX"));
+        ASSERT_TRUE(dir->isValid());
+        qputenv("TAVIK_SETTINGS", dir->filePath(QStringLiteral("settings.sqlite")).toLocal8Bit());
+        addinFolder = dir->filePath(QStringLiteral("addin"));
+        QDir().mkpath(addinFolder);
+        copy(QStringLiteral("data/Tavik.xsd"), addinFolder + QStringLiteral("/Tavik.xsd"));
+        copy(QStringLiteral("data/Tavik.xml"), addinFolder + QStringLiteral("/Tavik.xml"));
+        copy(QStringLiteral("data/samples/Bracket.sldprt"), dir->filePath(QStringLiteral("Bracket.sldprt")));
+
+        app = std::make_shared<HostApplication>();
+        app->openDocument(dir->filePath(QStringLiteral("Bracket.sldprt")));
+        addin = std::make_unique<swAddIn>(prompts, addinFolder);
+    }
+
+    void TearDown() override
+    {
+        addin.reset();
+        if (HasFailure())
+            dir->setAutoRemove(false);
+    }
+
+    static void copy(const QString &from, const QString &to)
+    {
+        QFile::remove(to);
+        ASSERT_TRUE(QFile::copy(QStringLiteral(TAVIK_SOURCE_DIR "/") + from, to)) << from.toStdString();
+    }
+
+    // Closes the editor the way its Quit button does.
+    static void clickQuit(M &editor)
+    {
+        auto *quit = editor.findChild<QPushButton *>(QStringLiteral("Quit"));
+        ASSERT_NE(quit, nullptr);
+        quit->click();
+    }
+
+    std::unique_ptr<QTemporaryDir> dir;
+    QString addinFolder;
+    ScriptedPrompts prompts;
+    std::shared_ptr<HostApplication> app;
+    std::unique_ptr<swAddIn> addin;
+};
+
+} // namespace
+
+TEST_F(AddinRun, ConnectingAddsTheCommandAndDisconnectingRemovesIt)
+{
+    ASSERT_TRUE(addin->SwAddIn_ConnectToSW(app, 7));
+    EXPECT_EQ(addin->menuText(), QStringLiteral("Tavik 1.54 L@") + app->GetMenuName(4));
+    const auto items = app->menuItems();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0].docType, 1);
+    EXPECT_EQ(items[1].docType, 2);
+    for (const auto &item : items) {
+        EXPECT_EQ(item.cookie, 7);
+        EXPECT_EQ(item.callback, QStringLiteral("DispForm"));
+        EXPECT_EQ(item.hint, QStringLiteral("SolidWorks Custom Properties Editor"));
+    }
+    EXPECT_TRUE(app->statusBarText().startsWith(QStringLiteral("Tavik 1.54 L ")));
+    EXPECT_TRUE(app->isAttributeRegistered(QStringLiteral("pub_Tavik")));
+    EXPECT_TRUE(prompts.boxes().empty());
+
+    EXPECT_TRUE(addin->SwAddIn_DisconnectFromSW());
+    EXPECT_TRUE(app->menuItems().isEmpty());
+    EXPECT_EQ(app->statusBarText(), QStringLiteral("Thank you for using Tavik"));
+}
+
+TEST_F(AddinRun, FailedAttributeDefinitionFailsTheConnectionAndLeavesNoCommand)
+{
+    app->calls()->failCall(QStringLiteral("Register"), 1, 440, QStringLiteral("Automation error"));
+    EXPECT_FALSE(addin->SwAddIn_ConnectToSW(app, 3));
+
+    ASSERT_EQ(prompts.boxes().size(), 1u);
+    EXPECT_EQ(prompts.boxes()[0].title, QStringLiteral("Tavik: Fatal Error"));
+    EXPECT_EQ(prompts.boxes()[0].text, QStringLiteral("Error  440 (Automation error) in <ConnectToSW>     "));
+    EXPECT_EQ(prompts.boxes()[0].icon, MessageIcon::Critical);
+    EXPECT_TRUE(app->menuItems().isEmpty());
+    EXPECT_EQ(app->calls()->callsOf(QStringLiteral("RemoveMenu")).size(), 2);
+    EXPECT_FALSE(addin->state().runOk);
+    EXPECT_FALSE(app->pickMenuItem(addin->menuText()));
+}
+
+TEST_F(AddinRun, MissingConfigurationEndsTheRunWithItsMessageAndNoEditor)
+{
+    ASSERT_TRUE(addin->SwAddIn_ConnectToSW(app, 1));
+    QFile::remove(addinFolder + QStringLiteral("/Tavik.xml"));
+    bool editorShown = false;
+    addin->setEditorRunner([&](M &) { editorShown = true; });
+
+    ASSERT_TRUE(app->pickMenuItem(addin->menuText()));
+
+    EXPECT_FALSE(editorShown);
+    EXPECT_EQ(app->statusBarText(), QStringLiteral("Tavik exited with error(s)"));
+    ASSERT_EQ(prompts.boxes().size(), 1u);
+    EXPECT_EQ(prompts.boxes()[0].title, QStringLiteral("Tavik: File not found"));
+    EXPECT_EQ(prompts.boxes()[0].text, QStringLiteral("Tavik.xml could not be found...\r\nExit on error"));
+    ASSERT_EQ(addin->state().frames.size(), 1u);
+    EXPECT_TRUE(addin->state().frames[0].groups.empty());
+}
+
+TEST_F(AddinRun, SuccessfulRunsThankTheUserAndStartEachFromTheFileAlone)
+{
+    ASSERT_TRUE(addin->SwAddIn_ConnectToSW(app, 1));
+    std::vector<std::vector<QString>> seen; // frame names per run
+    addin->setEditorRunner([&](M &editor) {
+        auto &frames = addin->state().frames;
+        std::vector<QString> names;
+        for (const auto &frame : frames)
+            names.push_back(frame.name);
+        seen.push_back(names);
+        // Leave traces that a following run must not see.
+        frames[0].name = QStringLiteral("changed by the first run");
+        frames.emplace_back().name = QStringLiteral("extra");
+        editor.reject();
+    });
+
+    app->pickMenuItem(addin->menuText());
+    EXPECT_EQ(app->statusBarText(), QStringLiteral("Thank you for using Tavik"));
+    ASSERT_EQ(addin->state().frames.size(), 1u);
+    EXPECT_TRUE(addin->state().frames[0].name.isEmpty());
+
+    app->pickMenuItem(addin->menuText());
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_GE(seen[0].size(), 2u);
+    EXPECT_EQ(seen[1], seen[0]);
+    EXPECT_EQ(app->statusBarText(), QStringLiteral("Thank you for using Tavik"));
+
+    // The editor's own Quit ends a run the same way.
+    addin->setEditorRunner(&AddinRun::clickQuit);
+    app->pickMenuItem(addin->menuText());
+    EXPECT_EQ(app->statusBarText(), QStringLiteral("Thank you for using Tavik"));
+    EXPECT_TRUE(prompts.boxes().empty());
+}
+
+TEST_F(AddinRun, AnEditorEndingInErrorOrAFailingHostShowsThePendingMessage)
+{
+    ASSERT_TRUE(addin->SwAddIn_ConnectToSW(app, 1));
+    addin->setEditorRunner([&](M &editor) {
+        addin->state().runOk = false;
+        addin->state().errorTitle = QStringLiteral("Error");
+        addin->state().errorMessage = QStringLiteral("Error 2 : 5 (x) in <Save CP>     ");
+        editor.reject();
+    });
+    app->pickMenuItem(addin->menuText());
+    EXPECT_EQ(app->statusBarText(), QStringLiteral("Tavik exited with error(s)"));
+    ASSERT_EQ(prompts.boxes().size(), 1u);
+    EXPECT_EQ(prompts.boxes()[0].title, QStringLiteral("Tavik: Error"));
+    EXPECT_EQ(prompts.boxes()[0].text, QStringLiteral("Error 2 : 5 (x) in <Save CP>     "));
+
+    // A host that fails before the run has begun: the default texts, never those of the last run.
+    app->calls()->failCall(QStringLiteral("SetStatusBarText"), 1, 440, QStringLiteral("Automation error"));
+    app->pickMenuItem(addin->menuText());
+    ASSERT_EQ(prompts.boxes().size(), 2u);
+    EXPECT_EQ(prompts.boxes()[1].title, QStringLiteral("Tavik: Tavik -> Fatal error"));
+    EXPECT_EQ(prompts.boxes()[1].text, QStringLiteral("Unknown error\r\nExiting"));
+    EXPECT_EQ(app->statusBarText(), QStringLiteral("Tavik exited with error(s)"));
+    EXPECT_EQ(addin->state().frames.size(), 1u);
+}
