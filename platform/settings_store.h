@@ -1,0 +1,72 @@
+#pragma once
+// The per-user settings store: application / section / key / value texts in one SQLite file.
+// Sections and keys (and applications) compare without regard to case; each key keeps the text it
+// was first written with. Every write is a transaction, and update() reads and replaces an entry
+// in one transaction that other processes cannot interleave, so counters never hand out a number
+// twice.
+
+#include "addin/runtime_error.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+
+struct sqlite3;
+
+namespace tavik {
+
+// A store that cannot be opened, read or written. The description names the file and the fault.
+class SettingsError : public RuntimeError {
+public:
+    static constexpr int Number = 75;   // path/file access error
+    explicit SettingsError(const QString &description) : RuntimeError(Number, description) {}
+};
+
+class SettingsStore {
+public:
+    // TAVIK_SETTINGS when set, else $XDG_CONFIG_HOME/Tavik/settings.sqlite (~/.config by default).
+    static QString defaultPath();
+
+    // Long enough for other editors' draws to finish, short enough that a store held by a hung
+    // process is reported rather than waited on for ever.
+    static constexpr int DefaultBusyTimeoutMs = 15000;
+
+    // Opens the store, creating the file and its folder when missing. A file that is not a settings
+    // database, or that cannot be read, throws SettingsError and is left as it is. An operation
+    // that finds the store locked by another process waits up to busyTimeoutMs, then fails.
+    explicit SettingsStore(const QString &path = defaultPath(), int busyTimeoutMs = DefaultBusyTimeoutMs);
+    ~SettingsStore();
+    SettingsStore(const SettingsStore &) = delete;
+    SettingsStore &operator=(const SettingsStore &) = delete;
+
+    const QString &path() const { return m_path; }
+
+    QString read(const QString &app, const QString &section, const QString &key,
+                 const QString &defaultValue) const;
+    std::optional<QString> value(const QString &app, const QString &section, const QString &key) const;
+    void write(const QString &app, const QString &section, const QString &key, const QString &value);
+    void deleteKey(const QString &app, const QString &section, const QString &key);
+    // Keys of a section as first written, in the order they were created.
+    QStringList keys(const QString &app, const QString &section) const;
+    void deleteSection(const QString &app, const QString &section);
+
+    // Reads the entry (nothing when missing) and writes what change returns (nothing: leave the
+    // entry as it is), all in one write transaction. An exception from change rolls back and
+    // propagates.
+    using Change = std::function<std::optional<QString>(const std::optional<QString> &current)>;
+    void update(const QString &app, const QString &section, const QString &key, const Change &change);
+
+private:
+    struct Closer {
+        void operator()(sqlite3 *db) const;
+    };
+    [[noreturn]] void fail(const QString &what) const;
+    void exec(const char *sql);
+
+    QString m_path;
+    std::unique_ptr<sqlite3, Closer> m_db;
+};
+
+} // namespace tavik
