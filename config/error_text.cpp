@@ -10,8 +10,9 @@ QString Str(long long n)
 
 QString Str(double x)
 {
-    // Fifteen significant digits, as the number type holds them; "." whatever the locale.
-    const QString digits = QString::number(x, 'g', 15);
+    // "." whatever the locale; fifteen significant digits and a capital exponent mark, as the
+    // number type prints them (1.2E-05).
+    const QString digits = QString::number(x, 'g', 15).toUpper();
     return x >= 0 ? QLatin1Char(' ') + digits : digits;
 }
 

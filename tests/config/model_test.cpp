@@ -41,6 +41,8 @@ TEST(ErrorText, StrPutsABlankBeforeNonNegativeNumbers)
     EXPECT_EQ(Str(0LL), " 0");
     EXPECT_EQ(Str(-3LL), "-3");
     EXPECT_EQ(Str(2700.0), " 2700");
+    EXPECT_EQ(Str(1.2e-5), " 1.2E-05");
+    EXPECT_EQ(Str(-0.5), "-0.5");
     EXPECT_EQ(standardErrorText(9, "Subscript out of range", "CP Load"),
               "Error  9 (Subscript out of range) in <CP Load>     ");
     EXPECT_EQ(exitingErrorText(91, "x", "doConfigs"), "Error  91 (x) in <doConfigs>     \r\nExiting");
