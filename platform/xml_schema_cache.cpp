@@ -46,6 +46,7 @@ bool XmlSchemaCache::add(const QString &namespaceUri, XmlDocument &schemaDoc)
     auto entry = std::make_shared<Entry>();
     entry->doc = schemaDoc.m_doc;
     entry->schema = xmlSchemaParse(parser.get());
+    parser.reset(); // the way libxml2 expects: parser context gone before the schema is freed
     if (!entry->schema || session.failed()) {
         schemaDoc.m_parseError = session.firstError();
         if (schemaDoc.m_parseError.reason.isEmpty())

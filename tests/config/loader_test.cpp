@@ -142,6 +142,7 @@ TEST_F(Loader, WalkFailuresEndWithTheUnknownErrorMessage)
         "<frame name=\"F\"><group name=\"G\"><item CPTag=\"A\" length=\"32767.5\"/></group></frame>",
         "<frame name=\"F\"><group name=\"G\"><item CPTag=\"A\" incVal=\"2147483648\"/></group></frame>",
         "<frame name=\"F\"><group name=\"G\"><custPropList defaultIndex=\"first\"><item CPTag=\"A\"/></custPropList></group></frame>",
+        "<frame name=\"F\"><group name=\"G\"><item CPTag=\"A\" length=\"1,000\"/></group></frame>",
         "<settings defaultFrame=\"x\"/>",
         "<settings serverPort=\"\"/>",
         // A pattern that is not one cannot judge a default.
@@ -282,6 +283,7 @@ TEST_F(Loader, AttributeConversions)
     EXPECT_FALSE(item.hasPrototype);
 
     EXPECT_EQ(loadItem("<item CPTag=\"A\" length=\"3.5\"/>").length, 4);
+    EXPECT_EQ(loadItem("<item CPTag=\"A\" length=\" 1e2 \"/>").length, 100);
     EXPECT_EQ(loadItem("<item CPTag=\"A\" length=\"-32768\"/>").length, -32768);
     EXPECT_EQ(loadItem("<item CPTag=\"A\" incVal=\"2147483647\"/>").incVal, 2147483647);
     EXPECT_EQ(loadItem("<item CPTag=\"A\" location=\"onlyDocument\"/>").location, OnlyDocument);
