@@ -128,6 +128,8 @@ int HostProgram::run()
             printError(QString::fromLocal8Bit(e.what()));
         }
     }
+    // The host must not call back into an add-in that is gone.
+    app->forgetAddin(AddinCookie);
     loader.release();
     return code;
 }

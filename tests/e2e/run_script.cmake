@@ -1,0 +1,62 @@
+# Runs tavik-host --script in a scratch folder and compares what it printed with the expected
+# transcript, and its exit status with the expected one.
+#   HOST, ADDIN, SCRIPT, WORK     the program, the plugin, the script, the scratch folder
+#   DOCS                          |-list of documents copied into WORK and opened (last active)
+#   EXPECTED                      expected standard output (optional)
+#   EXPECT_CODE                   expected exit status (default 0)
+#   EXPECT_STDERR                 a regular expression standard error must match (optional)
+#   ADDIN_FILES                   |-list of files put beside a private copy of the plugin in
+#                                 WORK/addin (when set, that copy is loaded instead of ADDIN)
+# With TAVIK_E2E_UPDATE=1 in the environment the transcript is written to EXPECTED instead.
+string(REPLACE "|" ";" DOCS "${DOCS}")
+if(NOT DEFINED EXPECT_CODE)
+  set(EXPECT_CODE 0)
+endif()
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+set(args)
+foreach(doc IN LISTS DOCS)
+  get_filename_component(name "${doc}" NAME)
+  file(COPY "${doc}" DESTINATION "${WORK}")
+  list(APPEND args "${WORK}/${name}")
+endforeach()
+set(plugin "${ADDIN}")
+if(DEFINED ADDIN_FILES)
+  string(REPLACE "|" ";" ADDIN_FILES "${ADDIN_FILES}")
+  file(MAKE_DIRECTORY "${WORK}/addin")
+  file(COPY "${ADDIN}" DESTINATION "${WORK}/addin")
+  foreach(f IN LISTS ADDIN_FILES)
+    if(f)
+      file(COPY "${f}" DESTINATION "${WORK}/addin")
+    endif()
+  endforeach()
+  get_filename_component(pluginName "${ADDIN}" NAME)
+  set(plugin "${WORK}/addin/${pluginName}")
+endif()
+
+execute_process(
+  COMMAND "${HOST}" --addin "${plugin}" --settings "${WORK}/settings.sqlite" --script "${SCRIPT}" ${args}
+  WORKING_DIRECTORY "${WORK}"
+  RESULT_VARIABLE code
+  OUTPUT_VARIABLE out
+  ERROR_VARIABLE err
+  TIMEOUT 120)
+file(WRITE "${WORK}/stdout.txt" "${out}")
+file(WRITE "${WORK}/stderr.txt" "${err}")
+
+if(DEFINED EXPECTED AND "$ENV{TAVIK_E2E_UPDATE}" STREQUAL "1")
+  file(WRITE "${EXPECTED}" "${out}")
+  message(STATUS "wrote ${EXPECTED}")
+elseif(DEFINED EXPECTED)
+  file(READ "${EXPECTED}" want)
+  if(NOT out STREQUAL want)
+    execute_process(COMMAND diff -u "${EXPECTED}" "${WORK}/stdout.txt" OUTPUT_VARIABLE delta)
+    message(FATAL_ERROR "transcript differs from ${EXPECTED} (kept in ${WORK}):\n${delta}\nstderr:\n${err}")
+  endif()
+endif()
+if(NOT code STREQUAL "${EXPECT_CODE}")
+  message(FATAL_ERROR "exit status ${code}, expected ${EXPECT_CODE}\nstderr:\n${err}")
+endif()
+if(DEFINED EXPECT_STDERR AND NOT err MATCHES "${EXPECT_STDERR}")
+  message(FATAL_ERROR "standard error does not match \"${EXPECT_STDERR}\":\n${err}")
+endif()
