@@ -20,22 +20,6 @@ QString section()
     return QStringLiteral("nextSerialNumbers");
 }
 
-// A stored counter is plain decimal digits within the 32-bit range; anything else (a hand-edited
-// entry, say) is left for the user to repair rather than guessed at.
-std::optional<int32_t> parseIndex(const QString &text)
-{
-    if (text.isEmpty())
-        return std::nullopt;
-    for (QChar c : text)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return std::nullopt;
-    bool ok = false;
-    const qlonglong v = text.toLongLong(&ok);
-    if (!ok || v > MaxIndex)
-        return std::nullopt;
-    return int32_t(v);
-}
-
 } // namespace
 
 CounterStore::Draw LocalCounterStore::next(const QString &name, bool create)
@@ -49,8 +33,10 @@ CounterStore::Draw LocalCounterStore::next(const QString &name, bool create)
             draw = {Outcome::Drawn, 0};
             return QStringLiteral("1");
         }
-        const std::optional<int32_t> index = parseIndex(*current);
-        // The last index cannot be handed out: the counter would have nowhere to go.
+        // Anything but plain digits (a hand-edited entry, say) is left for the user to repair
+        // rather than guessed at. The last index cannot be handed out: the counter would have
+        // nowhere to go.
+        const std::optional<int32_t> index = parseDecimalDigits(*current);
         if (!index || *index == MaxIndex) {
             draw = {Outcome::Unusable, -1};
             return std::nullopt;

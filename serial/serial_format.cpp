@@ -77,16 +77,18 @@ int32_t guarded(Prompts &prompts, const char *operation, Body body, QString *fai
     }
 }
 
+bool allDigits(const QString &text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    });
+}
+
 int32_t parseDecimal(const QString &str)
 {
-    for (QChar c : str)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            fail(err::TypeMismatch);
-    bool ok = false;
-    const qlonglong v = str.toLongLong(&ok);
-    if (!ok)   // only digits, so a failure is a number too long for any integer
-        fail(err::Overflow);
-    return int32_t(checked(v));
+    if (const std::optional<int32_t> v = parseDecimalDigits(str))
+        return *v;
+    fail(allDigits(str) ? err::Overflow : err::TypeMismatch);
 }
 
 int32_t unformatUnguarded(const QString &str, const QString &proto)
@@ -187,6 +189,17 @@ QString formatSerialNumber(int32_t value, const QString &prototype)
 int32_t unformatSerialNumber(const QString &str, const QString &proto, Prompts &prompts)
 {
     return guarded(prompts, "unformatSerialNumber", [&] { return unformatUnguarded(str, proto); });
+}
+
+std::optional<int32_t> parseDecimalDigits(const QString &text)
+{
+    if (!allDigits(text))
+        return std::nullopt;
+    bool ok = false;
+    const qlonglong v = text.toLongLong(&ok);
+    if (!ok || v > Int32Max)
+        return std::nullopt;
+    return int32_t(v);
 }
 
 QString escapeSerialText(const QString &displayText)

@@ -16,6 +16,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace tavik {
 
@@ -29,6 +30,10 @@ QString formatSerialNumber(int32_t value, const QString &prototype);
 // arithmetic failure (overflow of a prototype with too many places, a non-number with an empty
 // prototype) is shown in a message box and also yields -1.
 int32_t unformatSerialNumber(const QString &str, const QString &proto, Prompts &prompts);
+
+// The value of a text of plain decimal digits ("0" to "9" only, as counters are stored); nothing for
+// any other text or a value past the 32-bit range.
+std::optional<int32_t> parseDecimalDigits(const QString &text);
 
 // Display text to entry text: every "#" becomes "\#", then every "?" becomes "\?".
 QString escapeSerialText(const QString &displayText);

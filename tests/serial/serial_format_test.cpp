@@ -10,7 +10,7 @@ namespace {
 struct Case {
     const char *proto;
     const char *text;
-    int32_t number;
+    int32_t number = -1;
 };
 
 TEST(SerialFormat, FormatsAndParsesPlacesLiteralsAndEscapes)
