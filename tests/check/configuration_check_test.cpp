@@ -77,6 +77,20 @@ TEST_F(ConfigurationCheckTest, ShippedConfigurationLoadsAndTheSamplesFitIt)
     const QJsonArray frames = modelOf(plain)["frames"].toArray();
     ASSERT_EQ(frames.size(), 3);
 
+    // It shows every kind of item, and nothing in it names a system value that does not exist.
+    QSet<QString> kinds;
+    for (const QJsonValue &f : frames) {
+        for (const QJsonValue &g : f.toObject()["groups"].toArray()) {
+            for (const QJsonValue &i : g.toObject()["items"].toArray()) {
+                const QJsonObject item = i.toObject();
+                kinds.insert(item["isListTarget"].toBool() ? QStringLiteral("linked list") : item["type"].toString());
+                EXPECT_FALSE(item["defaultValue"].toString().startsWith(QStringLiteral("ERROR")))
+                    << item["CPTag"].toString().toStdString();
+            }
+        }
+    }
+    EXPECT_EQ(kinds, (QSet<QString>{"standard", "list", "linked list", "composite", "systemRead"}));
+
     QDirIterator samples(dataDir + QStringLiteral("/samples"), {QStringLiteral("*.sldprt"), QStringLiteral("*.sldasm")},
                          QDir::Files);
     int count = 0;
