@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -66,6 +67,16 @@ public:
     void useConfigsChange();
     void openAbout();
     void quitClick();
+
+    // Composites and linked items, called by every operation that changes a field's value.
+    // Reads a control's tag into frame, group, item and slot. A tag that is not four numbers
+    // joined by ":" leaves the results as they were, sets runOk False and currentProc "splitTag",
+    // shows no message, and returns false so that the caller can stop.
+    bool splitTag(const QString &tag, int16_t &f_idx, int16_t &g_idx, int16_t &i_idx, int16_t &c_idx);
+    // Rebuilds in slot c every composite that uses item (f, g, i) and marks it complete or not.
+    void buildComposites(int f_idx, int g_idx, int i_idx, int c_idx);
+    // Shows in slot c the member of the list that list target (f, g, i) has chosen.
+    void dispLinkedItem(int f_idx, int g_idx, int i_idx, int c_idx);
 
     // The common error report of the open editor: records the texts and shows them at once.
     void reportError(const RuntimeError &error);
