@@ -7,6 +7,7 @@
 #include "platform/prompts.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QListWidget>
@@ -45,6 +46,7 @@ HostWindow::HostWindow(std::shared_ptr<HostApplication> app, Prompts &prompts, Q
     QMenu *file = m_menus[0];
     file->addAction(tr("&Open..."), QKeySequence::Open, this, [this] { openDocument(); });
     file->addAction(tr("&Save"), QKeySequence::Save, this, [this] { saveDocument(); });
+    file->addAction(tr("&Close"), QKeySequence::Close, this, [this] { closeActiveDocument(); });
     file->addSeparator();
     file->addAction(tr("E&xit"), QKeySequence::Quit, this, [this] { close(); });
     connect(m_menus[sw::swAddinMenu], &QMenu::aboutToShow, this, [this] { rebuildCommandMenu(); });
@@ -172,6 +174,52 @@ bool HostWindow::saveDocument()
         showError(QString::fromLocal8Bit(e.what()));
     }
     return false;
+}
+
+bool HostWindow::closeDocument(const std::shared_ptr<HostDocument> &doc)
+{
+    if (doc->isChanged()) {
+        const MessageAnswer answer = m_prompts.message(
+            tr("Save changes to %1 before closing it?").arg(doc->title()), ProgramTitle,
+            MessageIcon::Question, MessageButtons::YesNoCancel);
+        if (answer == MessageAnswer::Cancel)
+            return false;
+        if (answer == MessageAnswer::Yes) {
+            try {
+                doc->save();
+            } catch (const DocumentFileError &e) {
+                showError(e.message);
+                return false;
+            } catch (const std::exception &e) {
+                showError(QString::fromLocal8Bit(e.what()));
+                return false;
+            }
+        }
+    }
+    m_app->closeDocument(doc);
+    return true;
+}
+
+bool HostWindow::closeActiveDocument()
+{
+    const auto active = m_app->activeDocument();
+    return active && closeDocument(active);
+}
+
+bool HostWindow::closeAllDocuments()
+{
+    for (const auto &doc : m_app->documents())
+        if (!closeDocument(doc))
+            return false;
+    return true;
+}
+
+void HostWindow::closeEvent(QCloseEvent *event)
+{
+    if (closeAllDocuments())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void HostWindow::showError(const QString &text)

@@ -11,6 +11,7 @@ class QMenu;
 namespace tavik {
 
 class HostApplication;
+class HostDocument;
 class Prompts;
 
 class HostWindow : public QMainWindow {
@@ -23,6 +24,12 @@ public:
     bool openDocument();
     // File > Save: saves the active document to its file; false (after saying why) on failure.
     bool saveDocument();
+    // File > Close: closes the active document, first asking whether to save it when it has
+    // changed since it was opened or saved. False when the person cancelled or the save failed
+    // (the document then stays open).
+    bool closeActiveDocument();
+    // Closes every open document the same way; false as soon as one stays open.
+    bool closeAllDocuments();
     // Runs the add-in command with that menu text, as picking it in the menu does. False when
     // the active document has no such command.
     bool pickCommand(const QString &menuText);
@@ -32,12 +39,17 @@ public:
     void refreshDocuments();
     QMenu *hostMenu(int index) const;
 
+protected:
+    // Closing the window closes the documents first; a cancelled question keeps the window.
+    void closeEvent(QCloseEvent *event) override;
+
 signals:
     // The host's status bar text was set (by an add-in or by the host).
     void statusTextChanged(const QString &text);
 
 private:
     void rebuildCommandMenu();
+    bool closeDocument(const std::shared_ptr<HostDocument> &doc);
     void showError(const QString &text);
 
     std::shared_ptr<HostApplication> m_app;
