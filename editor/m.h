@@ -78,6 +78,32 @@ public:
     // Shows in slot c the member of the list that list target (f, g, i) has chosen.
     void dispLinkedItem(int f_idx, int g_idx, int i_idx, int c_idx);
 
+    // Saving: Purge, Done and the scratchpad. purgeCP deletes every configured property from the
+    // document and its configurations and tells whether it succeeded (a failure is reported).
+    // doneClick writes the frame on screen into the document and closes the editor; on a failure
+    // it reports "Save CP" and stays open. The scratchpad commands work on the frame on screen
+    // and the selected slot; the Scratch button loads, its right button opens saveScratchMenu.
+    bool purgeCP();
+    void doneClick();
+    void saveScratch();
+    void loadScratch();
+    void clearScratchpad();
+    void scratchMouseDown(const QPoint &globalPos);
+    void connectPurge();
+    void connectSaving();
+    void connectScratchpad();
+    void writeFrameProperties();
+    void saveFailed(const RuntimeError &error);
+    bool scratchTarget(const QString &procName, int &f, int &c);
+
+    // Copy From...: the Copy button asks for another part or assembly file and shows the
+    // configsSelect dialog over it. loadFromDoc fills the empty fields of the frame on screen in
+    // the selected slot from one level of that document (configuration "" is its document
+    // level); fields that hold a value keep it.
+    void copyClick();
+    void loadFromDoc(sw::ModelDoc2 *source, const QString &configuration);
+    void connectCopy();
+
     // The common error report of the open editor: records the texts and shows them at once.
     void reportError(const RuntimeError &error);
 

@@ -1,0 +1,145 @@
+// Done: the configured properties are purged, those of the frame on screen are added afresh from
+// the fields (document slot and, while configurations are in use, every configuration slot), the
+// items' system values are applied, the scratchpad is saved, the document attribute remembers the
+// settings, and the editor closes.
+//
+// A failure stops saving with the fields untouched and the editor open: the properties written
+// so far stay in the document, and Done can simply be tried again, since it purges first.
+
+#include "editor/m.h"
+
+#include "addin/host.h"
+#include "addin/runtime_error.h"
+#include "config/error_text.h"
+#include "config/model.h"
+#include "config/product.h"
+#include "docsvc/active_document.h"
+#include "docsvc/system_write.h"
+#include "editor/field_value.h"
+#include "editor/list_row.h"
+#include "editor/multi_column_combo_box.h"
+#include "platform/prompts.h"
+
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace tavik {
+
+namespace {
+
+// Where Done was when it failed: the number its message ends with.
+struct SaveStage {
+    static constexpr int16_t Properties = 1, Scratchpad = 2, Attribute = 3;
+};
+
+// Adds a property as text. The host refuses to replace a property that is already there; after a
+// purge that happens only when the same name is written twice, which is harmless when the texts
+// agree. Any other refusal would leave the document without the user's value, so it is an error.
+void addProperty(SharedState &state, const QString &configuration, const QString &name, const QString &value)
+{
+    const std::shared_ptr<sw::ModelDoc2> document = activeDocument(state);
+    if (document->AddCustomInfo3(configuration, name, sw::swCustomInfoText, value))
+        return;
+    if (document->GetCustomInfoNames2(configuration).contains(name)
+        && document->CustomInfo2(configuration, name) == value)
+        return;
+    const QString where = configuration.isEmpty() ? QStringLiteral("the document")
+                                                  : QStringLiteral("configuration ") + configuration;
+    throw RuntimeError(err::Automation,
+                       QStringLiteral("the host did not add the property %1 to %2").arg(name, where));
+}
+
+void setParameter(sw::Attribute &attribute, const QString &name, double value)
+{
+    if (!required(attribute.GetParameter(name))->SetDoubleValue(value))
+        throw RuntimeError(err::Automation,
+                           QStringLiteral("the document attribute did not take %1").arg(name));
+}
+
+} // namespace
+
+void M::connectSaving()
+{
+    connect(m_done, &QPushButton::clicked, this, [this] { doneClick(); });
+    connectPurge();
+    connectScratchpad();
+}
+
+void M::doneClick()
+{
+    // Purge reports its own failure; the document then still holds what it held.
+    if (!purgeCP())
+        return;
+
+    m_state.runOk = false;
+    try {
+        m_state.loadStage = SaveStage::Properties;
+        writeFrameProperties();
+        m_state.loadStage = SaveStage::Scratchpad;
+        // The scratchpad reports its own failure; the document has its values by now.
+        saveScratch();
+        // Written before the window goes, so that a failure leaves the editor open.
+        m_state.loadStage = SaveStage::Attribute;
+        sw::Attribute &attribute = *required(m_state.attribute);
+        setParameter(attribute, QStringLiteral("USE_CONFIGS"), m_state.useConfigs ? 1.0 : 0.0);
+        setParameter(attribute, QStringLiteral("USE_FRAME"), m_state.defaultFrame);
+    } catch (const std::exception &e) {
+        saveFailed(errorFromException(e));
+        return;
+    }
+
+    m_state.runOk = true;
+    unload();
+    accept();
+}
+
+void M::writeFrameProperties()
+{
+    const int f = m_frameSelect->listIndex();
+    if (f < 0 || size_t(f) >= m_state.frames.size())
+        throw RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange));
+    const bool configsInUse = m_useConfigs->isChecked();
+    const int slotCount = m_configsList->count();
+
+    for (Group &group : m_state.frames[size_t(f)].groups) {
+        int span = 1;
+        for (size_t i = 0; i < group.items.size(); i += size_t(span)) {
+            const CPItem &item = group.items[i];
+            span = rowSpan(m_state, item);
+            if (i + size_t(span) > group.items.size())
+                throw RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange));
+
+            if (item.location != OnlyConfigurations) {
+                const CPItem &written = rowMember(group, i, span, 0);
+                const QString value = fieldValue(requiredSlotControl(written.valueControls, 0));
+                if (!writeSystemValue(m_state, written.systemWriteValue, value))
+                    m_prompts.message(QStringLiteral("Could not set [") + written.systemWriteValue
+                                          + QStringLiteral("]      "),
+                                      product::title() + QStringLiteral(": System Write Warning"),
+                                      MessageIcon::Exclamation, MessageButtons::Ok);
+                addProperty(m_state, QString(), written.CPTag, value);
+            }
+            if (item.location != OnlyDocument && configsInUse) {
+                for (int c = 1; c < slotCount; ++c) {
+                    const CPItem &written = rowMember(group, i, span, c);
+                    addProperty(m_state, m_configsList->item(c)->text(), written.CPTag,
+                                fieldValue(requiredSlotControl(written.valueControls, c)));
+                }
+            }
+        }
+    }
+}
+
+void M::saveFailed(const RuntimeError &error)
+{
+    m_state.runOk = false;
+    m_state.currentProc = QStringLiteral("Save CP");
+    m_state.errorTitle = QStringLiteral("Fatal Error");
+    m_state.errorMessage = standardErrorText(error.number, error.description, m_state.currentProc)
+        + QStringLiteral("\r\nCould not save CP values. Exiting ") + Str(static_cast<long long>(m_state.loadStage));
+    m_prompts.message(m_state.errorMessage, product::title() + QStringLiteral(": ") + m_state.errorTitle,
+                      MessageIcon::Critical, MessageButtons::Ok);
+}
+
+} // namespace tavik

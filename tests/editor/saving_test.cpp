@@ -1,0 +1,282 @@
+// Done, Purge and Quit against the bundled host: which properties end up in the document and its
+// configurations, the order of the host calls where it matters, and what a failure leaves.
+
+#include "editor_fixture.h"
+
+#include "editor/field_value.h"
+#include "editor/multi_column_combo_box.h"
+#include "host/document_data.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QPushButton>
+
+using namespace tavik;
+
+class SavingTest : public EditorFixture {
+protected:
+    void SetUp() override
+    {
+        EditorFixture::SetUp();
+        // Done saves the scratchpad too; keep it out of the user's settings.
+        qputenv("TAVIK_SETTINGS", dir.filePath(QStringLiteral("settings.sqlite")).toLocal8Bit());
+    }
+
+    void set(int f, int g, int i, int c, const QString &text) { setFieldValue(item(f, g, i).valueControls[size_t(c)], text); }
+
+    // "name=value" for every property of a level, in the host's order.
+    QStringList props(const QString &configuration)
+    {
+        QStringList out;
+        for (const auto &[name, value] : *document->data().level(configuration))
+            out << name + QLatin1Char('=') + value;
+        return out;
+    }
+
+    void give(const QString &configuration, const QString &name, const QString &value)
+    {
+        ASSERT_TRUE(document->AddCustomInfo3(configuration, name, 30, value));
+    }
+
+    double parameter(const QString &name)
+    {
+        for (const auto &[n, v] : document->attribute(QStringLiteral("TavikAttribute"))->parameters)
+            if (n == name)
+                return v;
+        return -1;
+    }
+
+    bool editorClosed() const { return state.frames.size() == 1 && state.frames[0].groups.empty(); }
+
+    // Items a (document and configurations), b (configurations only), d (document only) and e
+    // (both, left empty) in frame 0; x in frame 1.
+    M &openLocations()
+    {
+        document = openPart("Part1.SLDPRT", {"Default", "Long"});
+        give("", "Unnamed", "keep");
+        give("", "a", "old");
+        give("", "x", "other frame");
+        give("Default", "b", "old");
+        give("Default", "Unnamed", "keep too");
+        give("Long", "x", "other frame");
+        addGroup(state, 0, "G", {plainItem("a"), plainItem("b", OnlyConfigurations), plainItem("d", OnlyDocument), plainItem("e")});
+        addGroup(state, 1, "H", {plainItem("x")});
+        state.useConfigs = true;
+        M &m = load();
+        EXPECT_TRUE(state.runOk) << state.errorMessage.toStdString();
+        for (int c = 0; c < 3; ++c) {
+            if (c == 0)
+                set(0, 0, 2, 0, "D0");
+            else
+                set(0, 0, 1, c, QStringLiteral("B%1").arg(c));
+            set(0, 0, 0, c, QStringLiteral("A%1").arg(c));
+            set(0, 0, 3, c, "");
+        }
+        return m;
+    }
+
+    std::shared_ptr<HostDocument> document;
+};
+
+TEST_F(SavingTest, LocationDecidesWhereEachFieldIsWritten)
+{
+    M &m = openLocations();
+    m.done()->click();
+
+    EXPECT_TRUE(state.runOk) << state.errorMessage.toStdString();
+    EXPECT_TRUE(prompts.boxes().empty());
+    EXPECT_TRUE(editorClosed());
+    EXPECT_EQ(m.result(), QDialog::Accepted);
+    // Unnamed properties stay where they were; those of the other frame are gone; an empty
+    // field is written as an empty text.
+    EXPECT_EQ(props(""), QStringList({"Unnamed=keep", "a=A0", "d=D0", "e="}));
+    EXPECT_EQ(props("Default"), QStringList({"Unnamed=keep too", "a=A1", "b=B1", "e="}));
+    EXPECT_EQ(props("Long"), QStringList({"a=A2", "b=B2", "e="}));
+    EXPECT_EQ(parameter("USE_CONFIGS"), 1.0);
+    EXPECT_EQ(parameter("USE_FRAME"), 0.0);
+    EXPECT_TRUE(document->isChanged());
+}
+
+TEST_F(SavingTest, ClearedUseConfigsWritesTheDocumentOnly)
+{
+    M &m = openLocations();
+    m.frameSelect()->setListIndex(1);
+    m.frameSelect()->setListIndex(0);
+    m.useConfigs()->setChecked(false);
+    m.done()->click();
+
+    EXPECT_TRUE(editorClosed());
+    EXPECT_EQ(props(""), QStringList({"Unnamed=keep", "a=A0", "d=D0", "e="}));
+    EXPECT_EQ(props("Default"), QStringList({"Unnamed=keep too"}));
+    EXPECT_TRUE(props("Long").isEmpty());
+    EXPECT_EQ(parameter("USE_CONFIGS"), 0.0);
+}
+
+TEST_F(SavingTest, AListWritesTheMemberItsSelectorShows)
+{
+    document = openPart("Part1.SLDPRT", {"Default", "Long"});
+    give("", "m0", "x");
+    give("", "m2", "y");
+    give("Default", "m1", "z");
+    std::vector<CPItem> members;
+    for (const char *tag : {"m0", "m1", "m2"}) {
+        CPItem member = plainItem(tag);
+        member.inList = true;
+        member.listRef = CPRef{0, 0, 0};
+        members.push_back(member);
+    }
+    members.push_back(plainItem("after"));
+    Group &group = addGroup(state, 0, "G", std::move(members));
+    group.lists.push_back(CPList{});
+    group.lists[0].members = {CPRef{0, 0, 0}, CPRef{0, 0, 1}, CPRef{0, 0, 2}};
+    state.useConfigs = true;
+    M &m = load();
+    ASSERT_TRUE(state.runOk) << state.errorMessage.toStdString();
+
+    const auto selector = [&](int c) { return qobject_cast<MultiColumnComboBox *>(item(0, 0, 0).labelControls[size_t(c)]); };
+    selector(0)->setListIndex(1);
+    selector(1)->setListIndex(2);
+    // No selection: the first member holds the row's place, and its text is kept.
+    selector(2)->setListIndex(-1);
+    set(0, 0, 1, 0, "one");
+    set(0, 0, 2, 1, "two");
+    set(0, 0, 0, 2, "zero");
+    m.done()->click();
+
+    EXPECT_TRUE(state.runOk) << state.errorMessage.toStdString();
+    EXPECT_EQ(props(""), QStringList({"m1=one", "after=after-default"}));
+    EXPECT_EQ(props("Default"), QStringList({"m2=two", "after=after-default"}));
+    EXPECT_EQ(props("Long"), QStringList({"m0=zero", "after=after-default"}));
+}
+
+TEST_F(SavingTest, SystemWritesComeBeforeTheItemsPropertyAndAFailureOnlyWarns)
+{
+    document = openPart("Part1.SLDPRT", {});
+    CPItem name = plainItem("Name");
+    name.systemWrite = true;
+    name.systemWriteValue = "filename";
+    CPItem density = plainItem("Density");
+    density.systemWrite = true;
+    density.systemWriteValue = "density";
+    addGroup(state, 0, "G", {name, density, plainItem("After")});
+    M &m = load();
+    set(0, 0, 0, 0, "A100");
+    set(0, 0, 1, 0, "heavy");
+    app->calls()->clearLog();
+    m.done()->click();
+
+    EXPECT_TRUE(state.runOk) << state.errorMessage.toStdString();
+    EXPECT_EQ(QFileInfo(document->path()).fileName(), "A100.sldprt");
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath("A100.sldprt")));
+    QStringList order;
+    for (const auto &call : app->calls()->calls())
+        if (call.member == "SaveAs2" || call.member == "AddCustomInfo3")
+            order << call.member + QLatin1Char(' ') + call.args.value(call.member == "SaveAs2" ? 0 : 1);
+    EXPECT_EQ(order, QStringList({"SaveAs2 A100.sldprt", "AddCustomInfo3 Name", "AddCustomInfo3 Density",
+                                  "AddCustomInfo3 After"}));
+
+    ASSERT_EQ(prompts.boxes().size(), 1u);
+    EXPECT_EQ(prompts.boxes()[0].title, "Tavik: System Write Warning");
+    EXPECT_EQ(prompts.boxes()[0].text, "Could not set [density]      ");
+    EXPECT_EQ(prompts.boxes()[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(props(""), QStringList({"Name=A100", "Density=heavy", "After=After-default"}));
+    // The file saved under the new name was written before the properties came back; the
+    // document in the host is complete and marked as changed since.
+    EXPECT_TRUE(document->isChanged());
+}
+
+TEST_F(SavingTest, PurgeThenQuitLeavesOnlyUnnamedProperties)
+{
+    document = openPart("Part1.SLDPRT", {"Default"});
+    give("", "a", "1");
+    give("", "x", "2");
+    give("", "Unnamed", "keep");
+    give("Default", "a", "3");
+    give("Default", "Also unnamed", "keep");
+    addGroup(state, 0, "G", {plainItem("a", OnlyDocument)});
+    addGroup(state, 1, "H", {plainItem("x", OnlyConfigurations)});
+    M &m = load();
+    set(0, 0, 0, 0, "typed");
+
+    m.Purge()->click();
+    EXPECT_TRUE(state.runOk);
+    EXPECT_TRUE(m.formState().purged);
+    EXPECT_TRUE(prompts.boxes().empty());
+    EXPECT_EQ(fieldValue(item(0, 0, 0).valueControls[0]), "typed");
+    EXPECT_EQ(props(""), QStringList({"Unnamed=keep"}));
+    EXPECT_EQ(props("Default"), QStringList({"Also unnamed=keep"}));
+
+    m.Quit()->click();
+    EXPECT_TRUE(editorClosed());
+    EXPECT_EQ(props(""), QStringList({"Unnamed=keep"}));
+    EXPECT_EQ(props("Default"), QStringList({"Also unnamed=keep"}));
+    EXPECT_EQ(app->calls()->callsOf("AfterPurge").size(), 1);
+    EXPECT_EQ(app->calls()->callsOf("AfterPurge").value(0).args, QStringList({"0"}));
+}
+
+TEST_F(SavingTest, AFailureKeepsTheEditorOpenSoThatDoneCanBeRepeated)
+{
+    document = openPart("Part1.SLDPRT", {});
+    give("", "a", "before");
+    addGroup(state, 0, "G", {plainItem("a"), plainItem("b"), plainItem("c")});
+    M &m = load();
+    set(0, 0, 0, 0, "A");
+    set(0, 0, 1, 0, "B");
+    set(0, 0, 2, 0, "C");
+
+    // Purge fails: reported under its own name, nothing deleted or written.
+    app->calls()->failCall("DeleteCustomInfo2", 1, 440, "Host busy");
+    m.done()->click();
+    ASSERT_EQ(prompts.boxes().size(), 1u);
+    EXPECT_EQ(prompts.boxes()[0].text, "Error 0 : 440 (Host busy) in <Purge CP>     ");
+    EXPECT_EQ(props(""), QStringList({"a=before"}));
+    EXPECT_FALSE(editorClosed());
+
+    // The second property fails: the first stays written, the fields and the window stay.
+    app->calls()->failCall("AddCustomInfo3", 2, 440, "Host refused");
+    m.done()->click();
+    ASSERT_EQ(prompts.boxes().size(), 2u);
+    EXPECT_EQ(prompts.boxes()[1].title, "Tavik: Fatal Error");
+    EXPECT_EQ(prompts.boxes()[1].text,
+              "Error  440 (Host refused) in <Save CP>     \r\nCould not save CP values. Exiting  1");
+    EXPECT_EQ(prompts.boxes()[1].icon, MessageIcon::Critical);
+    EXPECT_FALSE(state.runOk);
+    EXPECT_EQ(state.currentProc, "Save CP");
+    EXPECT_FALSE(editorClosed());
+    EXPECT_EQ(props(""), QStringList({"a=A"}));
+    EXPECT_EQ(fieldValue(item(0, 0, 1).valueControls[0]), "B");
+
+    // The attribute refuses its setting: every property is in, the editor still open.
+    app->calls()->failCall("SetDoubleValue", 1, 440, "Attribute locked");
+    m.done()->click();
+    ASSERT_EQ(prompts.boxes().size(), 3u);
+    EXPECT_TRUE(prompts.boxes()[2].text.endsWith("in <Save CP>     \r\nCould not save CP values. Exiting  3"));
+    EXPECT_EQ(props(""), QStringList({"a=A", "b=B", "c=C"}));
+    EXPECT_FALSE(editorClosed());
+
+    m.done()->click();
+    EXPECT_EQ(prompts.boxes().size(), 3u);
+    EXPECT_TRUE(state.runOk);
+    EXPECT_TRUE(editorClosed());
+    EXPECT_EQ(props(""), QStringList({"a=A", "b=B", "c=C"}));
+}
+
+TEST_F(SavingTest, ARefusedPropertyIsAFailureUnlessItHoldsTheSameText)
+{
+    document = openPart("Part1.SLDPRT", {});
+    addGroup(state, 0, "G", {plainItem("dup"), plainItem("dup")});
+    M &m = load();
+    set(0, 0, 0, 0, "same");
+    set(0, 0, 1, 0, "other");
+    m.done()->click();
+    ASSERT_EQ(prompts.boxes().size(), 1u);
+    EXPECT_EQ(prompts.boxes()[0].text,
+              "Error  440 (the host did not add the property dup to the document) in <Save CP>     \r\n"
+              "Could not save CP values. Exiting  1");
+    EXPECT_FALSE(editorClosed());
+
+    set(0, 0, 1, 0, "same");
+    m.done()->click();
+    EXPECT_TRUE(editorClosed());
+    EXPECT_EQ(props(""), QStringList({"dup=same"}));
+}

@@ -1,0 +1,191 @@
+// The scratchpad: Save and Load between frames, slots and editing runs, lists, and a store that
+// cannot be used.
+
+#include "editor_fixture.h"
+
+#include "editor/field_value.h"
+#include "editor/multi_column_combo_box.h"
+#include "platform/settings_store.h"
+#include "transfer/scratchpad.h"
+
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+
+using namespace tavik;
+
+class ScratchpadTest : public EditorFixture {
+protected:
+    void SetUp() override
+    {
+        EditorFixture::SetUp();
+        settingsPath = dir.filePath(QStringLiteral("settings.sqlite"));
+        qputenv("TAVIK_SETTINGS", settingsPath.toLocal8Bit());
+    }
+
+    QString text(int f, int g, int i, int c) { return fieldValue(item(f, g, i).valueControls[size_t(c)]); }
+    void set(int f, int g, int i, int c, const QString &value) { setFieldValue(item(f, g, i).valueControls[size_t(c)], value); }
+    MultiColumnComboBox *combo(int f, int g, int i, int c) { return comboOf(item(f, g, i).valueControls[size_t(c)]); }
+
+    std::optional<QString> stored(const QString &tag)
+    {
+        SettingsStore store(settingsPath);
+        return Scratchpad(store).value(tag);
+    }
+
+    static CPItem listField(const QString &tag, const QStringList &entries)
+    {
+        CPItem item = plainItem(tag);
+        item.type = QStringLiteral("list");
+        item.defaultValue.clear();
+        for (const QString &entry : entries)
+            item.options.push_back(CPOption{{entry, QString(), QString()}, 0});
+        return item;
+    }
+
+    // Frame 0: Project, Finish (a list), Note; frame 1: Project again and Other. Fields start
+    // empty; the part has two configurations.
+    M &open()
+    {
+        openPart("Part1.SLDPRT", {"Default", "Long"});
+        addGroup(state, 0, "G", {plainItem("Project"), listField("Finish", {"Raw", "Painted"}), plainItem("Note")});
+        addGroup(state, 1, "H", {plainItem("project"), plainItem("Other")});
+        for (Frame &frame : state.frames)
+            for (Group &group : frame.groups)
+                for (CPItem &i : group.items)
+                    i.defaultValue.clear();
+        state.useConfigs = true;
+        M &m = load();
+        EXPECT_TRUE(state.runOk) << state.errorMessage.toStdString();
+        return m;
+    }
+
+    QString settingsPath;
+};
+
+TEST_F(ScratchpadTest, SavedValuesComeBackInEmptyFieldsOnly)
+{
+    M &m = open();
+    set(0, 0, 0, 0, "P1234");
+    combo(0, 0, 1, 0)->setListIndex(1);
+    m.saveScratch();
+    EXPECT_TRUE(state.runOk);
+    EXPECT_EQ(stored("PROJECT"), "P1234");
+    EXPECT_EQ(stored("Finish"), "Painted");
+    EXPECT_EQ(stored("Note"), "") << "an empty field is saved as an empty entry";
+    EXPECT_EQ(stored("Other"), std::nullopt) << "only the frame on screen is saved";
+
+    // Load in the same editor changes nothing.
+    m.loadScratch();
+    EXPECT_TRUE(state.runOk);
+    EXPECT_EQ(text(0, 0, 0, 0), "P1234");
+    EXPECT_EQ(combo(0, 0, 1, 0)->listIndex(), 1);
+    EXPECT_EQ(text(0, 0, 2, 0), "");
+
+    // Another frame whose property differs only in case shares the entry; a filled field keeps
+    // its text.
+    m.frameSelect()->setListIndex(1);
+    set(1, 0, 1, 0, "mine");
+    m.Scratch()->click();
+    EXPECT_EQ(text(1, 0, 0, 0), "P1234");
+    EXPECT_EQ(text(1, 0, 1, 0), "mine");
+    EXPECT_TRUE(prompts.boxes().empty());
+}
+
+TEST_F(ScratchpadTest, ConfigurationSlotToDocumentAndListsWithoutAStoredEntry)
+{
+    M &m = open();
+    m.configsList()->setCurrentRow(2);
+    set(0, 0, 0, 2, "P0002");
+    set(0, 0, 2, 2, "from Long");
+    m.saveScratch();
+
+    m.configsList()->setCurrentRow(0);
+    {
+        SettingsStore store(settingsPath);
+        store.write("Tavik", "Scratch", "Finish", "Anodised");
+    }
+    m.loadScratch();
+    EXPECT_EQ(text(0, 0, 0, 0), "P0002");
+    EXPECT_EQ(text(0, 0, 2, 0), "from Long");
+    EXPECT_EQ(combo(0, 0, 1, 0)->listIndex(), 0) << "a stored text that is no entry gives the first entry";
+    EXPECT_EQ(text(0, 0, 0, 1), "") << "other slots are left alone";
+
+    // After clearing, a list with nothing stored gets its first entry as well.
+    m.clearScratchpad();
+    EXPECT_TRUE(state.runOk);
+    EXPECT_EQ(stored("Project"), std::nullopt);
+    m.configsList()->setCurrentRow(1);
+    m.loadScratch();
+    EXPECT_EQ(combo(0, 0, 1, 1)->listIndex(), 0);
+    EXPECT_EQ(text(0, 0, 0, 1), "");
+}
+
+TEST_F(ScratchpadTest, ListRowsUseTheMemberTheirSelectorShows)
+{
+    openPart("Part1.SLDPRT", {});
+    std::vector<CPItem> items;
+    for (const char *tag : {"m0", "m1"}) {
+        CPItem member = plainItem(tag);
+        member.inList = true;
+        member.listRef = CPRef{0, 0, 0};
+        member.defaultValue.clear();
+        items.push_back(member);
+    }
+    Group &group = addGroup(state, 0, "G", std::move(items));
+    group.lists.push_back(CPList{});
+    group.lists[0].members = {CPRef{0, 0, 0}, CPRef{0, 0, 1}};
+    M &m = load();
+    auto *selector = comboOf(item(0, 0, 0).labelControls[0]);
+
+    selector->setListIndex(1);
+    set(0, 0, 1, 0, "second");
+    set(0, 0, 0, 0, "hidden");
+    m.saveScratch();
+    EXPECT_EQ(stored("m1"), "second");
+    EXPECT_EQ(stored("m0"), std::nullopt) << "a member that is not shown is not saved";
+
+    set(0, 0, 1, 0, "");
+    set(0, 0, 0, 0, "");
+    m.loadScratch();
+    EXPECT_EQ(text(0, 0, 1, 0), "second");
+    EXPECT_EQ(text(0, 0, 0, 0), "");
+}
+
+TEST_F(ScratchpadTest, StoreThatCannotBeUsedIsReported)
+{
+    M &m = open();
+    QFile broken(settingsPath);
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write(QByteArray(4096, 'x'));
+    broken.close();
+
+    m.saveScratch();
+    EXPECT_FALSE(state.runOk);
+    m.loadScratch();
+    m.clearScratchpad();
+    ASSERT_EQ(prompts.boxes().size(), 3u);
+    EXPECT_TRUE(prompts.boxes()[0].text.endsWith("in <Save Scratch CP Values>     "));
+    EXPECT_TRUE(prompts.boxes()[1].text.endsWith("in <Load Scratch CP Values>     "));
+    EXPECT_TRUE(prompts.boxes()[2].text.endsWith("in <Clear Scratchpad>     "));
+    EXPECT_EQ(prompts.boxes()[0].title, "Tavik: Error");
+}
+
+TEST_F(ScratchpadTest, RightButtonOnScratchOpensItsMenu)
+{
+    M &m = open();
+    m.show();
+    const QPoint centre = m.Scratch()->rect().center();
+    QMouseEvent press(QEvent::MouseButtonPress, centre, m.Scratch()->mapToGlobal(centre), Qt::RightButton,
+                      Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(m.Scratch(), &press);
+    EXPECT_TRUE(m.saveScratchMenu()->isVisible());
+    m.saveScratchMenu()->hide();
+
+    set(0, 0, 0, 0, "via menu");
+    for (QAction *action : m.saveScratchMenu()->actions())
+        if (action->objectName() == "save_scratch")
+            action->trigger();
+    EXPECT_EQ(stored("Project"), "via menu");
+}
