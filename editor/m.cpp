@@ -83,6 +83,7 @@ M::M(SharedState &state, Prompts &prompts, QWidget *parent)
     buildTemplates();
     setKeyboardOrder();
     connectNavigation();
+    connectCommands();
     connectSaving();
 }
 

@@ -78,6 +78,30 @@ public:
     // Shows in slot c the member of the list that list target (f, g, i) has chosen.
     void dispLinkedItem(int f_idx, int g_idx, int i_idx, int c_idx);
 
+    // Field editing: the handlers of the value fields while the user edits them. Each starts
+    // from the field's tag. The lost-focus check of a prototype keeps a rejected entry's field
+    // in the focus and holds the editor on its tab and slot until an entry is accepted.
+    void textBoxChange(FieldTextBox *box);
+    void comboBoxChange(MultiColumnComboBox *box);
+    void textBoxLostFocus(FieldTextBox *box);
+    void comboBoxLostFocus(MultiColumnComboBox *box);
+    // A mouse button released over a field: remembers the field in menuTag, and the right
+    // button selects the whole entry and opens valueMenu at globalPos.
+    void fieldMouseUp(QWidget *field, Qt::MouseButton button, const QPoint &globalPos);
+
+    // Commands on many fields or on one value: Clear (the shown frame and slot), its menu,
+    // Clear all configurations, Load defaults, and valueMenu's copy, paste and clear.
+    void clearClick();
+    void clearMenu(const QPoint &globalPos);
+    void clearAllCPValues();
+    void clearConfCPValues();
+    void defaultsClick();
+    void copyValue();
+    void pasteValue();
+    void clearValue();
+    // The serial-number menu's clear of the field named by menuTag; clearValue runs it too.
+    void clearSerNum();
+
     // Saving: Purge, Done and the scratchpad. purgeCP deletes every configured property from the
     // document and its configurations and tells whether it succeeded (a failure is reported).
     // doneClick writes the frame on screen into the document and closes the editor; on a failure
@@ -157,6 +181,10 @@ private:
     void buildTemplates();
     void setKeyboardOrder();
     void connectNavigation();
+    // Field editing and the commands: the fields' events (after the load has created them) and
+    // the command buttons and menu entries.
+    void connectEditing();
+    void connectCommands();
     void connectTabStrip(TabStrip *strip, int frameIndex);
 
     // Load steps.

@@ -1,0 +1,249 @@
+// Commands of M on many fields at once or on one value: Clear (the fields of the frame and slot
+// shown) and its menu with Clear all configurations, Load defaults, and the value menu's copy,
+// paste and clear of the field it was opened on.
+
+#include "editor/m.h"
+
+#include "addin/runtime_error.h"
+#include "config/model.h"
+#include "editor/colours.h"
+#include "editor/control_tag.h"
+#include "editor/field_text_box.h"
+#include "editor/field_value.h"
+#include "editor/ignoring_errors.h"
+#include "editor/multi_column_combo_box.h"
+#include "platform/prompts.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+
+namespace tavik {
+
+namespace {
+
+// Calls back when the right mouse button goes down on the watched control.
+class RightPress : public QObject {
+public:
+    RightPress(QWidget *watched, std::function<void(const QPoint &globalPos)> pressed)
+        : QObject(watched), m_pressed(std::move(pressed))
+    {
+        watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::MouseButtonPress)
+            return false;
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() != Qt::RightButton)
+            return false;
+        m_pressed(mouse->globalPosition().toPoint());
+        return true;
+    }
+
+private:
+    std::function<void(const QPoint &)> m_pressed;
+};
+
+void connectEntry(QMenu *menu, const char *name, QObject *context, std::function<void()> command)
+{
+    for (QAction *action : menu->actions())
+        if (action->objectName() == QLatin1String(name))
+            QObject::connect(action, &QAction::triggered, context, [command] { command(); });
+}
+
+// A Get Next button's look while its field holds no drawn number.
+void plainGetNext(QWidget *button)
+{
+    QFont font = button->font();
+    font.setStrikeOut(false);
+    button->setFont(font);
+    button->setToolTip(QString());
+}
+
+struct FieldIndex {
+    int16_t f = 0, g = 0, i = 0, c = 0;
+};
+
+} // namespace
+
+void M::connectCommands()
+{
+    connect(m_clear, &QPushButton::clicked, this, [this] { clearClick(); });
+    new RightPress(m_clear, [this](const QPoint &globalPos) { clearMenu(globalPos); });
+    connect(m_defaults, &QPushButton::clicked, this, [this] { defaultsClick(); });
+    connectEntry(m_clearCPmenu, "clearAllCPValues", this, [this] { clearAllCPValues(); });
+    connectEntry(m_clearCPmenu, "clearConfCPValues", this, [this] { clearConfCPValues(); });
+    connectEntry(m_valueMenu, "copy_value", this, [this] { copyValue(); });
+    connectEntry(m_valueMenu, "paste_value", this, [this] { pasteValue(); });
+    connectEntry(m_valueMenu, "clear_value", this, [this] { clearValue(); });
+}
+
+void M::clearClick()
+{
+    m_state.runOk = false;
+    int f = -1;
+    int c = -1;
+    const Frame *frame = nullptr;
+    guarded(QStringLiteral("Clear CP Values from configuration"), [&] {
+        f = m_frameSelect->listIndex();
+        c = m_configsList->currentRow();
+        if (f < 0 || size_t(f) >= m_state.frames.size() || c < 0)
+            throw RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange));
+        frame = &m_state.frames[size_t(f)];
+    });
+    if (!frame)
+        return;
+
+    m_form.suppressEvents = true;
+    for (size_t g = 0; g < frame->groups.size(); ++g) {
+        for (size_t i = 0; i < frame->groups[g].items.size(); ++i) {
+            ignoringErrors([&] {
+                const CPItem &item = frame->groups[g].items[i];
+                QWidget *field = slotControl(item.valueControls, c);
+                if (!field)
+                    return;
+                if (item.type != QLatin1String("list")) {
+                    setFieldValue(field, QString());
+                    if (QWidget *units = slotControl(item.unitsControls, c); qobject_cast<QPushButton *>(units))
+                        plainGetNext(units);
+                } else {
+                    comboOf(field)->setListIndex(-1);
+                    if (item.isListTarget)
+                        dispLinkedItem(f, int(g), int(i), c);
+                }
+            });
+        }
+    }
+    m_form.suppressEvents = false;
+    m_state.runOk = true;
+}
+
+void M::clearMenu(const QPoint &globalPos)
+{
+    m_clearCPmenu->popup(globalPos);
+}
+
+void M::clearAllCPValues()
+{
+    m_form.suppressEvents = true;
+    for (const auto &[index, box] : m_textBox->elements())
+        ignoringErrors([&] { setFieldValue(box.data(), QString()); });
+    for (const auto &[index, combo] : m_comboBox->elements()) {
+        ignoringErrors([&] {
+            comboOf(combo.data())->setListIndex(-1);
+            FieldIndex at;
+            if (splitTag(tagOf(combo), at.f, at.g, at.i, at.c))
+                dispLinkedItem(at.f, at.g, at.i, at.c);
+        });
+    }
+    for (const auto &[index, label] : m_label->elements())
+        if (label)
+            colours::setForeColor(label, colours::ButtonText);
+    for (const auto &[index, button] : m_getNext->elements())
+        if (button)
+            plainGetNext(button);
+    m_form.suppressEvents = false;
+    m_clear->setFocus(Qt::OtherFocusReason);
+    m_state.runOk = true;
+}
+
+void M::clearConfCPValues()
+{
+    // The Clear button itself clears the configuration shown; this entry has no command.
+}
+
+void M::defaultsClick()
+{
+    m_form.suppressEvents = true;
+    for (const auto &[index, box] : m_textBox->elements()) {
+        ignoringErrors([&] {
+            if (!fieldValue(box.data()).isEmpty())
+                return;
+            FieldIndex at;
+            if (!splitTag(tagOf(box), at.f, at.g, at.i, at.c))
+                return;
+            setFieldValue(box.data(), itemAt(m_state, CPRef{at.f, at.g, at.i}).defaultValue);
+            buildComposites(at.f, at.g, at.i, at.c);
+        });
+    }
+    for (const auto &[index, combo] : m_comboBox->elements()) {
+        ignoringErrors([&] {
+            MultiColumnComboBox *box = comboOf(combo.data());
+            if (box->listIndex() >= 0)
+                return;
+            FieldIndex at;
+            if (!splitTag(tagOf(box), at.f, at.g, at.i, at.c))
+                return;
+            const CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
+            if (item.isListTarget) {
+                const CPRef &ref = item.listRef;
+                const CPList &list = m_state.frames.at(size_t(ref.f_idx)).groups.at(size_t(ref.g_idx)).lists.at(size_t(ref.i_idx));
+                box->setListIndex(list.defaultIndex);
+                dispLinkedItem(at.f, at.g, at.i, at.c);
+            } else {
+                box->setValue(item.defaultValue);
+                if (box->listIndex() < 0)
+                    box->setListIndex(0);
+            }
+            buildComposites(at.f, at.g, at.i, at.c);
+        });
+    }
+    m_defaults->setFocus(Qt::OtherFocusReason);
+    m_form.suppressEvents = false;
+    m_state.runOk = true;
+}
+
+void M::copyValue()
+{
+    guarded(QStringLiteral("copy_value"), [this] {
+        FieldIndex at;
+        if (!splitTag(m_form.menuTag, at.f, at.g, at.i, at.c))
+            return;
+        const CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
+        const QString text = fieldValue(requiredSlotControl(item.valueControls, at.c));
+        m_prompts.clearClipboard();
+        m_prompts.setClipboardText(text);
+    });
+}
+
+void M::pasteValue()
+{
+    guarded(QStringLiteral("paste_value"), [this] {
+        FieldIndex at;
+        if (!splitTag(m_form.menuTag, at.f, at.g, at.i, at.c))
+            return;
+        const CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
+        // Without holding events back: the field's change handler treats it as typed.
+        setFieldValue(requiredSlotControl(item.valueControls, at.c), m_prompts.clipboardText());
+    });
+}
+
+void M::clearValue()
+{
+    clearSerNum();
+}
+
+void M::clearSerNum()
+{
+    guarded(QStringLiteral("clear_Ser_Num"), [this] {
+        FieldIndex at;
+        if (!splitTag(m_form.menuTag, at.f, at.g, at.i, at.c))
+            return;
+        const CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
+        QWidget *field = requiredSlotControl(item.valueControls, at.c);
+        if (item.type != QLatin1String("list"))
+            setFieldValue(field, QString());
+        else
+            comboOf(field)->setListIndex(-1);
+        // The number drawn is not given back to the counter; only the button's look returns.
+        plainGetNext(requiredSlotControl(item.unitsControls, at.c));
+    });
+}
+
+} // namespace tavik

@@ -1,0 +1,211 @@
+// Field editing of M: the value fields' change handlers, which normalise the entry and keep
+// composites and linked lists up to date; the lost-focus handlers, which check a text entry
+// against its item's prototype and spread a value into every slot of an item that is the same for
+// all configurations; and the right button, which opens the value menu.
+
+#include "editor/m.h"
+
+#include "addin/runtime_error.h"
+#include "config/model.h"
+#include "config/prototype_match.h"
+#include "editor/colours.h"
+#include "editor/control_tag.h"
+#include "editor/field_events.h"
+#include "editor/field_text_box.h"
+#include "editor/field_value.h"
+#include "editor/ignoring_errors.h"
+#include "editor/multi_column_combo_box.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+
+namespace tavik {
+
+namespace {
+
+const QString MismatchHint = QStringLiteral("Does not match prototype: ");
+
+struct FieldIndex {
+    int16_t f = 0, g = 0, i = 0, c = 0;
+};
+
+CPList &listOf(SharedState &state, const CPItem &item)
+{
+    const CPRef &ref = item.listRef;
+    if (ref.f_idx < 0 || size_t(ref.f_idx) >= state.frames.size())
+        throw RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange));
+    Frame &frame = state.frames[size_t(ref.f_idx)];
+    if (ref.g_idx < 0 || size_t(ref.g_idx) >= frame.groups.size())
+        throw RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange));
+    Group &group = frame.groups[size_t(ref.g_idx)];
+    if (ref.i_idx < 0 || size_t(ref.i_idx) >= group.lists.size() || group.lists[size_t(ref.i_idx)].members.empty())
+        throw RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange));
+    return group.lists[size_t(ref.i_idx)];
+}
+
+QLineEdit *textAreaOf(QWidget *field)
+{
+    if (auto *box = qobject_cast<QLineEdit *>(field))
+        return box;
+    if (auto *combo = qobject_cast<QComboBox *>(field))
+        return combo->lineEdit();
+    return nullptr;
+}
+
+} // namespace
+
+void M::connectEditing()
+{
+    auto *events = findChild<FieldEvents *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!events) {
+        FieldEvents::Handlers handlers;
+        handlers.lostFocus = [this](QWidget *field) {
+            if (auto *box = qobject_cast<FieldTextBox *>(field))
+                textBoxLostFocus(box);
+            else if (auto *combo = qobject_cast<MultiColumnComboBox *>(field))
+                comboBoxLostFocus(combo);
+        };
+        handlers.mouseUp = [this](QWidget *field, Qt::MouseButton button, const QPoint &globalPos) {
+            fieldMouseUp(field, button, globalPos);
+        };
+        events = new FieldEvents(std::move(handlers), this);
+    }
+    for (const auto &[index, box] : m_textBox->elements()) {
+        if (!box)
+            continue;
+        connect(box, &QLineEdit::textChanged, this, [this, box = box.data()] { textBoxChange(box); });
+        events->watch(box);
+    }
+    for (const auto &[index, combo] : m_comboBox->elements()) {
+        if (!combo)
+            continue;
+        // A choice from the list changes the text as well; typing changes only the text.
+        connect(combo, &QComboBox::editTextChanged, this, [this, combo = combo.data()] { comboBoxChange(combo); });
+        events->watch(combo);
+    }
+}
+
+void M::textBoxChange(FieldTextBox *box)
+{
+    if (m_form.suppressEvents)
+        return;
+    guarded(QStringLiteral("TB Change"), [&] {
+        colours::setBackColor(box, colours::WindowBackground);
+        FieldIndex at;
+        if (!splitTag(tagOf(box), at.f, at.g, at.i, at.c))
+            return;
+        const CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
+        // The units hint replaces a mismatch message as soon as the entry changes.
+        box->setToolTip(item.units);
+        if (item.allCaps) {
+            const QString upper = box->text().toUpper();
+            if (upper != box->text()) {
+                const int cursor = box->cursorPosition();
+                box->setText(upper);
+                box->setCursorPosition(cursor);
+            }
+        }
+        buildComposites(at.f, at.g, at.i, at.c);
+        m_state.runOk = true;
+    });
+}
+
+void M::comboBoxChange(MultiColumnComboBox *box)
+{
+    if (m_form.suppressEvents)
+        return;
+    guarded(QStringLiteral("CB Change"), [&] {
+        FieldIndex at;
+        if (!splitTag(tagOf(box), at.f, at.g, at.i, at.c))
+            return;
+        const CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
+        // A list selector shows what its list target chose, or nothing while the target has no
+        // choice; only value fields always hold one of their entries.
+        const bool selector = slotControl(item.labelControls, at.c) == box;
+        if (!selector && box->listIndex() < 0 && box->listCount() > 0)
+            box->setListIndex(0);
+        if (!selector && item.isListTarget) {
+            CPList &list = listOf(m_state, item);
+            const int chosen = box->listIndex();
+            list.defaultIndex = int16_t(chosen);
+            const CPItem &first = itemAt(m_state, list.members.front());
+            comboOf(requiredSlotControl(first.labelControls, at.c))->setListIndex(chosen);
+            dispLinkedItem(at.f, at.g, at.i, at.c);
+        }
+        buildComposites(at.f, at.g, at.i, at.c);
+        m_state.runOk = true;
+    });
+}
+
+void M::textBoxLostFocus(FieldTextBox *box)
+{
+    if (m_form.suppressEvents)
+        return;
+    FieldIndex at;
+    const CPItem *item = nullptr;
+    guarded(QStringLiteral("TB lf"), [&] {
+        if (!splitTag(tagOf(box), at.f, at.g, at.i, at.c))
+            return;
+        const CPItem &field = itemAt(m_state, CPRef{at.f, at.g, at.i});
+        if (field.hasPrototype) {
+            const bool rejected = !box->text().isEmpty() && !matchesPrototype(box->text(), field.prototype);
+            if (rejected) {
+                if (auto *events = findChild<FieldEvents *>(QString(), Qt::FindDirectChildrenOnly))
+                    events->giveFocusBack(box);
+                colours::setBackColor(box, colours::Mismatch);
+                box->setToolTip(MismatchHint + field.prototype);
+                m_form.prototypeMismatch = true;
+            } else {
+                colours::setBackColor(box, colours::WindowBackground);
+                box->setToolTip(field.units);
+                m_form.prototypeMismatch = false;
+            }
+        }
+        item = &field;
+    });
+    if (!item)
+        return;
+
+    if (item->sameForAllConfigs) {
+        const QString text = box->text();
+        for (int k = 0; k < m_configsList->count(); ++k)
+            ignoringErrors([&] { setFieldValue(requiredSlotControl(item->valueControls, k), text); });
+    }
+    m_state.runOk = true;
+}
+
+void M::comboBoxLostFocus(MultiColumnComboBox *box)
+{
+    if (m_form.suppressEvents)
+        return;
+    FieldIndex at;
+    const CPItem *item = nullptr;
+    guarded(QStringLiteral("CB lf"), [&] {
+        if (splitTag(tagOf(box), at.f, at.g, at.i, at.c))
+            item = &itemAt(m_state, CPRef{at.f, at.g, at.i});
+    });
+    if (!item)
+        return;
+
+    if (item->sameForAllConfigs) {
+        const int chosen = box->listIndex();
+        for (int k = 0; k < m_configsList->count(); ++k)
+            ignoringErrors([&] { comboOf(requiredSlotControl(item->valueControls, k))->setListIndex(chosen); });
+    }
+    m_state.runOk = true;
+}
+
+void M::fieldMouseUp(QWidget *field, Qt::MouseButton button, const QPoint &globalPos)
+{
+    if (m_form.suppressEvents)
+        return;
+    m_form.menuTag = tagOf(field);
+    if (button != Qt::RightButton)
+        return;
+    if (QLineEdit *text = textAreaOf(field))
+        text->setSelection(0, int(text->text().size()));
+    m_valueMenu->popup(globalPos);
+}
+
+} // namespace tavik
