@@ -54,9 +54,9 @@ public:
     // errorMessage / errorTitle hold the report.
     bool formLoad();
 
-    // Fills the fields from the document when it carries the attribute, and shows the settings
-    // read from it. For now it shows the settings only (check box, frame, configuration list);
-    // the document's values are not read yet.
+    // Fills the fields of the frame to be shown from the document when it carries the attribute,
+    // and shows the settings read from it (check box, frame, configuration list). A failure is
+    // reported as "CP Load"; the values read until then stay.
     void loadDocumentValues();
 
     // Navigation handlers, called by the controls' signals and directly by other operations.

@@ -201,34 +201,4 @@ void M::useConfigsChange()
     });
 }
 
-void M::loadDocumentValues()
-{
-    // The values themselves are read by the document loader; here only the settings that the
-    // attribute gave are shown.
-    guarded(QStringLiteral("CP Load"), [this] {
-        m_state.runOk = false;
-        const int f = m_state.defaultFrame;
-        frameAt(m_state, f);
-        m_useConfigs->setChecked(m_state.useConfigs);
-        m_frameSelect->setListIndex(f);
-        if (m_state.useConfigs) {
-            m_configsList->setCurrentRow(m_state.activeConfigIndex);
-            colours::setBackColor(m_configsList, colours::WindowBackground);
-            markSelectedConfig();
-            m_configsList->setEnabled(true);
-        } else {
-            colours::setBackColor(m_configsList, colours::ButtonFace);
-            m_configsList->setCurrentRow(0);
-            m_configsList->setEnabled(false);
-        }
-        m_form.suppressEvents = false;
-        frameSelectChange();
-        tabDisplayRefresh();
-        m_form.suppressEvents = true;
-        m_frameSelect->setFocusPolicy(Qt::NoFocus);
-        m_useConfigs->setFocusPolicy(Qt::NoFocus);
-        m_state.runOk = true;
-    });
-}
-
 } // namespace tavik
