@@ -85,6 +85,7 @@ M::M(SharedState &state, Prompts &prompts, QWidget *parent)
     connectNavigation();
     connectCommands();
     connectSaving();
+    connectCopy();
 }
 
 M::~M() = default;

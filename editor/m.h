@@ -21,6 +21,10 @@ class QListWidget;
 class QMenu;
 class QPushButton;
 
+namespace sw {
+class ModelDoc2;
+}
+
 namespace tavik {
 
 struct SharedState;

@@ -71,7 +71,18 @@ MessageAnswer QtPrompts::message(const QString &text, const QString &title, Mess
 std::optional<QString> QtPrompts::openFile(const FileOpenRequest &request)
 {
     QFileDialog dialog(parentWidget(), request.title, request.initialFolder);
-    dialog.setNameFilters(request.filters);
+    if (request.filterEntries.empty()) {
+        dialog.setNameFilters(request.filters);
+    } else {
+        // Qt reads the patterns from the last parentheses of a filter; labels that carry their
+        // own, with commas, get the real patterns appended and hidden, so they show as written.
+        QStringList filters;
+        for (const FileFilter &entry : request.filterEntries)
+            filters << entry.label + QStringLiteral(" (") + QString(entry.patterns).replace(u';', u' ')
+                    + QLatin1Char(')');
+        dialog.setNameFilters(filters);
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
+    }
     dialog.setFileMode(request.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

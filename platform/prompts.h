@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 namespace tavik {
 
@@ -16,12 +17,24 @@ enum class MessageAnswer { Ok, Cancel, Yes, No };
 QString answerName(MessageAnswer answer);                   // "OK", "Cancel", "Yes", "No"
 std::optional<MessageAnswer> answerFromName(const QString &name);
 
+// One entry of a file dialog's filter: the label as shown, and its patterns joined by ";".
+struct FileFilter {
+    QString label;           // "Part (*.prt, *.sldprt)"
+    QString patterns;        // "*.prt;*.sldprt"
+};
+
 struct FileOpenRequest {
     QString title;
     QStringList filters;     // "Parts (*.sldprt)" and so on, in order
     QString initialFolder;
     bool fileMustExist = true;
     bool readOnlyHidden = true;
+    // Labels and patterns in order; when given they stand for filters, and the labels are shown
+    // exactly as written.
+    std::vector<FileFilter> filterEntries;
+    bool pathMustExist = true;
+    // Room for the chosen path, in characters; 0 for no limit.
+    int maxFileLength = 0;
 };
 
 class Prompts {

@@ -1,0 +1,156 @@
+// Copy From... on the editor's side: the Copy button's file dialog, which hands the chosen file
+// to the configsSelect dialog, and loadFromDoc, which that dialog runs to put another document's
+// values into the empty fields of the frame on screen.
+
+#include "editor/m.h"
+
+#include "addin/host.h"
+#include "addin/runtime_error.h"
+#include "config/model.h"
+#include "config/product.h"
+#include "editor/field_value.h"
+#include "editor/ignoring_errors.h"
+#include "editor/list_row.h"
+#include "editor/multi_column_combo_box.h"
+#include "platform/prompts.h"
+#include "transfer/configs_select.h"
+
+#include <QDir>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace tavik {
+
+namespace {
+
+// The file dialog's limit on the chosen path; a longer path fails as it would overflow the
+// dialog's buffer.
+constexpr int MaxFileLength = 2048;
+constexpr int FileNameBufferTooSmall = 20476;
+
+FileOpenRequest copyFileRequest()
+{
+    FileOpenRequest request;
+    request.title = product::title() + QStringLiteral(": Select SolidWorks Document...");
+    request.initialFolder = QDir::currentPath();
+    request.fileMustExist = true;
+    request.pathMustExist = true;
+    request.maxFileLength = MaxFileLength;
+    request.filterEntries = {
+        {QStringLiteral("SolidWorks Files (*.sldprt, *.sldasm)"), QStringLiteral("*.sldprt;*.sldasm")},
+        {QStringLiteral("Part (*.prt, *.sldprt)"), QStringLiteral("*.prt;*.sldprt")},
+        {QStringLiteral("Assembly (*.asm, *.sldasm)"), QStringLiteral("*.asm;*.sldasm")},
+        {QStringLiteral("All files (*.*)"), QStringLiteral("*.*")},
+    };
+    for (const FileFilter &entry : request.filterEntries)
+        request.filters << entry.label;
+    return request;
+}
+
+// Holds the field change handlers still while the program fills fields, whatever happens.
+class QuietFields {
+public:
+    explicit QuietFields(FormState &form) : m_form(form), m_was(form.suppressEvents) { form.suppressEvents = true; }
+    ~QuietFields() { m_form.suppressEvents = m_was; }
+    QuietFields(const QuietFields &) = delete;
+    QuietFields &operator=(const QuietFields &) = delete;
+
+private:
+    FormState &m_form;
+    bool m_was;
+};
+
+} // namespace
+
+void M::connectCopy()
+{
+    connect(m_copy, &QPushButton::clicked, this, [this] { copyClick(); });
+}
+
+void M::copyClick()
+{
+    try {
+        const FileOpenRequest request = copyFileRequest();
+        const std::optional<QString> path = m_prompts.openFile(request);
+        if (!path)
+            return;
+        if (path->size() > request.maxFileLength)
+            throw RuntimeError(FileNameBufferTooSmall,
+                               QStringLiteral("The FileName buffer is too small to store the selected file name"));
+        ConfigsSelect dialog(*this);
+        dialog.setFilePath(*path);
+        if (dialog.formLoad())
+            dialog.exec();
+    } catch (const std::exception &e) {
+        m_prompts.message(QStringLiteral("Error: ") + QString::number(errorFromException(e).number)
+                              + QStringLiteral(" Exiting"),
+                          QString(), MessageIcon::None, MessageButtons::Ok);
+    }
+}
+
+void M::loadFromDoc(sw::ModelDoc2 *source, const QString &configuration)
+{
+    m_state.runOk = false;
+    const int f = m_frameSelect->listIndex();
+    const int c = m_configsList->currentRow();
+    // Without a document to read, or without a frame and slot to fill, nothing can be copied;
+    // saying so keeps the user from taking untouched fields for copied ones.
+    if (!source || f < 0 || size_t(f) >= m_state.frames.size() || c < 0) {
+        m_prompts.message(QStringLiteral("Unable to copy CP Values"), QString(), MessageIcon::None,
+                          MessageButtons::Ok);
+        return;
+    }
+    QuietFields quiet(m_form);
+    std::vector<Group> &groups = m_state.frames[size_t(f)].groups;
+
+    // A text field takes the other document's value only while it is empty; a list field only
+    // while it has no selection, and its first entry when the value is none of its entries.
+    const auto fill = [&](const CPItem &item, int g, int i) {
+        QWidget *field = requiredSlotControl(item.valueControls, c);
+        if (item.type == QLatin1String("list")) {
+            MultiColumnComboBox *combo = comboOf(field);
+            if (combo->listIndex() >= 0)
+                return;
+            combo->setValue(source->CustomInfo2(configuration, item.CPTag));
+            if (combo->listIndex() < 0)
+                combo->setListIndex(0);
+            if (item.isListTarget)
+                dispLinkedItem(f, g, i, c);
+            else
+                buildComposites(f, g, i, c);
+        } else if (item.type == QLatin1String("standard")) {
+            if (!fieldValue(field).isEmpty())
+                return;
+            setFieldValue(field, source->CustomInfo2(configuration, item.CPTag));
+            buildComposites(f, g, i, c);
+        }
+    };
+
+    // Every field first, list members included: a member the selector does not show now keeps
+    // the other document's value for when the user picks it.
+    for (size_t g = 0; g < groups.size(); ++g)
+        for (size_t i = 0; i < groups[g].items.size(); ++i) {
+            const CPItem &item = groups[g].items[i];
+            if (slotControl(item.valueControls, c))
+                ignoringErrors([&] { fill(item, int(g), int(i)); });
+        }
+    // Then the member each list row shows, now that the list targets have chosen it.
+    for (size_t g = 0; g < groups.size(); ++g) {
+        const Group &group = groups[g];
+        int span = 1;
+        for (size_t i = 0; i < group.items.size(); i += size_t(span)) {
+            span = 1;
+            const CPItem &first = group.items[i];
+            ignoringErrors([&] { span = rowSpan(m_state, first); });
+            if (!first.inList || !slotControl(first.valueControls, c))
+                continue;
+            ignoringErrors([&] {
+                const CPItem &member = rowMember(group, i, span, c);
+                fill(member, int(g), int(member.i_idx));
+            });
+        }
+    }
+    m_state.runOk = true;
+}
+
+} // namespace tavik
