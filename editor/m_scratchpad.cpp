@@ -14,6 +14,7 @@
 #include "editor/field_value.h"
 #include "editor/list_row.h"
 #include "editor/multi_column_combo_box.h"
+#include "editor/suppressed_events.h"
 #include "platform/settings_store.h"
 #include "transfer/scratchpad.h"
 
@@ -26,18 +27,6 @@
 namespace tavik {
 
 namespace {
-
-// Holds the field change handlers still while the program fills fields, and lets them go again
-// whatever happens.
-class SuppressedEvents {
-public:
-    explicit SuppressedEvents(FormState &form) : m_form(form), m_was(form.suppressEvents) { form.suppressEvents = true; }
-    ~SuppressedEvents() { m_form.suppressEvents = m_was; }
-
-private:
-    FormState &m_form;
-    bool m_was;
-};
 
 // A step on one field whose failure is skipped, so that one unreadable field does not stop the
 // rest. Failures of the store are not skipped: they end the command and are reported.
