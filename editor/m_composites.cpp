@@ -213,9 +213,12 @@ void M::buildComposites(int f_idx, int g_idx, int i_idx, int c_idx)
         NestingLevel level;
         const CPItem *item = &itemAt(m_state, CPRef{int16_t(f_idx), int16_t(g_idx), int16_t(i_idx)});
         if (item->inList) {
-            // Composites name a list by its first member; only the chosen member is shown.
+            // Composites name a list by its first member; only the chosen member is shown. A
+            // member without a place in this slot, or a list with nothing chosen, has no
+            // composite to show.
             const CPItem &first = firstMember(m_state, listAt(m_state, item->listRef));
-            if (selectorOf(first, c_idx)->listIndex() < 0)
+            QWidget *selector = slotControl(first.labelControls, c_idx);
+            if (!selector || comboOf(selector)->listIndex() < 0)
                 return;
             item = &first;
         }

@@ -4,64 +4,47 @@
 #include "editor_fixture.h"
 
 #include "editor/colours.h"
-#include "editor/field_text_box.h"
+#include "editor/field_value.h"
 #include "editor/multi_column_combo_box.h"
 
-#include <QLabel>
+#include <QLineEdit>
 
 using namespace tavik;
 
 namespace {
 
-CPItem compositeItem(const QString &tag, bool editable = false)
+CPItem typed(const QString &tag, const char *type, std::vector<std::array<QString, 3>> entries = {})
 {
     CPItem item = plainItem(tag);
-    item.type = QStringLiteral("composite");
-    item.editable = editable;
+    item.type = QLatin1String(type);
+    item.editable = false;
     item.units = tag + QStringLiteral(" units");
     item.defaultValue.clear();
-    return item;
-}
-
-CPItem listItem(const QString &tag, const std::vector<std::array<QString, 3>> &entries)
-{
-    CPItem item = plainItem(tag);
-    item.type = QStringLiteral("list");
     for (const auto &texts : entries)
         item.options.push_back(CPOption{texts, 0});
-    item.defaultValue.clear();
     return item;
 }
 
-CompositePart fieldPart(int16_t f, int16_t g, int16_t i, int16_t useValue = 0)
-{
-    return CompositePart{CPRef{f, g, i}, useValue, QString()};
-}
-
-CompositePart literal(const QString &text)
-{
-    return CompositePart{CPRef{0, 0, 0}, -1, text};
-}
+CompositePart part(int16_t i, int16_t useValue = 0) { return CompositePart{CPRef{0, 0, i}, useValue, QString()}; }
+CompositePart literal(const QString &text) { return CompositePart{CPRef{0, 0, 0}, -1, text}; }
 
 } // namespace
 
 class CompositesTest : public EditorFixture {
 protected:
-    // Binds composite r of frame 0 to its parts as the resolution does.
-    void addComposite(int16_t ownerGroup, int16_t ownerItem, std::vector<CompositePart> parts)
+    // Adds a composite owned by item owner of group 0 and binds its parts as the resolution does,
+    // then (on the last call) loads with the fields' own change handlers held still.
+    void addComposite(int16_t owner, std::vector<CompositePart> parts)
     {
         Frame &frame = state.frames[0];
-        const int16_t r = int16_t(frame.composites.size());
-        frame.composites.push_back(Composite{CPRef{0, ownerGroup, ownerItem}, parts});
-        for (const CompositePart &part : parts)
-            if (part.useValue >= 0) {
-                CPItem &used = item(part.ref.f_idx, part.ref.g_idx, part.ref.i_idx);
-                used.compositeRefs.push_back(r);
+        frame.composites.push_back(Composite{CPRef{0, 0, owner}, parts});
+        for (const CompositePart &p : parts)
+            if (p.useValue >= 0) {
+                CPItem &used = item(0, 0, p.ref.i_idx);
+                used.compositeRefs.push_back(int16_t(frame.composites.size() - 1));
                 used.compositeRefsUpper = int16_t(used.compositeRefs.size() - 1);
             }
     }
-
-    // Loads, then keeps the fields' own change handlers still: the tests call the operations.
     M &loadQuiet()
     {
         M &m = load();
@@ -70,175 +53,119 @@ protected:
         return m;
     }
 
-    QString text(int g, int i, int c = 0) { return qobject_cast<QLineEdit *>(item(0, g, i).valueControls[size_t(c)])->text(); }
-    void setText(int g, int i, const QString &t, int c = 0)
-    {
-        qobject_cast<QLineEdit *>(item(0, g, i).valueControls[size_t(c)])->setText(t);
-    }
-    MultiColumnComboBox *combo(QObject *control) { return qobject_cast<MultiColumnComboBox *>(control); }
-    QColor labelColour(int g, int i, int c = 0) { return colours::foreColor(widgetOf(item(0, g, i).labelControls[size_t(c)])); }
-    QString tooltip(int g, int i, int c = 0) { return widgetOf(item(0, g, i).valueControls[size_t(c)])->toolTip(); }
+    QWidget *field(int i, int c = 0) { return widgetOf(item(0, 0, i).valueControls[size_t(c)]); }
+    QString text(int i, int c = 0) { return fieldValue(field(i, c)); }
+    void set(int i, const QString &t, int c = 0) { setFieldValue(field(i, c), t); }
+    MultiColumnComboBox *combo(int i) { return comboOf(field(i)); }
+    QColor labelColour(int i) { return colours::foreColor(widgetOf(item(0, 0, i).labelControls[0])); }
 };
 
-TEST_F(CompositesTest, FieldLiteralFieldCompleteIncompleteAndCut)
+TEST_F(CompositesTest, FieldLiteralFieldCompleteIncompleteCutAndEditable)
 {
     openPart("Part1.SLDPRT", {"Default"});
-    CPItem onlyDocument = compositeItem("docOnly");
-    onlyDocument.location = OnlyDocument;
-    CPItem shortOne = compositeItem("short");
-    shortOne.length = 4;
-    addGroup(state, 0, "G", {plainItem("a"), plainItem("b"), compositeItem("k"), shortOne, onlyDocument});
-    addComposite(0, 2, {fieldPart(0, 0, 0), literal("-"), fieldPart(0, 0, 1)});
-    addComposite(0, 3, {fieldPart(0, 0, 0), literal("-"), fieldPart(0, 0, 1)});
-    addComposite(0, 4, {fieldPart(0, 0, 0)});
+    CPItem cut = typed("cut", "composite");
+    cut.length = 4;
+    CPItem documentOnly = typed("documentOnly", "composite");
+    documentOnly.location = OnlyDocument;
+    CPItem own = typed("own", "composite");
+    own.editable = true;
+    addGroup(state, 0, "G", {plainItem("a"), plainItem("b"), typed("k", "composite"), cut, documentOnly, own});
+    for (int16_t owner : {2, 3})
+        addComposite(owner, {part(0), literal("-"), part(1)});
+    addComposite(4, {part(0)});
+    addComposite(5, {literal("<"), part(0), literal(">")});
     M &m = loadQuiet();
 
-    setText(0, 0, "AAA");
-    setText(0, 1, "B");
+    set(5, "my own");
+    set(0, "AAA");
+    set(1, "B");
     m.buildComposites(0, 0, 1, 0);
     EXPECT_TRUE(state.runOk);
-    EXPECT_EQ(text(0, 2), "AAA-B");
-    EXPECT_EQ(labelColour(0, 2), colours::toColor(colours::ButtonText));
-    EXPECT_EQ(tooltip(0, 2), "k units");
-    EXPECT_EQ(text(0, 3), "AAA-") << "cut to the field's length";
+    EXPECT_EQ(text(2), "AAA-B");
+    EXPECT_EQ(labelColour(2), colours::toColor(colours::ButtonText));
+    EXPECT_EQ(field(2)->toolTip(), "k units");
+    EXPECT_EQ(text(3), "AAA-");
 
-    setText(0, 1, "");
-    m.buildComposites(0, 0, 1, 0);
-    EXPECT_EQ(text(0, 2), "AAA-");
-    EXPECT_EQ(labelColour(0, 2), colours::toColor(colours::Incomplete));
-    EXPECT_EQ(tooltip(0, 2), "Highlighted field is incomplete");
+    set(1, "");
+    m.buildComposites(0, 0, 0, 0);
+    EXPECT_EQ(text(2), "AAA-");
+    EXPECT_EQ(labelColour(2), colours::toColor(colours::Incomplete));
+    EXPECT_EQ(field(2)->toolTip(), "Highlighted field is incomplete");
+    EXPECT_EQ(text(5), "my own") << "a user's entry survives";
+    set(5, "");
+    m.buildComposites(0, 0, 0, 0);
+    EXPECT_EQ(text(5), "<AAA>");
 
-    // A composite shown on the document slot only has nothing to rebuild on a configuration
-    // slot; that is no error.
-    setText(0, 0, "X", 1);
+    // The document-only composite has no field on the configuration slot: nothing to do there.
+    set(0, "X", 1);
     m.buildComposites(0, 0, 0, 1);
-    EXPECT_TRUE(state.runOk);
-    EXPECT_EQ(text(0, 2, 1), "X-b-default");
+    EXPECT_EQ(text(2, 1), "X-b-default");
     EXPECT_TRUE(prompts.boxes().empty());
 }
 
-TEST_F(CompositesTest, EditableCompositeKeepsTheUsersTextUntilEmptied)
+TEST_F(CompositesTest, ListPartTakesTheColumnOfTheChosenEntry)
 {
     openPart("Part1.SLDPRT", {});
-    addGroup(state, 0, "G", {plainItem("a"), compositeItem("k", true)});
-    addComposite(0, 1, {literal("<"), fieldPart(0, 0, 0), literal(">")});
+    addGroup(state, 0, "G", {typed("material", "list", {{"Steel", "ST", "1.0037"}, {"Aluminium", "AL", "3.3547"}}),
+                             typed("code", "composite")});
+    addComposite(1, {part(0, 1)});
     M &m = loadQuiet();
-
-    setText(0, 1, "my own");
-    setText(0, 0, "A");
+    combo(0)->setListIndex(1);
     m.buildComposites(0, 0, 0, 0);
-    EXPECT_EQ(text(0, 1), "my own");
-
-    setText(0, 1, "");
-    setText(0, 0, "B");
+    EXPECT_EQ(text(1), "AL");
+    combo(0)->setListIndex(-1);
     m.buildComposites(0, 0, 0, 0);
-    EXPECT_EQ(text(0, 1), "<B>");
+    EXPECT_EQ(labelColour(1), colours::toColor(colours::Incomplete));
 }
 
-TEST_F(CompositesTest, ListPartUsesTheChosenColumn)
+TEST_F(CompositesTest, LinkedListShowsTheChosenMemberAndCompositesReadIt)
 {
+    // Item 0 a plain field, 1 the target, 2..4 the members, 5 the plain field, "-" and the list.
     openPart("Part1.SLDPRT", {});
-    addGroup(state, 0, "G",
-             {listItem("material", {{"Steel", "ST", "1.0037"}, {"Aluminium", "AL", "3.3547"}}),
-              compositeItem("code"), compositeItem("number")});
-    addComposite(0, 1, {fieldPart(0, 0, 0, 1)});
-    addComposite(0, 2, {fieldPart(0, 0, 0, 2)});
-    M &m = loadQuiet();
-
-    combo(item(0, 0, 0).valueControls[0])->setListIndex(1);
-    m.buildComposites(0, 0, 0, 0);
-    EXPECT_EQ(text(0, 1), "AL");
-    EXPECT_EQ(text(0, 2), "3.3547");
-
-    combo(item(0, 0, 0).valueControls[0])->setListIndex(-1);
-    m.buildComposites(0, 0, 0, 0);
-    EXPECT_EQ(text(0, 1), "");
-    EXPECT_EQ(labelColour(0, 1), colours::toColor(colours::Incomplete));
-}
-
-class LinkedListTest : public CompositesTest {
-protected:
-    // Item 0 a plain field, item 1 the list target, items 2..4 the list's members, item 5 a
-    // composite of the plain field, a hyphen and the list.
-    M &open()
-    {
-        openPart("Part1.SLDPRT", {});
-        CPItem target = listItem("kind", {{"Bar", "", ""}, {"Tube", "", ""}, {"Sheet", "", ""}});
-        target.isListTarget = true;
-        target.listRef = CPRef{0, 0, 0};
-        std::vector<CPItem> items{plainItem("a"), target};
-        for (const char *tag : {"barSize", "tubeSize", "sheetSize"}) {
-            CPItem member = plainItem(tag);
-            member.inList = true;
-            member.listRef = CPRef{0, 0, 0};
-            member.listIndex = 0;
-            member.displayName = tag;
-            items.push_back(member);
-        }
-        items.push_back(compositeItem("summary"));
-        Group &group = addGroup(state, 0, "G", std::move(items));
-        group.lists.push_back(CPList{});
-        group.lists[0].linked = true;
-        group.lists[0].target = CPRef{0, 0, 1};
-        group.lists[0].members = {CPRef{0, 0, 2}, CPRef{0, 0, 3}, CPRef{0, 0, 4}};
-        addComposite(0, 5, {fieldPart(0, 0, 0), literal("-"), fieldPart(0, 0, 2)});
-        return loadQuiet();
+    CPItem target = typed("kind", "list", {{"Bar", "", ""}, {"Tube", "", ""}, {"Sheet", "", ""}});
+    target.isListTarget = true;
+    target.listRef = CPRef{0, 0, 0};
+    std::vector<CPItem> items{plainItem("a"), target};
+    for (const char *tag : {"bar", "tube", "sheet"}) {
+        items.push_back(plainItem(tag));
+        items.back().inList = true;
+        items.back().listRef = CPRef{0, 0, 0};
     }
+    items.push_back(typed("summary", "composite"));
+    Group &group = addGroup(state, 0, "G", std::move(items));
+    group.lists.push_back(CPList{});
+    group.lists[0].members = {CPRef{0, 0, 2}, CPRef{0, 0, 3}, CPRef{0, 0, 4}};
+    addComposite(5, {part(0), literal("-"), part(2)});
+    M &m = loadQuiet();
+    auto *selector = comboOf(item(0, 0, 2).labelControls[0]);
 
-    QWidget *value(int i) { return widgetOf(item(0, 0, i).valueControls[0]); }
-    MultiColumnComboBox *selector() { return combo(item(0, 0, 2).labelControls[0]); }
-};
-
-TEST_F(LinkedListTest, ChoosingAnEntryShowsItsMemberAndClearingShowsTheFirstDisabled)
-{
-    M &m = open();
-    combo(value(1))->setListIndex(2);
+    combo(1)->setListIndex(2);
     m.dispLinkedItem(0, 0, 1, 0);
-    EXPECT_TRUE(state.runOk);
-    EXPECT_EQ(selector()->listIndex(), 2);
-    EXPECT_EQ(state.frames[0].groups[0].lists[0].defaultIndex, 2);
-    EXPECT_FALSE(value(2)->isVisibleTo(&m));
-    EXPECT_FALSE(value(3)->isVisibleTo(&m));
-    EXPECT_TRUE(value(4)->isVisibleTo(&m));
-    EXPECT_TRUE(value(4)->isEnabled());
-    EXPECT_EQ(value(4)->focusPolicy(), Qt::StrongFocus);
-    EXPECT_FALSE(value(2)->isEnabled());
+    EXPECT_EQ(selector->listIndex(), 2);
+    EXPECT_EQ(group.lists[0].defaultIndex, 2);
+    EXPECT_FALSE(field(2)->isVisibleTo(&m));
+    EXPECT_FALSE(field(3)->isVisibleTo(&m));
+    EXPECT_TRUE(field(4)->isVisibleTo(&m) && field(4)->isEnabled());
 
-    combo(value(1))->setListIndex(-1);
-    m.dispLinkedItem(0, 0, 1, 0);
-    EXPECT_EQ(selector()->listIndex(), -1);
-    EXPECT_TRUE(value(2)->isVisibleTo(&m));
-    EXPECT_FALSE(value(2)->isEnabled());
-    EXPECT_EQ(value(2)->focusPolicy(), Qt::NoFocus);
-    EXPECT_FALSE(value(4)->isVisibleTo(&m));
-    EXPECT_TRUE(widgetOf(item(0, 0, 2).unitsControls[0])->isVisibleTo(&m));
-    EXPECT_TRUE(prompts.boxes().empty());
-}
-
-TEST_F(LinkedListTest, CompositeOfAListReadsTheChosenMemberAndLeavesOtherPartsAlone)
-{
-    M &m = open();
-    setText(0, 0, "A");
-    setText(0, 2, "bar");
-    setText(0, 3, "tube");
-    combo(value(1))->setListIndex(1);
-    m.dispLinkedItem(0, 0, 1, 0);
-
-    // A change of the chosen member, and a change of the plain part: both read the tube member,
-    // and the plain part reads itself, not an item one further down.
-    m.buildComposites(0, 0, 3, 0);
-    EXPECT_EQ(text(0, 5), "A-tube");
-    setText(0, 0, "Z");
+    // The member's change and the plain part's change both read the sheet member; the plain part
+    // reads itself, not an item further down.
+    set(0, "A");
+    m.buildComposites(0, 0, 4, 0);
+    EXPECT_EQ(text(5), "A-sheet-default");
+    set(0, "Z");
     m.buildComposites(0, 0, 0, 0);
-    EXPECT_EQ(text(0, 5), "Z-tube");
+    EXPECT_EQ(text(5), "Z-sheet-default");
 
-    // Nothing chosen: a member's change rebuilds nothing.
-    combo(value(1))->setListIndex(-1);
+    combo(1)->setListIndex(-1);
     m.dispLinkedItem(0, 0, 1, 0);
-    setText(0, 0, "Y");
+    EXPECT_EQ(selector->listIndex(), -1);
+    EXPECT_TRUE(field(2)->isVisibleTo(&m));
+    EXPECT_FALSE(field(2)->isEnabled());
+    EXPECT_FALSE(field(4)->isVisibleTo(&m));
+    set(0, "Y");
     m.buildComposites(0, 0, 2, 0);
-    EXPECT_EQ(text(0, 5), "Z-tube");
-    EXPECT_TRUE(state.runOk);
+    EXPECT_EQ(text(5), "Z-sheet-default") << "nothing chosen: a member's change builds nothing";
+    EXPECT_TRUE(prompts.boxes().empty());
 }
 
 TEST_F(CompositesTest, SplitTagReadsFourNumbersAndRefusesAnythingElse)
@@ -246,20 +173,15 @@ TEST_F(CompositesTest, SplitTagReadsFourNumbersAndRefusesAnythingElse)
     openPart("Part1.SLDPRT", {});
     addGroup(state, 0, "G", {plainItem("a")});
     M &m = loadQuiet();
-
-    int16_t f = -1, g = -1, i = -1, c = -1;
-    EXPECT_TRUE(m.splitTag("000:002:005:001", f, g, i, c));
-    EXPECT_EQ((std::array<int16_t, 4>{f, g, i, c}), (std::array<int16_t, 4>{0, 2, 5, 1}));
-    EXPECT_TRUE(m.splitTag("1:2:1234:10", f, g, i, c));
-    EXPECT_EQ((std::array<int16_t, 4>{f, g, i, c}), (std::array<int16_t, 4>{1, 2, 1234, 10}));
-    EXPECT_TRUE(state.runOk);
-
-    for (const char *bad : {"000:002:---:001", "000:002:005", "1:2:3:4:5", "0:0:0:40000", "", "0:0: 1:0", "a:b:c:d"}) {
+    std::array<int16_t, 4> n{};
+    EXPECT_TRUE(m.splitTag("001:002:1234:010", n[0], n[1], n[2], n[3]));
+    EXPECT_EQ(n, (std::array<int16_t, 4>{1, 2, 1234, 10}));
+    for (const char *bad : {"000:002:---:001", "000:002:005", "1:2:3:4:5", "0:0:0:40000", "0:0: 1:0"}) {
         state.currentProc.clear();
-        EXPECT_FALSE(m.splitTag(bad, f, g, i, c)) << bad;
+        EXPECT_FALSE(m.splitTag(bad, n[0], n[1], n[2], n[3])) << bad;
         EXPECT_FALSE(state.runOk);
         EXPECT_EQ(state.currentProc, "splitTag");
-        EXPECT_EQ((std::array<int16_t, 4>{f, g, i, c}), (std::array<int16_t, 4>{1, 2, 1234, 10}));
+        EXPECT_EQ(n, (std::array<int16_t, 4>{1, 2, 1234, 10}));
     }
     EXPECT_TRUE(prompts.boxes().empty());
 }
@@ -267,19 +189,19 @@ TEST_F(CompositesTest, SplitTagReadsFourNumbersAndRefusesAnythingElse)
 TEST_F(CompositesTest, FailuresAreReportedUnderTheirOwnNames)
 {
     openPart("Part1.SLDPRT", {});
-    addGroup(state, 0, "G", {plainItem("a"), compositeItem("k"), compositeItem("ring")});
-    addComposite(0, 1, {fieldPart(0, 0, 0)});
-    // Two composites that use each other: their change handlers would rebuild them without end.
-    addComposite(0, 2, {fieldPart(0, 0, 1), literal("x")});
-    addComposite(0, 1, {fieldPart(0, 0, 2)});
+    addGroup(state, 0, "G", {plainItem("a"), typed("k", "composite"), typed("ring", "composite")});
+    addComposite(1, {part(0)});
+    // Two composites that use each other, through change handlers that rebuild without end.
+    addComposite(2, {part(1), literal("x")});
+    addComposite(1, {part(2)});
     M &m = loadQuiet();
     for (int i : {1, 2})
-        QObject::connect(qobject_cast<QLineEdit *>(item(0, 0, i).valueControls[0]), &QLineEdit::textChanged, &m,
+        QObject::connect(qobject_cast<QLineEdit *>(field(i)), &QLineEdit::textChanged, &m,
                          [&m, i] { m.buildComposites(0, 0, i, 0); });
-    setText(0, 0, "A");
+    set(0, "A");
     m.buildComposites(0, 0, 0, 0);
-    ASSERT_FALSE(prompts.boxes().empty());
-    EXPECT_EQ(prompts.boxes().back().text, "Error 0 : 28 (Out of stack space) in <buildComposites>     ");
+    ASSERT_EQ(prompts.boxes().size(), 1u);
+    EXPECT_EQ(prompts.boxes()[0].text, "Error 0 : 28 (Out of stack space) in <buildComposites>     ");
 
     item(0, 0, 0).compositeRefs = {7};
     m.buildComposites(0, 0, 0, 0);
@@ -287,7 +209,6 @@ TEST_F(CompositesTest, FailuresAreReportedUnderTheirOwnNames)
     EXPECT_EQ(prompts.boxes().back().title, "Tavik: Error");
     EXPECT_EQ(prompts.boxes().back().text, "Error 0 : 9 (Subscript out of range) in <buildComposites>     ");
 
-    // A target whose list points nowhere.
     item(0, 0, 0).isListTarget = true;
     item(0, 0, 0).listRef = CPRef{0, 0, 3};
     m.dispLinkedItem(0, 0, 0, 0);

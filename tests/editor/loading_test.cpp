@@ -15,11 +15,6 @@ using namespace tavik;
 
 namespace {
 
-CPItem located(const QString &tag, int16_t location)
-{
-    return plainItem(tag, location);
-}
-
 CPItem serialItem(const QString &tag)
 {
     CPItem item = plainItem(tag);
@@ -36,11 +31,7 @@ CPItem serialItem(const QString &tag)
 class LoadingTest : public EditorFixture {
 protected:
     // A part with the configurations Default and Long; the attribute stores useConfigs, frame 0.
-    std::shared_ptr<HostDocument> part(double useConfigs)
-    {
-        auto doc = openPart("Part1.SLDPRT", {"Default", "Long"}, useConfigs, 0);
-        return doc;
-    }
+    std::shared_ptr<HostDocument> part(double useConfigs) { return openPart("Part1.SLDPRT", {"Default", "Long"}, useConfigs, 0); }
 
     static void put(HostDocument &doc, const QString &configuration, const QString &name, const QString &value)
     {
@@ -68,8 +59,8 @@ TEST_F(LoadingTest, SlotsFollowLocationAndUseConfigs)
     for (const char *level : {"", "Default", "Long"})
         for (const char *name : {"doc", "conf", "both", "other"})
             put(*doc, level, name, QStringLiteral("%1@%2").arg(name, *level ? level : "part"));
-    addGroup(state, 0, "G", {located("doc", OnlyDocument), located("conf", OnlyConfigurations),
-                             located("both", DocumentAndConfigurations)});
+    addGroup(state, 0, "G", {plainItem("doc", OnlyDocument), plainItem("conf", OnlyConfigurations),
+                             plainItem("both", DocumentAndConfigurations)});
     addGroup(state, 1, "H", {plainItem("other")});
     M &m = load();
     ASSERT_TRUE(state.runOk) << state.errorMessage.toStdString();
@@ -92,7 +83,7 @@ TEST_F(LoadingTest, StoredUseConfigsOffReadsTheDocumentOnly)
     auto doc = part(0);
     put(*doc, "", "both", "part value");
     put(*doc, "Long", "both", "long value");
-    addGroup(state, 0, "G", {located("conf", OnlyConfigurations), located("both", DocumentAndConfigurations)});
+    addGroup(state, 0, "G", {plainItem("conf", OnlyConfigurations), plainItem("both", DocumentAndConfigurations)});
     state.useConfigs = true; // the configuration file's setting; the document's wins
     M &m = load();
     ASSERT_TRUE(state.runOk);
@@ -144,9 +135,8 @@ TEST_F(LoadingTest, ListsSerialNumbersAndSystemValues)
     group.lists.push_back(CPList{});
     group.lists[0].linked = true;
     group.lists[0].members = {CPRef{0, 0, 4}, CPRef{0, 0, 5}};
-    M &m = load();
+    load();
     ASSERT_TRUE(state.runOk) << state.errorMessage.toStdString();
-    (void)m;
 
     auto *finishBox = qobject_cast<MultiColumnComboBox *>(item(0, 0, 0).valueControls[0]);
     EXPECT_EQ(finishBox->listIndex(), -1);
