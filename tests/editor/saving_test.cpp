@@ -5,7 +5,6 @@
 
 #include "editor/field_value.h"
 #include "editor/multi_column_combo_box.h"
-#include "host/document_data.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -22,9 +21,9 @@ protected:
         qputenv("TAVIK_SETTINGS", dir.filePath(QStringLiteral("settings.sqlite")).toLocal8Bit());
     }
 
-    void set(int f, int g, int i, int c, const QString &text) { setFieldValue(item(f, g, i).valueControls[size_t(c)], text); }
+    void set(int g, int i, int c, const QString &text) { setFieldValue(item(0, g, i).valueControls[size_t(c)], text); }
 
-    // "name=value" for every property of a level, in the host's order.
+    // Properties of a level as "name=value", in the host's order.
     QStringList props(const QString &configuration)
     {
         QStringList out;
@@ -33,9 +32,10 @@ protected:
         return out;
     }
 
-    void give(const QString &configuration, const QString &name, const QString &value)
+    void give(const QString &configuration, const QStringList &properties)
     {
-        ASSERT_TRUE(document->AddCustomInfo3(configuration, name, 30, value));
+        for (const QString &p : properties)
+            document->AddCustomInfo3(configuration, p.section('=', 0, 0), 30, p.section('=', 1));
     }
 
     double parameter(const QString &name)
@@ -48,29 +48,24 @@ protected:
 
     bool editorClosed() const { return state.frames.size() == 1 && state.frames[0].groups.empty(); }
 
-    // Items a (document and configurations), b (configurations only), d (document only) and e
-    // (both, left empty) in frame 0; x in frame 1.
+    // Frame 0: a (document and configurations), b (configurations only), d (document only) and
+    // e (both, left empty); frame 1: x. The document holds older values and unnamed properties.
     M &openLocations()
     {
         document = openPart("Part1.SLDPRT", {"Default", "Long"});
-        give("", "Unnamed", "keep");
-        give("", "a", "old");
-        give("", "x", "other frame");
-        give("Default", "b", "old");
-        give("Default", "Unnamed", "keep too");
-        give("Long", "x", "other frame");
+        give("", {"Unnamed=keep", "a=old", "x=other frame"});
+        give("Default", {"b=old", "Unnamed=keep too"});
+        give("Long", {"x=other frame"});
         addGroup(state, 0, "G", {plainItem("a"), plainItem("b", OnlyConfigurations), plainItem("d", OnlyDocument), plainItem("e")});
         addGroup(state, 1, "H", {plainItem("x")});
         state.useConfigs = true;
         M &m = load();
-        EXPECT_TRUE(state.runOk) << state.errorMessage.toStdString();
+        set(0, 2, 0, "D0");
         for (int c = 0; c < 3; ++c) {
-            if (c == 0)
-                set(0, 0, 2, 0, "D0");
-            else
-                set(0, 0, 1, c, QStringLiteral("B%1").arg(c));
-            set(0, 0, 0, c, QStringLiteral("A%1").arg(c));
-            set(0, 0, 3, c, "");
+            set(0, 0, c, QStringLiteral("A%1").arg(c));
+            if (c > 0)
+                set(0, 1, c, QStringLiteral("B%1").arg(c));
+            set(0, 3, c, "");
         }
         return m;
     }
@@ -87,8 +82,7 @@ TEST_F(SavingTest, LocationDecidesWhereEachFieldIsWritten)
     EXPECT_TRUE(prompts.boxes().empty());
     EXPECT_TRUE(editorClosed());
     EXPECT_EQ(m.result(), QDialog::Accepted);
-    // Unnamed properties stay where they were; those of the other frame are gone; an empty
-    // field is written as an empty text.
+    // Unnamed properties stay; those of the other frame go; an empty field is an empty text.
     EXPECT_EQ(props(""), QStringList({"Unnamed=keep", "a=A0", "d=D0", "e="}));
     EXPECT_EQ(props("Default"), QStringList({"Unnamed=keep too", "a=A1", "b=B1", "e="}));
     EXPECT_EQ(props("Long"), QStringList({"a=A2", "b=B2", "e="}));
@@ -100,12 +94,9 @@ TEST_F(SavingTest, LocationDecidesWhereEachFieldIsWritten)
 TEST_F(SavingTest, ClearedUseConfigsWritesTheDocumentOnly)
 {
     M &m = openLocations();
-    m.frameSelect()->setListIndex(1);
-    m.frameSelect()->setListIndex(0);
     m.useConfigs()->setChecked(false);
     m.done()->click();
 
-    EXPECT_TRUE(editorClosed());
     EXPECT_EQ(props(""), QStringList({"Unnamed=keep", "a=A0", "d=D0", "e="}));
     EXPECT_EQ(props("Default"), QStringList({"Unnamed=keep too"}));
     EXPECT_TRUE(props("Long").isEmpty());
@@ -115,35 +106,31 @@ TEST_F(SavingTest, ClearedUseConfigsWritesTheDocumentOnly)
 TEST_F(SavingTest, AListWritesTheMemberItsSelectorShows)
 {
     document = openPart("Part1.SLDPRT", {"Default", "Long"});
-    give("", "m0", "x");
-    give("", "m2", "y");
-    give("Default", "m1", "z");
-    std::vector<CPItem> members;
+    give("", {"m0=x", "m2=y"});
+    give("Default", {"m1=z"});
+    std::vector<CPItem> items;
     for (const char *tag : {"m0", "m1", "m2"}) {
-        CPItem member = plainItem(tag);
-        member.inList = true;
-        member.listRef = CPRef{0, 0, 0};
-        members.push_back(member);
+        items.push_back(plainItem(tag));
+        items.back().inList = true;
+        items.back().listRef = CPRef{0, 0, 0};
     }
-    members.push_back(plainItem("after"));
-    Group &group = addGroup(state, 0, "G", std::move(members));
-    group.lists.push_back(CPList{});
-    group.lists[0].members = {CPRef{0, 0, 0}, CPRef{0, 0, 1}, CPRef{0, 0, 2}};
+    items.push_back(plainItem("after"));
+    addGroup(state, 0, "G", std::move(items)).lists.push_back(CPList{});
+    state.frames[0].groups[0].lists[0].members = {CPRef{0, 0, 0}, CPRef{0, 0, 1}, CPRef{0, 0, 2}};
     state.useConfigs = true;
     M &m = load();
     ASSERT_TRUE(state.runOk) << state.errorMessage.toStdString();
 
-    const auto selector = [&](int c) { return qobject_cast<MultiColumnComboBox *>(item(0, 0, 0).labelControls[size_t(c)]); };
+    const auto selector = [&](int c) { return comboOf(item(0, 0, 0).labelControls[size_t(c)]); };
     selector(0)->setListIndex(1);
     selector(1)->setListIndex(2);
     // No selection: the first member holds the row's place, and its text is kept.
     selector(2)->setListIndex(-1);
-    set(0, 0, 1, 0, "one");
-    set(0, 0, 2, 1, "two");
-    set(0, 0, 0, 2, "zero");
+    set(0, 1, 0, "one");
+    set(0, 2, 1, "two");
+    set(0, 0, 2, "zero");
     m.done()->click();
 
-    EXPECT_TRUE(state.runOk) << state.errorMessage.toStdString();
     EXPECT_EQ(props(""), QStringList({"m1=one", "after=after-default"}));
     EXPECT_EQ(props("Default"), QStringList({"m2=two", "after=after-default"}));
     EXPECT_EQ(props("Long"), QStringList({"m0=zero", "after=after-default"}));
@@ -153,20 +140,18 @@ TEST_F(SavingTest, SystemWritesComeBeforeTheItemsPropertyAndAFailureOnlyWarns)
 {
     document = openPart("Part1.SLDPRT", {});
     CPItem name = plainItem("Name");
-    name.systemWrite = true;
     name.systemWriteValue = "filename";
     CPItem density = plainItem("Density");
-    density.systemWrite = true;
     density.systemWriteValue = "density";
     addGroup(state, 0, "G", {name, density, plainItem("After")});
     M &m = load();
-    set(0, 0, 0, 0, "A100");
-    set(0, 0, 1, 0, "heavy");
+    set(0, 0, 0, "A100");
+    set(0, 1, 0, "heavy");
     app->calls()->clearLog();
     m.done()->click();
 
     EXPECT_TRUE(state.runOk) << state.errorMessage.toStdString();
-    EXPECT_EQ(QFileInfo(document->path()).fileName(), "A100.sldprt");
+    EXPECT_EQ(document->path(), QFileInfo(dir.filePath("A100.sldprt")).absoluteFilePath());
     EXPECT_TRUE(QFileInfo::exists(dir.filePath("A100.sldprt")));
     QStringList order;
     for (const auto &call : app->calls()->calls())
@@ -180,27 +165,23 @@ TEST_F(SavingTest, SystemWritesComeBeforeTheItemsPropertyAndAFailureOnlyWarns)
     EXPECT_EQ(prompts.boxes()[0].text, "Could not set [density]      ");
     EXPECT_EQ(prompts.boxes()[0].icon, MessageIcon::Exclamation);
     EXPECT_EQ(props(""), QStringList({"Name=A100", "Density=heavy", "After=After-default"}));
-    // The file saved under the new name was written before the properties came back; the
-    // document in the host is complete and marked as changed since.
+    // The file under the new name was written before the properties came back: the document
+    // counts as changed since.
     EXPECT_TRUE(document->isChanged());
 }
 
 TEST_F(SavingTest, PurgeThenQuitLeavesOnlyUnnamedProperties)
 {
     document = openPart("Part1.SLDPRT", {"Default"});
-    give("", "a", "1");
-    give("", "x", "2");
-    give("", "Unnamed", "keep");
-    give("Default", "a", "3");
-    give("Default", "Also unnamed", "keep");
+    give("", {"a=1", "x=2", "Unnamed=keep"});
+    give("Default", {"a=3", "Also unnamed=keep"});
     addGroup(state, 0, "G", {plainItem("a", OnlyDocument)});
     addGroup(state, 1, "H", {plainItem("x", OnlyConfigurations)});
     M &m = load();
-    set(0, 0, 0, 0, "typed");
+    set(0, 0, 0, "typed");
 
     m.Purge()->click();
     EXPECT_TRUE(state.runOk);
-    EXPECT_TRUE(m.formState().purged);
     EXPECT_TRUE(prompts.boxes().empty());
     EXPECT_EQ(fieldValue(item(0, 0, 0).valueControls[0]), "typed");
     EXPECT_EQ(props(""), QStringList({"Unnamed=keep"}));
@@ -210,73 +191,55 @@ TEST_F(SavingTest, PurgeThenQuitLeavesOnlyUnnamedProperties)
     EXPECT_TRUE(editorClosed());
     EXPECT_EQ(props(""), QStringList({"Unnamed=keep"}));
     EXPECT_EQ(props("Default"), QStringList({"Also unnamed=keep"}));
-    EXPECT_EQ(app->calls()->callsOf("AfterPurge").size(), 1);
-    EXPECT_EQ(app->calls()->callsOf("AfterPurge").value(0).args, QStringList({"0"}));
+    ASSERT_EQ(app->calls()->callsOf("AfterPurge").size(), 1);
+    EXPECT_EQ(app->calls()->callsOf("AfterPurge")[0].args, QStringList({"0"}));
 }
 
 TEST_F(SavingTest, AFailureKeepsTheEditorOpenSoThatDoneCanBeRepeated)
 {
     document = openPart("Part1.SLDPRT", {});
-    give("", "a", "before");
-    addGroup(state, 0, "G", {plainItem("a"), plainItem("b"), plainItem("c")});
+    give("", {"a=before"});
+    addGroup(state, 0, "G", {plainItem("a"), plainItem("b"), plainItem("b")});
     M &m = load();
-    set(0, 0, 0, 0, "A");
-    set(0, 0, 1, 0, "B");
-    set(0, 0, 2, 0, "C");
+    set(0, 0, 0, "A");
+    set(0, 1, 0, "B");
+    set(0, 2, 0, "B'");
+    const auto lastBox = [&] { return prompts.boxes().empty() ? QString() : prompts.boxes().back().text; };
+    const QString saveFailure = "in <Save CP>     \r\nCould not save CP values. Exiting ";
 
-    // Purge fails: reported under its own name, nothing deleted or written.
+    // Purge fails: reported under its own name; nothing deleted or written.
     app->calls()->failCall("DeleteCustomInfo2", 1, 440, "Host busy");
     m.done()->click();
-    ASSERT_EQ(prompts.boxes().size(), 1u);
-    EXPECT_EQ(prompts.boxes()[0].text, "Error 0 : 440 (Host busy) in <Purge CP>     ");
+    EXPECT_TRUE(lastBox().endsWith(": 440 (Host busy) in <Purge CP>     "));
     EXPECT_EQ(props(""), QStringList({"a=before"}));
-    EXPECT_FALSE(editorClosed());
 
     // The second property fails: the first stays written, the fields and the window stay.
     app->calls()->failCall("AddCustomInfo3", 2, 440, "Host refused");
     m.done()->click();
-    ASSERT_EQ(prompts.boxes().size(), 2u);
-    EXPECT_EQ(prompts.boxes()[1].title, "Tavik: Fatal Error");
-    EXPECT_EQ(prompts.boxes()[1].text,
-              "Error  440 (Host refused) in <Save CP>     \r\nCould not save CP values. Exiting  1");
-    EXPECT_EQ(prompts.boxes()[1].icon, MessageIcon::Critical);
+    EXPECT_EQ(prompts.boxes().back().title, "Tavik: Fatal Error");
+    EXPECT_EQ(prompts.boxes().back().icon, MessageIcon::Critical);
+    EXPECT_EQ(lastBox(), "Error  440 (Host refused) " + saveFailure + " 1");
     EXPECT_FALSE(state.runOk);
-    EXPECT_EQ(state.currentProc, "Save CP");
     EXPECT_FALSE(editorClosed());
     EXPECT_EQ(props(""), QStringList({"a=A"}));
     EXPECT_EQ(fieldValue(item(0, 0, 1).valueControls[0]), "B");
 
+    // Two items of one name with different texts: the host keeps the first, which is an error.
+    m.done()->click();
+    EXPECT_EQ(lastBox(), "Error  440 (the host did not add the property b to the document) " + saveFailure + " 1");
+
     // The attribute refuses its setting: every property is in, the editor still open.
+    set(0, 2, 0, "B");
     app->calls()->failCall("SetDoubleValue", 1, 440, "Attribute locked");
     m.done()->click();
-    ASSERT_EQ(prompts.boxes().size(), 3u);
-    EXPECT_TRUE(prompts.boxes()[2].text.endsWith("in <Save CP>     \r\nCould not save CP values. Exiting  3"));
-    EXPECT_EQ(props(""), QStringList({"a=A", "b=B", "c=C"}));
+    EXPECT_TRUE(lastBox().endsWith(saveFailure + " 3"));
+    EXPECT_EQ(props(""), QStringList({"a=A", "b=B"}));
     EXPECT_FALSE(editorClosed());
 
+    const size_t boxes = prompts.boxes().size();
     m.done()->click();
-    EXPECT_EQ(prompts.boxes().size(), 3u);
+    EXPECT_EQ(prompts.boxes().size(), boxes);
     EXPECT_TRUE(state.runOk);
     EXPECT_TRUE(editorClosed());
-    EXPECT_EQ(props(""), QStringList({"a=A", "b=B", "c=C"}));
-}
-
-TEST_F(SavingTest, ARefusedPropertyIsAFailureUnlessItHoldsTheSameText)
-{
-    document = openPart("Part1.SLDPRT", {});
-    addGroup(state, 0, "G", {plainItem("dup"), plainItem("dup")});
-    M &m = load();
-    set(0, 0, 0, 0, "same");
-    set(0, 0, 1, 0, "other");
-    m.done()->click();
-    ASSERT_EQ(prompts.boxes().size(), 1u);
-    EXPECT_EQ(prompts.boxes()[0].text,
-              "Error  440 (the host did not add the property dup to the document) in <Save CP>     \r\n"
-              "Could not save CP values. Exiting  1");
-    EXPECT_FALSE(editorClosed());
-
-    set(0, 0, 1, 0, "same");
-    m.done()->click();
-    EXPECT_TRUE(editorClosed());
-    EXPECT_EQ(props(""), QStringList({"dup=same"}));
+    EXPECT_EQ(props(""), QStringList({"a=A", "b=B"}));
 }
