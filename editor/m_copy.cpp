@@ -12,6 +12,7 @@
 #include "editor/ignoring_errors.h"
 #include "editor/list_row.h"
 #include "editor/multi_column_combo_box.h"
+#include "editor/suppressed_events.h"
 #include "platform/prompts.h"
 #include "transfer/configs_select.h"
 
@@ -46,19 +47,6 @@ FileOpenRequest copyFileRequest()
         request.filters << entry.label;
     return request;
 }
-
-// Holds the field change handlers still while the program fills fields, whatever happens.
-class QuietFields {
-public:
-    explicit QuietFields(FormState &form) : m_form(form), m_was(form.suppressEvents) { form.suppressEvents = true; }
-    ~QuietFields() { m_form.suppressEvents = m_was; }
-    QuietFields(const QuietFields &) = delete;
-    QuietFields &operator=(const QuietFields &) = delete;
-
-private:
-    FormState &m_form;
-    bool m_was;
-};
 
 } // namespace
 
@@ -100,7 +88,7 @@ void M::loadFromDoc(sw::ModelDoc2 *source, const QString &configuration)
                           MessageButtons::Ok);
         return;
     }
-    QuietFields quiet(m_form);
+    SuppressedEvents quiet(m_form);
     std::vector<Group> &groups = m_state.frames[size_t(f)].groups;
 
     // A text field takes the other document's value only while it is empty; a list field only
