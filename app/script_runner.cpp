@@ -10,6 +10,10 @@
 #include "host/host_document.h"
 
 #include <QAbstractButton>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -74,6 +78,38 @@ void requireUsable(QWidget *control, const QString &name)
         failLine(QStringLiteral("%1 is disabled").arg(name));
 }
 
+// Counts the pop-up menus shown, to tell whether a right click has opened one.
+class PopupWatcher : public QObject {
+public:
+    PopupWatcher() { qApp->installEventFilter(this); }
+    ~PopupWatcher() override { qApp->removeEventFilter(this); }
+    int shown = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && qobject_cast<QMenu *>(watched))
+            ++shown;
+        return false;
+    }
+};
+
+void sendMouse(QWidget *target, QEvent::Type type, Qt::MouseButton button)
+{
+    const QPointF local = QPointF(target->rect().center());
+    QMouseEvent event(type, local, target->mapToGlobal(local), button,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button), Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+void sendKey(QWidget *target, int key, const QString &text = {}, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QApplication::sendEvent(target, &release);
+}
+
 } // namespace
 
 ScriptRunner::ScriptRunner(std::shared_ptr<HostApplication> app, HostWindow *window, ScriptPrompts &prompts,
@@ -89,7 +125,7 @@ ScriptRunner::ScriptRunner(std::shared_ptr<HostApplication> app, HostWindow *win
 {
     m_prompts.setFailureListener([this](const QString &) {
         if (!m_promptFailureLine)
-            m_promptFailureLine = m_runningLine;
+            m_promptFailureLine = m_lastStartedLine;
     });
 }
 
@@ -109,6 +145,12 @@ const std::vector<ScriptRunner::Verb> &ScriptRunner::verbs()
         {"props", 0, 0, "props", &ScriptRunner::doProps},
         {"expect", 2, 2, "expect TAG TEXT", &ScriptRunner::doExpect},
         {"expect-prop", 3, 3, "expect-prop CONFIG NAME VALUE", &ScriptRunner::doExpectProp},
+        {"rightclick", 1, 2, "rightclick NAME [TAG]", &ScriptRunner::doRightClick},
+        {"menu", 1, 1, "menu ENTRY", &ScriptRunner::doMenu},
+        {"choose", 2, 2, "choose TAG INDEX", &ScriptRunner::doChoose},
+        {"type", 2, 2, "type TAG TEXT", &ScriptRunner::doType},
+        {"settext", 2, 2, "settext NAME TEXT", &ScriptRunner::doSetText},
+        {"leave", 0, 0, "leave", &ScriptRunner::doLeave},
     };
     return table;
 }
@@ -151,6 +193,10 @@ void ScriptRunner::step()
 {
     if (m_finishing)
         return;
+    if (m_settling) {
+        QTimer::singleShot(0, this, &ScriptRunner::step);
+        return;
+    }
     checkPrompts();
     if (m_finishing)
         return;
@@ -165,6 +211,7 @@ void ScriptRunner::step()
 
     const int outer = m_runningLine;
     m_runningLine = line.number;
+    m_lastStartedLine = line.number;
     try {
         runLine(line);
     } catch (const LineFailure &failure) {
@@ -206,13 +253,14 @@ void ScriptRunner::finish(int code, const QString &reason, int lineNumber)
     if (code != 0) {
         const QString where = lineNumber > 0 ? QStringLiteral("%1:%2: ").arg(m_scriptName).arg(lineNumber)
                                              : m_scriptName + QStringLiteral(": ");
+        m_failure = (lineNumber > 0 ? QString::number(lineNumber) + QStringLiteral(": ") : QString()) + reason;
         std::fputs(qPrintable(QStringLiteral("tavik-host: ") + where + reason + QLatin1Char('\n')), stderr);
     }
     std::fflush(stdout);
     std::fflush(stderr);
     if (m_finished)
         m_finished(code);
-    if (QApplication::activeModalWidget()) {
+    if (m_exitAtOnce && QApplication::activeModalWidget()) {
         // Still inside a modal window's loop: leaving the loops one by one would let the windows
         // carry on (report, close, write) after the script has ended. End here instead.
         std::_Exit(code);
@@ -432,6 +480,124 @@ void ScriptRunner::doExpectProp(const QStringList &args)
     if (value != args[2])
         failLine(QStringLiteral("%1 holds %2 = \"%3\", expected \"%4\"")
                      .arg(where, args[1], Transcript::escape(value), Transcript::escape(args[2])));
+}
+
+void ScriptRunner::settle()
+{
+    const bool outer = m_settling;
+    m_settling = true;
+    QCoreApplication::processEvents();
+    m_settling = outer;
+}
+
+void ScriptRunner::doRightClick(const QStringList &args)
+{
+    const bool isField = args[0] == QLatin1String("field");
+    if (isField && args.size() < 2)
+        failLine(QStringLiteral("write: rightclick field TAG"));
+    QWidget *control = isField ? findField(args[1]) : findControl(args[0], args.value(1));
+    requireUsable(control, isField ? args[1] : args[0]);
+
+    // A right click is a press, a release and a context-menu request. A menu opened by the
+    // press owns the release, and the request must not open it a second time.
+    PopupWatcher watcher;
+    QPointer<QWidget> target(control);
+    sendMouse(control, QEvent::MouseButtonPress, Qt::RightButton);
+    if (watcher.shown == 0 && target) {
+        sendMouse(target, QEvent::MouseButtonRelease, Qt::RightButton);
+        if (target) {
+            const QPoint local = target->rect().center();
+            QContextMenuEvent request(QContextMenuEvent::Mouse, local, target->mapToGlobal(local));
+            QApplication::sendEvent(target, &request);
+        }
+    }
+}
+
+void ScriptRunner::doMenu(const QStringList &args)
+{
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    if (!menu)
+        failLine(QStringLiteral("no pop-up menu is open"));
+    QAction *entry = nullptr;
+    for (QAction *action : menu->actions())
+        if (action->objectName() == args[0])
+            entry = action;
+    if (!entry)
+        failLine(QStringLiteral("the open menu %1 has no entry %2").arg(menu->objectName(), args[0]));
+    if (!entry->isVisible() || !entry->isEnabled() || entry->isSeparator())
+        failLine(QStringLiteral("the entry %1 cannot be chosen").arg(args[0]));
+    // Chosen as with the keyboard, so that a menu run by exec() returns the entry as well.
+    menu->setActiveAction(entry);
+    sendKey(menu, Qt::Key_Return);
+}
+
+void ScriptRunner::doChoose(const QStringList &args)
+{
+    auto *combo = qobject_cast<QComboBox *>(findField(args[0]));
+    if (!combo)
+        failLine(QStringLiteral("field %1 is not a list field").arg(args[0]));
+    const int index = toIndex(args[1], "INDEX");
+    requireUsable(combo, args[0]);
+    if (index < -1 || index >= combo->count())
+        failLine(QStringLiteral("field %1 has no entry %2 (it has %3)").arg(args[0]).arg(index).arg(combo->count()));
+    combo->setCurrentIndex(index);
+    if (index >= 0) {
+        // What a pick from the drop-down tells besides the change of the index.
+        emit combo->activated(index);
+        emit combo->textActivated(combo->itemText(index));
+    }
+}
+
+void ScriptRunner::typeInto(QWidget *control, const QString &name, const QString &text)
+{
+    QLineEdit *edit = qobject_cast<QLineEdit *>(control);
+    if (!edit) {
+        if (auto *combo = qobject_cast<QComboBox *>(control))
+            edit = combo->lineEdit();
+    }
+    if (!edit)
+        failLine(QStringLiteral("%1 does not take typed text").arg(name));
+    requireUsable(edit, name);
+    if (edit->isReadOnly())
+        failLine(QStringLiteral("%1 is read-only").arg(name));
+
+    QWidget *window = edit->window();
+    if (!window->isActiveWindow()) {
+        window->activateWindow();
+        settle();
+    }
+    edit->setFocus(Qt::MouseFocusReason);
+    settle();
+
+    sendKey(edit, Qt::Key_A, {}, Qt::ControlModifier);
+    if (edit->hasSelectedText() || !edit->text().isEmpty())
+        sendKey(edit, Qt::Key_Delete);
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            failLine(QStringLiteral("a line break cannot be typed into %1").arg(name));
+        sendKey(edit, 0, QString(c));
+    }
+}
+
+void ScriptRunner::doType(const QStringList &args)
+{
+    typeInto(findField(args[0]), args[0], args[1]);
+}
+
+void ScriptRunner::doSetText(const QStringList &args)
+{
+    typeInto(findControl(args[0]), args[0], args[1]);
+}
+
+void ScriptRunner::doLeave(const QStringList &)
+{
+    QWidget *focused = QApplication::focusWidget();
+    if (!focused)
+        failLine(QStringLiteral("no control has the focus"));
+    // As a click on an empty part of the window: the field loses the focus and nothing else
+    // gains it, so only its own lost-focus handler runs.
+    focused->clearFocus();
+    settle();
 }
 
 } // namespace tavik

@@ -35,6 +35,11 @@ public:
 
     // Told once, just before the program ends, with the exit status.
     void setFinishedListener(std::function<void(int)> listener) { m_finished = std::move(listener); }
+    // Whether ending with a modal window still open ends the process at once (the default);
+    // tests that open their windows without a loop of their own switch it off.
+    void setExitAtOnceWhenModal(bool atOnce) { m_exitAtOnce = atOnce; }
+    // "LINE: reason" of the line that failed; empty while none has.
+    const QString &failure() const { return m_failure; }
 
 private:
     struct Verb {
@@ -71,6 +76,19 @@ private:
     void doProps(const QStringList &args);
     void doExpect(const QStringList &args);
     void doExpectProp(const QStringList &args);
+    void doRightClick(const QStringList &args);
+    void doMenu(const QStringList &args);
+    void doChoose(const QStringList &args);
+    void doType(const QStringList &args);
+    void doSetText(const QStringList &args);
+    void doLeave(const QStringList &args);
+
+    // Types text into a text box as a person would: the old text selected, then one key per
+    // character, so that length limits and change handlers see typing.
+    void typeInto(QWidget *control, const QString &name, const QString &text);
+    // Lets pending events (focus changes above all) arrive before the line goes on. Lines
+    // that fall due meanwhile wait for the next turn of the loop.
+    void settle();
 
     std::shared_ptr<HostApplication> m_app;
     QPointer<HostWindow> m_window;
@@ -80,9 +98,13 @@ private:
     QString m_scriptName;
     size_t m_next = 0;
     int m_runningLine = 0;        // the innermost line being carried out
-    int m_promptFailureLine = 0;  // the line during which a prompt found no answer
+    int m_lastStartedLine = 0;    // the line whose action came last
+    int m_promptFailureLine = 0;  // the line after whose start a prompt found no answer
     bool m_finishing = false;
+    bool m_settling = false;
+    bool m_exitAtOnce = true;
     std::function<void(int)> m_finished;
+    QString m_failure;
 };
 
 } // namespace tavik

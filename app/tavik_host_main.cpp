@@ -8,26 +8,35 @@
 
 int main(int argc, char *argv[])
 {
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tavik-host"));
+    // The arguments are checked before the window system is touched, so that a mistyped
+    // option gets its answer even where no display can be opened.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Host program for the Tavik add-in."));
-    parser.addHelpOption();
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     const QCommandLineOption addin(QStringLiteral("addin"), QStringLiteral("The add-in plugin to load."), QStringLiteral("PATH"));
     const QCommandLineOption settings(QStringLiteral("settings"), QStringLiteral("The settings store to use."), QStringLiteral("FILE"));
     const QCommandLineOption script(QStringLiteral("script"), QStringLiteral("Run the script unattended."), QStringLiteral("FILE"));
-    parser.addOptions({addin, settings, script});
+    parser.addOptions({help, addin, settings, script});
     parser.addPositionalArgument(QStringLiteral("DOC"), QStringLiteral("Documents to open; the last one is active."), QStringLiteral("[DOC...]"));
 
-    const QString usage = QStringLiteral("usage: tavik-host [--addin PATH] [--settings FILE] [--script FILE] [DOC...]\n");
-    if (!parser.parse(QApplication::arguments())) {
-        std::fputs(qPrintable(QStringLiteral("tavik-host: ") + parser.errorText() + QLatin1Char('\n') + usage), stderr);
+    const char *usage = "usage: tavik-host [--addin PATH] [--settings FILE] [--script FILE] [DOC...]\n";
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "tavik-host: %s\n%s", qPrintable(parser.errorText()), usage);
         return tavik::HostProgram::BadArguments;
     }
-    if (parser.isSet(QStringLiteral("help"))) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+    if (parser.isSet(help)) {
+        std::fputs(usage, stdout);
         return 0;
+    }
+    for (const QString &doc : parser.positionalArguments()) {
+        if (doc.startsWith(QLatin1Char('-'))) {
+            std::fprintf(stderr, "tavik-host: unknown option %s\n%s", qPrintable(doc), usage);
+            return tavik::HostProgram::BadArguments;
+        }
     }
 
     tavik::HostOptions options;
@@ -35,11 +44,13 @@ int main(int argc, char *argv[])
     options.settingsFile = parser.value(settings);
     options.scriptFile = parser.value(script);
     options.documents = parser.positionalArguments();
-    for (const QString &doc : options.documents) {
-        if (doc.startsWith(QLatin1Char('-'))) {
-            std::fputs(qPrintable(QStringLiteral("tavik-host: unknown option ") + doc + QLatin1Char('\n') + usage), stderr);
-            return tavik::HostProgram::BadArguments;
-        }
-    }
+
+    // A script needs no screen: without a display it runs on the offscreen platform.
+    if (!options.scriptFile.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+        && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tavik-host"));
     return tavik::HostProgram(options).run();
 }

@@ -1,0 +1,208 @@
+// The script runner's verbs on real widgets: a small dialog standing in for the editor, opened
+// modally so that the lines run inside its loop as they do inside the editor's.
+
+#include "app/host_window.h"
+#include "app/script_parser.h"
+#include "app/script_prompts.h"
+#include "app/script_runner.h"
+#include "app/transcript.h"
+#include "editor/control_tag.h"
+#include "host/host_application.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace tavik;
+
+namespace {
+
+QApplication &application()
+{
+    static int argc = 1;
+    static char name[] = "script-runner-test";
+    static char *argv[] = {name, nullptr};
+    // Never destroyed: at exit Qt's input devices would go after the statics they rely on.
+    static QApplication *app = new QApplication(argc, argv);
+    return *app;
+}
+
+// Fields named and tagged as the editor makes them, a button whose right click opens a menu
+// with exec(), and a Done button that closes the dialog.
+class StandIn : public QDialog {
+public:
+    explicit StandIn(Prompts &prompts)
+        : m_prompts(prompts)
+    {
+        setObjectName(QStringLiteral("M"));
+        resize(300, 200);
+        text = new QLineEdit(this);
+        text->setObjectName(QStringLiteral("CP_TextBox_0"));
+        setTag(text, QStringLiteral("000:000:000:000"));
+        text->setGeometry(118, 10, 150, 22);
+        text->setMaxLength(5);
+        text->setToolTip(QStringLiteral("five"));
+        text->installEventFilter(this);
+        connect(text, &QLineEdit::textEdited, this, [this] { ++edits; });
+
+        // A list selector in the label column carries the same tag as the list's first field.
+        selector = new QComboBox(this);
+        selector->setObjectName(QStringLiteral("CP_ComboBox_0"));
+        setTag(selector, QStringLiteral("000:000:001:000"));
+        selector->setGeometry(10, 40, 100, 22);
+        selector->addItems({QStringLiteral("Selector")});
+        list = new QComboBox(this);
+        list->setObjectName(QStringLiteral("CP_ComboBox_1"));
+        setTag(list, QStringLiteral("000:000:001:000"));
+        list->setGeometry(118, 40, 150, 22);
+        list->addItems({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+        connect(list, &QComboBox::activated, this, [this](int i) { picks << i; });
+
+        clear = new QPushButton(QStringLiteral("Clear"), this);
+        clear->setObjectName(QStringLiteral("Clear"));
+        clear->setGeometry(10, 80, 80, 24);
+        clear->installEventFilter(this);
+        menu = new QMenu(this);
+        menu->setObjectName(QStringLiteral("clearCPmenu"));
+        menu->addAction(QStringLiteral("Clear all"))->setObjectName(QStringLiteral("clearAllCPValues"));
+        menu->addAction(QStringLiteral("Clear this"))->setObjectName(QStringLiteral("clearConfCPValues"));
+
+        auto *done = new QPushButton(QStringLiteral("Done"), this);
+        done->setObjectName(QStringLiteral("done"));
+        done->setGeometry(10, 120, 80, 24);
+        connect(done, &QPushButton::clicked, this, &QDialog::accept);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == text && event->type() == QEvent::FocusOut)
+            ++focusOuts;
+        if (watched == clear && event->type() == QEvent::MouseButtonPress
+            && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
+            if (QAction *chosen = menu->exec(clear->mapToGlobal(QPoint(0, 0)))) {
+                chosenEntry = chosen->objectName();
+                if (m_prompts.message(QStringLiteral("Sure?"), QStringLiteral("Tavik: Caution"),
+                                      MessageIcon::Question, MessageButtons::YesNo) == MessageAnswer::Yes)
+                    text->clear();
+            }
+            return true;
+        }
+        return false;
+    }
+
+    Prompts &m_prompts;
+    QLineEdit *text;
+    QComboBox *selector;
+    QComboBox *list;
+    QPushButton *clear;
+    QMenu *menu;
+    int edits = 0;
+    int focusOuts = 0;
+    QList<int> picks;
+    QString chosenEntry;
+};
+
+struct Outcome {
+    int code = -1;
+    QString failure;
+    QStringList transcript;
+};
+
+Outcome runScript(const QString &script, StandIn &dialog, ScriptPrompts &prompts)
+{
+    application();
+    Outcome run;
+    Transcript transcript([&](const QString &line) { run.transcript << line; });
+    prompts.setBoxListener([&](const RecordedBox &box) { transcript.messageBox(box.title, box.text, answerName(box.answer)); });
+    auto app = std::make_shared<HostApplication>();
+    HostWindow window(app, prompts);
+    ScriptSyntaxError error;
+    auto lines = ScriptParser::parse(script, &error);
+    EXPECT_EQ(error.line, 0) << error.reason.toStdString();
+    EXPECT_TRUE(ScriptRunner::check(lines, &error)) << error.reason.toStdString();
+    ScriptRunner runner(app, &window, prompts, transcript, std::move(lines), QStringLiteral("test.script"));
+    runner.setExitAtOnceWhenModal(false);
+    window.show();
+    dialog.setParent(&window, Qt::Dialog);
+    dialog.setModal(true);
+    dialog.show();
+    runner.start();
+    run.code = QApplication::exec();
+    run.failure = runner.failure();
+    dialog.hide();
+    dialog.setParent(nullptr);
+    return run;
+}
+
+} // namespace
+
+TEST(ScriptRunner, ActsOnControlsAsAPersonWould)
+{
+    application();
+    ScriptPrompts prompts;
+    StandIn dialog(prompts);
+    const Outcome run = runScript(QStringLiteral(
+                                  "type 000:000:000:000 \"abcdefgh\"\n"
+                                  "expect 000:000:000:000 abcde\n"
+                                  "leave\n"
+                                  "choose 000:000:001:000 2\n"
+                                  "print 000:000:001:000\n"
+                                  "print 000:000:000:000\n"
+                                  "answer Yes\n"
+                                  "rightclick Clear\n"
+                                  "menu clearAllCPValues\n"
+                                  "expect 000:000:000:000 \"\"\n"
+                                  "click done\n"),
+                              dialog, prompts);
+    EXPECT_EQ(run.code, 0) << run.failure.toStdString();
+    // Typed, so the length limit held and the edit handlers ran; leaving raised the focus-out.
+    EXPECT_GT(dialog.edits, 0);
+    EXPECT_GE(dialog.focusOuts, 1);
+    EXPECT_EQ(dialog.picks, QList<int>{2});
+    EXPECT_EQ(dialog.chosenEntry, QStringLiteral("clearAllCPValues"));
+    ASSERT_EQ(run.transcript.size(), 3);
+    EXPECT_EQ(run.transcript[0], QStringLiteral("FIELD\t000:000:001:000\tc\t2\t1\t1\t#ffffff\t"));
+    EXPECT_TRUE(run.transcript[1].startsWith(QStringLiteral("FIELD\t000:000:000:000\tabcde\t-\t1\t1\t#")));
+    EXPECT_TRUE(run.transcript[1].endsWith(QStringLiteral("\tfive")));
+    EXPECT_EQ(run.transcript[2], QStringLiteral("MSGBOX\tTavik: Caution\tSure?\tYes"));
+    EXPECT_TRUE(dialog.text->text().isEmpty());
+}
+
+TEST(ScriptRunner, StopsAtTheLineThatFails)
+{
+    application();
+    {
+        ScriptPrompts prompts;
+        StandIn dialog(prompts);
+        const Outcome run = runScript(QStringLiteral("print 000:000:000:000\n\nclick Nothing\nclick done\n"), dialog, prompts);
+        EXPECT_EQ(run.code, 1);
+        EXPECT_EQ(run.failure, QStringLiteral("3: no control named Nothing in M"));
+    }
+    {
+        // A question nobody answered fails the line during which it was asked, even though
+        // that line runs inside the menu opened by the line before.
+        ScriptPrompts prompts;
+        StandIn dialog(prompts);
+        const Outcome run = runScript(QStringLiteral("rightclick Clear\nmenu clearAllCPValues\nclick done\n"), dialog, prompts);
+        EXPECT_EQ(run.code, 1);
+        EXPECT_TRUE(run.failure.startsWith(QStringLiteral("2: "))) << run.failure.toStdString();
+        EXPECT_TRUE(run.failure.contains(QStringLiteral("Tavik: Caution")));
+        // The box took its harmless answer.
+        EXPECT_EQ(dialog.text->text(), QString());
+    }
+    {
+        ScriptPrompts prompts;
+        StandIn dialog(prompts);
+        dialog.list->setEnabled(false);
+        const Outcome run = runScript(QStringLiteral("choose 000:000:001:000 1\nclick done\n"), dialog, prompts);
+        EXPECT_EQ(run.code, 1);
+        EXPECT_EQ(run.failure, QStringLiteral("1: 000:000:001:000 is disabled"));
+    }
+}
