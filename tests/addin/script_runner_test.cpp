@@ -8,9 +8,13 @@
 #include "app/transcript.h"
 #include "editor/control_tag.h"
 #include "host/host_application.h"
+#include "host/host_document.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QDialog>
 #include <QEvent>
 #include <QLineEdit>
@@ -205,4 +209,42 @@ TEST(ScriptRunner, StopsAtTheLineThatFails)
         EXPECT_EQ(run.code, 1);
         EXPECT_EQ(run.failure, QStringLiteral("1: 000:000:001:000 is disabled"));
     }
+}
+
+TEST(HostWindow, OpensThroughThePromptsAndSaysWhyAFileIsRefused)
+{
+    application();
+    const QByteArray tmp = qgetenv("TAVIK_TEST_TMP");
+    QDir().mkpath(QString::fromLocal8Bit(tmp));
+    QTemporaryDir dir(QString::fromLocal8Bit(tmp.isEmpty() ? QDir::tempPath().toLocal8Bit() : tmp) + QStringLiteral("/window-XXXXXX"));
+    ASSERT_TRUE(dir.isValid());
+    QFile::copy(QStringLiteral(TAVIK_SOURCE_DIR "/data/samples/Plate.sldprt"), dir.filePath(QStringLiteral("Plate.sldprt")));
+    QFile broken(dir.filePath(QStringLiteral("Broken.sldprt")));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("{ not json");
+    broken.close();
+
+    ScriptPrompts prompts;
+    auto app = std::make_shared<HostApplication>();
+    HostWindow window(app, prompts);
+    EXPECT_EQ(window.hostMenu(4)->objectName(), app->GetMenuName(4));
+
+    prompts.queueFile(std::nullopt);
+    EXPECT_FALSE(window.openDocument());
+    prompts.queueFile(dir.filePath(QStringLiteral("Broken.sldprt")));
+    EXPECT_FALSE(window.openDocument());
+    ASSERT_EQ(prompts.boxes().size(), 1u);
+    EXPECT_TRUE(prompts.boxes()[0].text.contains(QStringLiteral("Broken.sldprt")));
+    EXPECT_TRUE(app->documents().isEmpty());
+    // Saving with no document says so instead of doing nothing.
+    EXPECT_FALSE(window.saveDocument());
+    EXPECT_EQ(prompts.boxes().size(), 2u);
+
+    prompts.queueFile(dir.filePath(QStringLiteral("Plate.sldprt")));
+    ASSERT_TRUE(window.openDocument());
+    EXPECT_EQ(app->activeDocument()->title(), QStringLiteral("Plate.SLDPRT"));
+    EXPECT_TRUE(window.saveDocument());
+    EXPECT_TRUE(window.commands().isEmpty());
+    EXPECT_FALSE(window.pickCommand(QStringLiteral("Tavik 1.54 L@Tools")));
+    EXPECT_FALSE(prompts.failed());
 }
