@@ -84,6 +84,7 @@ M::M(SharedState &state, Prompts &prompts, QWidget *parent)
     setKeyboardOrder();
     connectNavigation();
     connectCommands();
+    connectSerialMenu();
     connectSaving();
     connectCopy();
 }

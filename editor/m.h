@@ -29,6 +29,7 @@ namespace tavik {
 
 struct SharedState;
 struct CPItem;
+class CounterStore;
 class Prompts;
 class RuntimeError;
 class FieldTextBox;
@@ -131,6 +132,34 @@ public:
     void copyClick();
     void loadFromDoc(sw::ModelDoc2 *source, const QString &configuration);
     void connectCopy();
+
+    // Serial numbers: the Get Next buttons, the serial-number menu (Clear is clearSerNum above)
+    // and the Set Index dialog. The counters are the per-user settings store's unless another
+    // store is set. The mouse-down remembers the button's field in menuTag; its right button
+    // opens serNumMenu over a field that holds a number. getNextClick draws a number into an
+    // empty field. getRegValKey and getNextNum give the empty text and -1 when the key item has
+    // no field in the slot, without a message.
+    void getNextMouseDown(QPushButton *button, Qt::MouseButton which, const QPoint &globalPos);
+    void getNextClick(QPushButton *button);
+    void setIndexClick();
+    void zeroClick();
+    void setLocalClick();
+    QString getRegValKey();
+    int32_t getNextNum(int16_t f_idx, int16_t g_idx, int16_t i_idx, int16_t c_idx, const QString &uniqueTag);
+    const QString &serialKey() const { return m_serialKey; }
+    void setCounterStore(std::shared_ptr<CounterStore> store) { m_counterStore = std::move(store); }
+    CounterStore &counterStore();
+    // Shows the loaded Set Index dialog until it closes: exec() unless replaced (tests drive the
+    // dialog without a modal loop).
+    void setSerialDialogRunner(std::function<void(QDialog &)> runner) { m_runSerialDialog = std::move(runner); }
+private:
+    void connectSerialMenu();
+    void connectGetNext();
+    void showSetSerNum(bool setIndexMode);
+    std::shared_ptr<CounterStore> m_counterStore;
+    std::function<void(QDialog &)> m_runSerialDialog;
+    QString m_serialKey;
+public:
 
     // The common error report of the open editor: records the texts and shows them at once.
     void reportError(const RuntimeError &error);

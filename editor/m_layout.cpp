@@ -105,6 +105,7 @@ bool M::formLoad()
         for (size_t f = 0; f < m_state.frames.size(); ++f)
             buildFrame(int(f));
         connectEditing();
+        connectGetNext();
         finishLoad();
     } catch (const std::exception &e) {
         const RuntimeError error = errorFromException(e);
