@@ -57,8 +57,13 @@ HostWindow::HostWindow(std::shared_ptr<HostApplication> app, Prompts &prompts, Q
     connect(m_documents, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
         const auto docs = m_app->documents();
         const int row = m_documents->row(item);
-        if (row >= 0 && row < docs.size())
+        if (row < 0 || row >= docs.size())
+            return;
+        try {
             m_app->activate(docs[row]);
+        } catch (const std::exception &e) {
+            showError(QString::fromLocal8Bit(e.what()));
+        }
     });
 
     statusBar()->showMessage(QString());

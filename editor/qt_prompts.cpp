@@ -41,10 +41,11 @@ QtPrompts::QtPrompts(QWidget *parent)
 
 QWidget *QtPrompts::parentWidget() const
 {
-    if (m_parent)
-        return m_parent;
+    // A box belongs over the modal window that asked for it (the editor or one of its dialogs).
     if (QWidget *modal = QApplication::activeModalWidget())
         return modal;
+    if (m_parent)
+        return m_parent;
     return QApplication::activeWindow();
 }
 

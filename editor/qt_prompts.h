@@ -10,7 +10,7 @@ namespace tavik {
 
 class QtPrompts : public Prompts {
 public:
-    // Boxes are placed over parent, or over the window that is active when they open.
+    // Boxes are placed over the open modal window, else over parent, else over the active window.
     explicit QtPrompts(QWidget *parent = nullptr);
     void setParentWidget(QWidget *parent) { m_parent = parent; }
 
