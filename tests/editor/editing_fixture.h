@@ -1,6 +1,6 @@
 #pragma once
-// The editor shown and active on the offscreen platform, with a person's typing, leaving and
-// clicking of fields, for the tests of editing and of the commands.
+// The editor shown and active on the offscreen platform (focus changes need an active window),
+// with a person's typing into fields and moving the focus away.
 
 #include "editor_fixture.h"
 
@@ -10,16 +10,9 @@
 #include <QAction>
 #include <QMenu>
 #include <QTest>
-#include <ostream>
-
-inline void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
 
 class EditingFixture : public EditorFixture {
 protected:
-    // Loads the editor and shows it; focus changes need an active window.
     tavik::M &open()
     {
         tavik::M &m = load();
@@ -29,17 +22,10 @@ protected:
         return m;
     }
 
-    template <typename T = QWidget>
+    template <typename T = tavik::FieldTextBox>
     T *field(int f, int g, int i, int c)
     {
         return qobject_cast<T *>(item(f, g, i).valueControls.at(size_t(c)));
-    }
-
-    static QLineEdit *textArea(QWidget *field)
-    {
-        if (auto *edit = qobject_cast<QLineEdit *>(field))
-            return edit;
-        return qobject_cast<QComboBox *>(field)->lineEdit();
     }
 
     // Focus, the old entry selected, then one key per character.
@@ -47,11 +33,14 @@ protected:
     {
         field->setFocus(Qt::MouseFocusReason);
         QCoreApplication::processEvents();
-        textArea(field)->selectAll();
+        auto *edit = qobject_cast<QLineEdit *>(field);
+        if (!edit)
+            edit = qobject_cast<QComboBox *>(field)->lineEdit();
+        edit->selectAll();
         if (text.isEmpty())
-            QTest::keyClick(textArea(field), Qt::Key_Delete);
+            QTest::keyClick(edit, Qt::Key_Delete);
         else
-            QTest::keyClicks(textArea(field), text);
+            QTest::keyClicks(edit, text);
     }
 
     // The focus goes to another control, and whatever that sets off has happened.
@@ -61,18 +50,10 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    static QAction *entry(QMenu *menu, const QString &name)
+    static void choose(QMenu *menu, const char *entry)
     {
         for (QAction *action : menu->actions())
-            if (action->objectName() == name)
-                return action;
-        ADD_FAILURE() << "no entry " << name.toStdString();
-        return nullptr;
-    }
-
-    static void rightClick(QWidget *field)
-    {
-        QWidget *target = textArea(field) ? textArea(field) : field;
-        QTest::mouseClick(target, Qt::RightButton);
+            if (action->objectName() == QLatin1String(entry))
+                action->trigger();
     }
 };
