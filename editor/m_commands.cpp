@@ -10,6 +10,7 @@
 #include "editor/control_tag.h"
 #include "editor/field_text_box.h"
 #include "editor/field_value.h"
+#include "editor/get_next_look.h"
 #include "editor/ignoring_errors.h"
 #include "editor/multi_column_combo_box.h"
 #include "platform/prompts.h"
@@ -57,15 +58,6 @@ void connectEntry(QMenu *menu, const char *name, QObject *context, std::function
             QObject::connect(action, &QAction::triggered, context, [command] { command(); });
 }
 
-// A Get Next button's look while its field holds no drawn number.
-void plainGetNext(QWidget *button)
-{
-    QFont font = button->font();
-    font.setStrikeOut(false);
-    button->setFont(font);
-    button->setToolTip(QString());
-}
-
 struct FieldIndex {
     int16_t f = 0, g = 0, i = 0, c = 0;
 };
@@ -111,7 +103,7 @@ void M::clearClick()
                 if (item.type != QLatin1String("list")) {
                     setFieldValue(field, QString());
                     if (QWidget *units = slotControl(item.unitsControls, c); qobject_cast<QPushButton *>(units))
-                        plainGetNext(units);
+                        showNumberDrawn(units, false);
                 } else {
                     comboOf(field)->setListIndex(-1);
                     if (item.isListTarget)
@@ -147,7 +139,7 @@ void M::clearAllCPValues()
             colours::setForeColor(label, colours::ButtonText);
     for (const auto &[index, button] : m_getNext->elements())
         if (button)
-            plainGetNext(button);
+            showNumberDrawn(button, false);
     m_form.suppressEvents = false;
     m_clear->setFocus(Qt::OtherFocusReason);
     m_state.runOk = true;
@@ -242,7 +234,7 @@ void M::clearSerNum()
         else
             comboOf(field)->setListIndex(-1);
         // The number drawn is not given back to the counter; only the button's look returns.
-        plainGetNext(requiredSlotControl(item.unitsControls, at.c));
+        showNumberDrawn(requiredSlotControl(item.unitsControls, at.c), false);
     });
 }
 

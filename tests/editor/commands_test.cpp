@@ -3,6 +3,8 @@
 
 #include "editing_fixture.h"
 
+#include "editor/get_next_look.h"
+
 #include <QListWidget>
 #include <QPushButton>
 
@@ -28,14 +30,6 @@ CPItem listField(const QString &tag, const QStringList &entries, const QString &
     return item;
 }
 
-void setDrawnLook(QWidget *button, bool drawn)
-{
-    QFont font = button->font();
-    font.setStrikeOut(drawn);
-    button->setFont(font);
-    button->setToolTip(drawn ? QStringLiteral("Right click for more options") : QString());
-}
-
 bool drawnLook(QWidget *button)
 {
     return button->font().strikeOut() || !button->toolTip().isEmpty();
@@ -55,7 +49,7 @@ TEST_F(CommandsTest, ClearEmptiesTheFrameAndSlotShownOnly)
     auto getNext = [&](int c) { return qobject_cast<QPushButton *>(item(0, 0, 0).unitsControls.at(size_t(c))); };
     for (int c = 0; c < 3; ++c) {
         field(0, 0, 0, c)->setText(QStringLiteral("S-%1").arg(c));
-        setDrawnLook(getNext(c), true);
+        showNumberDrawn(getNext(c), true);
         field<MultiColumnComboBox>(0, 0, 1, c)->setListIndex(1);
     }
 
@@ -130,7 +124,7 @@ TEST_F(CommandsTest, ValueMenuActsOnTheFieldItWasOpenedOn)
     EXPECT_EQ(field(0, 0, 0, 0)->text(), QStringLiteral("PASTED TEXT"));
 
     auto *button = qobject_cast<QWidget *>(item(0, 0, 1).unitsControls[0]);
-    setDrawnLook(button, true);
+    showNumberDrawn(button, true);
     QTest::mouseClick(field(0, 0, 1, 0), Qt::RightButton);
     m.valueMenu()->hide();
     choose(m.valueMenu(), "clear_value");
