@@ -13,6 +13,7 @@
 #include "editor/get_next_look.h"
 #include "editor/ignoring_errors.h"
 #include "editor/multi_column_combo_box.h"
+#include "editor/suppressed_events.h"
 #include "platform/prompts.h"
 
 #include <QAction>
@@ -78,42 +79,36 @@ void M::connectCommands()
 
 void M::clearClick()
 {
-    m_state.runOk = false;
-    int f = -1;
-    int c = -1;
-    const Frame *frame = nullptr;
-    guarded(QStringLiteral("Clear CP Values from configuration"), [&] {
-        f = m_frameSelect->listIndex();
-        c = m_configsList->currentRow();
+    guarded(QStringLiteral("Clear CP Values from configuration"), [this] {
+        m_state.runOk = false;
+        const int f = m_frameSelect->listIndex();
+        const int c = m_configsList->currentRow();
         if (f < 0 || size_t(f) >= m_state.frames.size() || c < 0)
             throw RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange));
-        frame = &m_state.frames[size_t(f)];
-    });
-    if (!frame)
-        return;
+        const Frame &frame = m_state.frames[size_t(f)];
 
-    m_form.suppressEvents = true;
-    for (size_t g = 0; g < frame->groups.size(); ++g) {
-        for (size_t i = 0; i < frame->groups[g].items.size(); ++i) {
-            ignoringErrors([&] {
-                const CPItem &item = frame->groups[g].items[i];
-                QWidget *field = slotControl(item.valueControls, c);
-                if (!field)
-                    return;
-                if (item.type != QLatin1String("list")) {
-                    setFieldValue(field, QString());
-                    if (QWidget *units = slotControl(item.unitsControls, c); qobject_cast<QPushButton *>(units))
-                        showNumberDrawn(units, false);
-                } else {
-                    comboOf(field)->setListIndex(-1);
-                    if (item.isListTarget)
-                        dispLinkedItem(f, int(g), int(i), c);
-                }
-            });
+        SuppressedEvents hold(m_form);
+        for (size_t g = 0; g < frame.groups.size(); ++g) {
+            for (size_t i = 0; i < frame.groups[g].items.size(); ++i) {
+                ignoringErrors([&] {
+                    const CPItem &item = frame.groups[g].items[i];
+                    QWidget *field = slotControl(item.valueControls, c);
+                    if (!field)
+                        return;
+                    if (item.type != QLatin1String("list")) {
+                        setFieldValue(field, QString());
+                        if (QWidget *units = slotControl(item.unitsControls, c); qobject_cast<QPushButton *>(units))
+                            showNumberDrawn(units, false);
+                    } else {
+                        comboOf(field)->setListIndex(-1);
+                        if (item.isListTarget)
+                            dispLinkedItem(f, int(g), int(i), c);
+                    }
+                });
+            }
         }
-    }
-    m_form.suppressEvents = false;
-    m_state.runOk = true;
+        m_state.runOk = true;
+    });
 }
 
 void M::clearMenu(const QPoint &globalPos)
@@ -123,26 +118,29 @@ void M::clearMenu(const QPoint &globalPos)
 
 void M::clearAllCPValues()
 {
-    m_form.suppressEvents = true;
-    for (const auto &[index, box] : m_textBox->elements())
-        ignoringErrors([&] { setFieldValue(box.data(), QString()); });
-    for (const auto &[index, combo] : m_comboBox->elements()) {
-        ignoringErrors([&] {
-            comboOf(combo.data())->setListIndex(-1);
-            FieldIndex at;
-            if (splitTag(tagOf(combo), at.f, at.g, at.i, at.c))
-                dispLinkedItem(at.f, at.g, at.i, at.c);
-        });
-    }
-    for (const auto &[index, label] : m_label->elements())
-        if (label)
-            colours::setForeColor(label, colours::ButtonText);
-    for (const auto &[index, button] : m_getNext->elements())
-        if (button)
-            showNumberDrawn(button, false);
-    m_form.suppressEvents = false;
-    m_clear->setFocus(Qt::OtherFocusReason);
-    m_state.runOk = true;
+    guarded(QStringLiteral("Clear"), [this] {
+        {
+            SuppressedEvents hold(m_form);
+            for (const auto &[index, box] : m_textBox->elements())
+                ignoringErrors([&] { setFieldValue(box.data(), QString()); });
+            for (const auto &[index, combo] : m_comboBox->elements()) {
+                ignoringErrors([&] {
+                    comboOf(combo.data())->setListIndex(-1);
+                    FieldIndex at;
+                    if (splitTag(tagOf(combo), at.f, at.g, at.i, at.c))
+                        dispLinkedItem(at.f, at.g, at.i, at.c);
+                });
+            }
+            for (const auto &[index, label] : m_label->elements())
+                if (label)
+                    colours::setForeColor(label, colours::ButtonText);
+            for (const auto &[index, button] : m_getNext->elements())
+                if (button)
+                    showNumberDrawn(button, false);
+        }
+        m_clear->setFocus(Qt::OtherFocusReason);
+        m_state.runOk = true;
+    });
 }
 
 void M::clearConfCPValues()
@@ -152,43 +150,44 @@ void M::clearConfCPValues()
 
 void M::defaultsClick()
 {
-    m_form.suppressEvents = true;
-    for (const auto &[index, box] : m_textBox->elements()) {
-        ignoringErrors([&] {
-            if (!fieldValue(box.data()).isEmpty())
-                return;
-            FieldIndex at;
-            if (!splitTag(tagOf(box), at.f, at.g, at.i, at.c))
-                return;
-            setFieldValue(box.data(), itemAt(m_state, CPRef{at.f, at.g, at.i}).defaultValue);
-            buildComposites(at.f, at.g, at.i, at.c);
-        });
-    }
-    for (const auto &[index, combo] : m_comboBox->elements()) {
-        ignoringErrors([&] {
-            MultiColumnComboBox *box = comboOf(combo.data());
-            if (box->listIndex() >= 0)
-                return;
-            FieldIndex at;
-            if (!splitTag(tagOf(box), at.f, at.g, at.i, at.c))
-                return;
-            const CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
-            if (item.isListTarget) {
-                const CPRef &ref = item.listRef;
-                const CPList &list = m_state.frames.at(size_t(ref.f_idx)).groups.at(size_t(ref.g_idx)).lists.at(size_t(ref.i_idx));
-                box->setListIndex(list.defaultIndex);
-                dispLinkedItem(at.f, at.g, at.i, at.c);
-            } else {
-                box->setValue(item.defaultValue);
-                if (box->listIndex() < 0)
-                    box->setListIndex(0);
-            }
-            buildComposites(at.f, at.g, at.i, at.c);
-        });
-    }
-    m_defaults->setFocus(Qt::OtherFocusReason);
-    m_form.suppressEvents = false;
-    m_state.runOk = true;
+    guarded(QStringLiteral("defaults"), [this] {
+        SuppressedEvents hold(m_form);
+        for (const auto &[index, box] : m_textBox->elements()) {
+            ignoringErrors([&] {
+                if (!fieldValue(box.data()).isEmpty())
+                    return;
+                FieldIndex at;
+                if (!splitTag(tagOf(box), at.f, at.g, at.i, at.c))
+                    return;
+                setFieldValue(box.data(), itemAt(m_state, CPRef{at.f, at.g, at.i}).defaultValue);
+                buildComposites(at.f, at.g, at.i, at.c);
+            });
+        }
+        for (const auto &[index, combo] : m_comboBox->elements()) {
+            ignoringErrors([&] {
+                MultiColumnComboBox *box = comboOf(combo.data());
+                if (box->listIndex() >= 0)
+                    return;
+                FieldIndex at;
+                if (!splitTag(tagOf(box), at.f, at.g, at.i, at.c))
+                    return;
+                const CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
+                if (item.isListTarget) {
+                    const CPRef &ref = item.listRef;
+                    const Group &group = m_state.frames.at(size_t(ref.f_idx)).groups.at(size_t(ref.g_idx));
+                    box->setListIndex(group.lists.at(size_t(ref.i_idx)).defaultIndex);
+                    dispLinkedItem(at.f, at.g, at.i, at.c);
+                } else {
+                    box->setValue(item.defaultValue);
+                    if (box->listIndex() < 0)
+                        box->setListIndex(0);
+                }
+                buildComposites(at.f, at.g, at.i, at.c);
+            });
+        }
+        m_defaults->setFocus(Qt::OtherFocusReason);
+        m_state.runOk = true;
+    });
 }
 
 void M::copyValue()
