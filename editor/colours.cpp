@@ -45,6 +45,13 @@ QPalette::ColorRole foregroundRole(const QWidget *widget)
 void setRole(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
 {
     QPalette palette = widget->palette();
+    // Setting a palette spreads to every child; skip it when nothing would change.
+    bool same = true;
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        same = same && palette.color(group, role) == colour
+            && (role != QPalette::Text || palette.color(group, QPalette::ButtonText) == colour);
+    if (same && (role != QPalette::Window || widget->autoFillBackground()))
+        return;
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
         palette.setColor(group, role, colour);
     if (role == QPalette::Text)

@@ -34,12 +34,13 @@ private:
 FieldTextBox::FieldTextBox(QWidget *parent)
     : QLineEdit(parent)
 {
-    setValidator(new LengthValidator(this));
 }
 
 void FieldTextBox::setLengthLimit(int limit)
 {
     m_limit = limit;
+    if (limit > 0 && !validator())
+        setValidator(new LengthValidator(this));
 }
 
 bool FieldTextBox::event(QEvent *event)

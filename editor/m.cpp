@@ -77,6 +77,10 @@ M::M(SharedState &state, Prompts &prompts, QWidget *parent)
     setWindowTitle(product::title());
     setFixedSize(ClientWidth, ClientHeight);
     setSizeGripEnabled(false);
+    // The designed positions fit a small dialog font; larger ones crowd the captions.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
 
     buildFixedControls();
     buildMenus();
@@ -188,18 +192,15 @@ void M::buildTemplates()
         this);
     m_cFrame = std::make_unique<ControlArray<QFrame>>(
         QStringLiteral("cFrame"),
-        [](QWidget *parent) {
-            auto *frame = new QFrame(parent);
-            frame->setWindowTitle(QStringLiteral("cFrame"));
-            return frame;
-        },
-        this);
+        [](QWidget *parent) { return new QFrame(parent); }, this);
+    m_cFrame->templateElement()->setWindowTitle(QStringLiteral("cFrame"));
+    // Labels get their caption from the load at once; only the templates show their design name.
     m_label = std::make_unique<ControlArray<QLabel>>(
-        QStringLiteral("CP_Label"), [](QWidget *parent) { return new QLabel(QStringLiteral("CP_Label"), parent); },
-        this);
+        QStringLiteral("CP_Label"), [](QWidget *parent) { return new QLabel(parent); }, this);
+    m_label->templateElement()->setText(QStringLiteral("CP_Label"));
     m_units = std::make_unique<ControlArray<QLabel>>(
-        QStringLiteral("CP_Units"), [](QWidget *parent) { return new QLabel(QStringLiteral("CP_Units"), parent); },
-        this);
+        QStringLiteral("CP_Units"), [](QWidget *parent) { return new QLabel(parent); }, this);
+    m_units->templateElement()->setText(QStringLiteral("CP_Units"));
     m_textBox = std::make_unique<ControlArray<FieldTextBox>>(
         QStringLiteral("CP_TextBox"), [](QWidget *parent) { return new FieldTextBox(parent); }, this);
     m_comboBox = std::make_unique<ControlArray<MultiColumnComboBox>>(

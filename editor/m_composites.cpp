@@ -287,6 +287,8 @@ void M::dispLinkedItem(int f_idx, int g_idx, int i_idx, int c_idx)
             else if (auto *combo = qobject_cast<MultiColumnComboBox *>(value); combo && combo->lineEdit())
                 combo->lineEdit()->setReadOnly(false);
             bringForward(requiredSlotControl(shown.unitsControls, c_idx), true);
+            // Composites that use the list now read the member shown.
+            buildComposites(first.f_idx, first.g_idx, first.i_idx, c_idx);
         }
         m_state.runOk = true;
     });

@@ -20,19 +20,28 @@ constexpr int InvalidPropertyValue = 380;
 } // namespace
 
 MultiColumnComboBox::MultiColumnComboBox(QWidget *parent)
-    : QComboBox(parent), m_model(new QStandardItemModel(0, ColumnCount, this))
+    : QComboBox(parent), m_model(qobject_cast<QStandardItemModel *>(model()))
 {
-    auto *view = new QTreeView(this);
-    view->setHeaderHidden(true);
-    view->setRootIsDecorated(false);
-    view->setItemsExpandable(false);
-    view->setAllColumnsShowFocus(true);
-    setModel(m_model);
-    setView(view);
-    setModelColumn(0);
+    // The box's own model, widened: replacing it would cost more than the box itself.
+    Q_ASSERT(m_model);
+    m_model->setColumnCount(ColumnCount);
     // Typed text stays a text; it never becomes a new entry.
     setInsertPolicy(QComboBox::NoInsert);
-    setVisibleColumns(1);
+}
+
+QTreeView *MultiColumnComboBox::popupView()
+{
+    // Made on first use: a drop-down of its own per box is costly, and most are never opened.
+    if (!m_view) {
+        m_view = new QTreeView(this);
+        m_view->setHeaderHidden(true);
+        m_view->setRootIsDecorated(false);
+        m_view->setItemsExpandable(false);
+        m_view->setAllColumnsShowFocus(true);
+        setView(m_view);
+        setVisibleColumns(m_visibleColumns);
+    }
+    return m_view;
 }
 
 int MultiColumnComboBox::listIndex() const
@@ -73,7 +82,7 @@ void MultiColumnComboBox::setValue(const QString &text)
         if (m_model->index(row, 0).data().toString() == text)
             match = row;
     setCurrentIndex(match);
-    if (isEditable())
+    if (isEditable() && currentText() != text)
         setEditText(text);
 }
 
@@ -103,9 +112,10 @@ void MultiColumnComboBox::setList(int entry, int column, const QString &text)
 void MultiColumnComboBox::setVisibleColumns(int columns)
 {
     m_visibleColumns = qBound(1, columns, int(ColumnCount));
-    auto *tree = static_cast<QTreeView *>(view());
+    if (!m_view)
+        return;
     for (int column = 0; column < ColumnCount; ++column)
-        tree->setColumnHidden(column, column >= m_visibleColumns);
+        m_view->setColumnHidden(column, column >= m_visibleColumns);
 }
 
 void MultiColumnComboBox::setDropButtonShown(bool shown)
@@ -137,7 +147,7 @@ void MultiColumnComboBox::paintEvent(QPaintEvent *event)
 void MultiColumnComboBox::showPopup()
 {
     // The drop-down is wide enough for every shown column.
-    auto *tree = static_cast<QTreeView *>(view());
+    QTreeView *tree = popupView();
     int width = 0;
     for (int column = 0; column < m_visibleColumns; ++column) {
         tree->resizeColumnToContents(column);

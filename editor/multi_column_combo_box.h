@@ -6,6 +6,7 @@
 #include <QComboBox>
 
 class QStandardItemModel;
+class QTreeView;
 
 namespace tavik {
 
@@ -36,6 +37,9 @@ public:
     void setVisibleColumns(int columns);
     int visibleColumns() const { return m_visibleColumns; }
 
+    // The drop-down list with its columns.
+    QTreeView *popupView();
+
     void setDropButtonShown(bool shown);
     bool dropButtonShown() const { return m_dropButton; }
     void setTextAlignment(Qt::Alignment alignment);
@@ -46,6 +50,7 @@ protected:
 
 private:
     QStandardItemModel *m_model;
+    QTreeView *m_view = nullptr;
     int m_visibleColumns = 1;
     bool m_dropButton = true;
 };

@@ -139,8 +139,10 @@ TEST_F(CompositesTest, LinkedListShowsTheChosenMemberAndCompositesReadIt)
     M &m = loadQuiet();
     auto *selector = comboOf(item(0, 0, 2).labelControls[0]);
 
+    set(0, "A");
     combo(1)->setListIndex(2);
     m.dispLinkedItem(0, 0, 1, 0);
+    EXPECT_EQ(text(5), "A-sheet-default") << "the composite follows the member shown";
     EXPECT_EQ(selector->listIndex(), 2);
     EXPECT_EQ(group.lists[0].defaultIndex, 2);
     EXPECT_FALSE(field(2)->isVisibleTo(&m));
@@ -149,12 +151,12 @@ TEST_F(CompositesTest, LinkedListShowsTheChosenMemberAndCompositesReadIt)
 
     // The member's change and the plain part's change both read the sheet member; the plain part
     // reads itself, not an item further down.
-    set(0, "A");
+    set(4, "S");
     m.buildComposites(0, 0, 4, 0);
-    EXPECT_EQ(text(5), "A-sheet-default");
+    EXPECT_EQ(text(5), "A-S");
     set(0, "Z");
     m.buildComposites(0, 0, 0, 0);
-    EXPECT_EQ(text(5), "Z-sheet-default");
+    EXPECT_EQ(text(5), "Z-S");
 
     combo(1)->setListIndex(-1);
     m.dispLinkedItem(0, 0, 1, 0);
@@ -164,7 +166,7 @@ TEST_F(CompositesTest, LinkedListShowsTheChosenMemberAndCompositesReadIt)
     EXPECT_FALSE(field(4)->isVisibleTo(&m));
     set(0, "Y");
     m.buildComposites(0, 0, 2, 0);
-    EXPECT_EQ(text(5), "Z-sheet-default") << "nothing chosen: a member's change builds nothing";
+    EXPECT_EQ(text(5), "Z-S") << "nothing chosen: a member's change builds nothing";
     EXPECT_TRUE(prompts.boxes().empty());
 }
 

@@ -140,7 +140,8 @@ TEST_F(WindowTest, ComboListIndexFollowsTheText)
     EXPECT_THROW(combo.setListIndex(3), RuntimeError);
     EXPECT_THROW(combo.list(3, 0), RuntimeError);
 
-    auto *view = qobject_cast<QTreeView *>(combo.view());
+    QTreeView *view = combo.popupView();
+    EXPECT_EQ(combo.view(), view);
     EXPECT_FALSE(view->isColumnHidden(1));
     EXPECT_TRUE(view->isColumnHidden(2));
 }
