@@ -9,6 +9,7 @@
 #include "editor/colours.h"
 #include "editor/field_text_box.h"
 #include "editor/field_value.h"
+#include "editor/ignoring_errors.h"
 #include "editor/multi_column_combo_box.h"
 
 #include <QLabel>
@@ -156,15 +157,6 @@ void rebuildComposite(SharedState &state, const Composite &composite, int c)
     if (QWidget *label = slotControl(owner.labelControls, c))
         colours::setForeColor(label, complete ? colours::ButtonText : colours::Incomplete);
     field->setToolTip(complete ? owner.units : IncompleteHint);
-}
-
-// One step of a larger operation whose failure does not stop the others.
-void ignoringErrors(const std::function<void()> &step)
-{
-    try {
-        step();
-    } catch (const std::exception &) {
-    }
 }
 
 void bringForward(QWidget *control, bool enabled)

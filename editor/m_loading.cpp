@@ -10,17 +10,15 @@
 #include "docsvc/active_document.h"
 #include "editor/colours.h"
 #include "editor/field_value.h"
+#include "editor/get_next_look.h"
 #include "editor/multi_column_combo_box.h"
 
 #include <QCheckBox>
 #include <QListWidget>
-#include <QPushButton>
 
 namespace tavik {
 
 namespace {
-
-const QString MoreOptionsHint = QStringLiteral("Right click for more options");
 
 [[noreturn]] void outOfRange()
 {
@@ -147,12 +145,8 @@ private:
     // through: drawing another one would replace it.
     void loadSerialNumberLook(const CPItem &item, QWidget *field, int c)
     {
-        auto *button = requiredSlotControl(item.unitsControls, c);
         const bool numbered = !fieldValue(field).isEmpty();
-        QFont font = button->font();
-        font.setStrikeOut(numbered);
-        button->setFont(font);
-        button->setToolTip(numbered ? MoreOptionsHint : QString());
+        showNumberDrawn(requiredSlotControl(item.unitsControls, c), numbered);
         if (numbered)
             m_editor.buildComposites(item.f_idx, item.g_idx, item.i_idx, c);
     }
