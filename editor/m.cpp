@@ -292,7 +292,8 @@ void M::openAbout()
 
 void M::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton)
+    // Only the window's own background: a double click on a frame or page is not for the window.
+    if (event->button() == Qt::LeftButton && !childAt(event->position().toPoint()))
         openAbout();
     QDialog::mouseDoubleClickEvent(event);
 }

@@ -166,3 +166,20 @@ TEST_F(NavigationTest, QuitLeavesTheDocumentAndEmptiesTheFrames)
     editor->Quit()->click();
     EXPECT_EQ(app->calls()->callsOf("AfterPurge").size(), 1);
 }
+
+TEST_F(NavigationTest, FrameWithoutGroupsShowsItsEmptyContainer)
+{
+    openPart("Empty.SLDPRT", {});
+    addGroup(state, 0, "A", {plainItem("a")});
+    state.frames.emplace_back().name = "Nothing yet";
+    state.defaultFrame = 1;
+    M &m = load();
+    ASSERT_TRUE(state.runOk) << state.errorMessage.toStdString();
+    EXPECT_TRUE(control("CP_Frame_1")->isVisibleTo(&m));
+    EXPECT_EQ(caption(1), "Nothing yet: <Empty>");
+    m.frameSelect()->setListIndex(0);
+    m.frameSelect()->setListIndex(1);
+    EXPECT_TRUE(state.runOk);
+    EXPECT_TRUE(shownPages().isEmpty());
+    EXPECT_TRUE(prompts.boxes().empty());
+}

@@ -160,20 +160,29 @@ TEST_F(WindowTest, TagsTwipsAndColours)
     EXPECT_NE(colours::toColor(colours::ButtonFace), colours::toColor(colours::WindowBackground));
 }
 
-TEST_F(WindowTest, DoubleClickOpensTheAboutBox)
+TEST_F(WindowTest, DoubleClickOnTheBackgroundOpensTheAboutBox)
 {
     M &m = makeEditor();
     m.show();
-    QString title, text;
-    QTimer::singleShot(0, [&] {
-        QWidget *box = QApplication::activeModalWidget();
-        ASSERT_NE(box, nullptr);
-        title = box->windowTitle();
-        for (auto *label : box->findChildren<QLabel *>())
-            text += label->text() + QLatin1Char('|');
-        box->close();
-    });
-    QTest::mouseDClick(&m, Qt::LeftButton, {}, QPoint(300, 470));
-    EXPECT_EQ(title, "Tavik");
-    EXPECT_TRUE(text.startsWith("Tavik|Version 1.54 L|")) << text.toStdString();
+    // The box that a double click opens, closed again at once; empty when none opened.
+    auto doubleClick = [](QWidget *target, QPoint at) {
+        QString seen;
+        QTimer closer;
+        closer.setSingleShot(true);
+        QObject::connect(&closer, &QTimer::timeout, [&] {
+            if (QWidget *box = QApplication::activeModalWidget()) {
+                seen = box->windowTitle();
+                for (auto *label : box->findChildren<QLabel *>())
+                    seen += QLatin1Char('|') + label->text();
+                box->close();
+            }
+        });
+        closer.start(0);
+        QTest::mouseDClick(target, Qt::LeftButton, {}, at);
+        QApplication::processEvents();
+        return seen;
+    };
+    EXPECT_EQ(doubleClick(m.framesFrame(), QPoint(5, 40)), "");
+    const QString about = doubleClick(&m, QPoint(300, 470));
+    EXPECT_TRUE(about.startsWith("Tavik|Tavik|Version 1.54 L|")) << about.toStdString();
 }
