@@ -18,13 +18,11 @@ using namespace tavik;
 
 namespace {
 
-const QString Store = QStringLiteral("nextSerialNumbers");
-
 CPItem serialItem(const QString &tag, const QString &keyReference, const QString &prototype)
 {
     CPItem item = plainItem(tag);
-    item.type = QStringLiteral("systemRead");
-    item.options.push_back(CPOption{{QStringLiteral("nextSerialNumber"), keyReference, QString()}, 0});
+    item.type = "systemRead";
+    item.options.push_back(CPOption{{"nextSerialNumber", keyReference, QString()}, 0});
     item.prototype = prototype;
     item.defaultValue.clear();
     return item;
@@ -34,9 +32,9 @@ CPItem serialItem(const QString &tag, const QString &keyReference, const QString
 
 class SerialCommands : public EditorFixture {
 protected:
-    // Items of group 0: the key item, serial numbers SN-0100..SN-0110 in steps of 5 keyed on it,
-    // a composite of that serial number, a key item of the document only, a plain decimal serial
-    // keyed on it, and a serial whose key names no item.
+    // The key item; SN-0100..SN-0110 in steps of 5 keyed on it; a composite "No. " + that number;
+    // a key item of the document only and a plain decimal serial keyed on it; a serial whose key
+    // names no item.
     enum { Project, SerialNo, Caption, DocKey, Batch, Lot };
 
     void SetUp() override
@@ -44,30 +42,21 @@ protected:
         EditorFixture::SetUp();
         settingsPath = dir.filePath("settings.sqlite");
         qputenv("TAVIK_SETTINGS", settingsPath.toLocal8Bit());
-
         openPart("Part.SLDPRT", {"Default", "Long"});
         CPItem serial = serialItem("SerialNo", "Project", "SN-####");
-        serial.minVal = "SN-0100";
-        serial.maxVal = "SN-0110";
-        serial.incVal = 5;
+        serial.minVal = "SN-0100", serial.maxVal = "SN-0110", serial.incVal = 5;
         CPItem caption = plainItem("Caption");
-        caption.type = "composite";
-        caption.defaultValue.clear();
-        caption.editable = false;
-        CPItem docKey = plainItem("DocKey", OnlyDocument);
-        addGroup(state, 0, "Identity",
-                 {plainItem("Project"), serial, caption, docKey, serialItem("Batch", "DocKey", ""),
-                  serialItem("Lot", "Nothing", "X\\#-##")});
-        state.frames[0].composites.push_back(
-            Composite{CPRef{0, 0, Caption}, {CompositePart{CPRef{0, 0, 0}, -1, "No. "}, CompositePart{CPRef{0, 0, SerialNo}, 0, {}}}});
+        caption.type = "composite", caption.defaultValue.clear(), caption.editable = false;
+        addGroup(state, 0, "Identity", {plainItem("Project"), serial, caption, plainItem("DocKey", OnlyDocument),
+                                        serialItem("Batch", "DocKey", ""), serialItem("Lot", "Nothing", "X\\#-##")});
+        state.frames[0].composites.push_back(Composite{
+            CPRef{0, 0, Caption}, {CompositePart{{}, -1, "No. "}, CompositePart{CPRef{0, 0, SerialNo}, 0, {}}}});
         item(0, 0, SerialNo).compositeRefs = {0};
         item(0, 0, SerialNo).compositeRefsUpper = 0;
-
         load();
         ASSERT_TRUE(state.runOk) << state.errorMessage.toStdString();
         setText(Project, "P1");
     }
-
     void TearDown() override
     {
         qunsetenv("TAVIK_SETTINGS");
@@ -78,45 +67,33 @@ protected:
     QString text(int i, int c = 0) { return field(i, c)->text(); }
     void setText(int i, const QString &t, int c = 0) { field(i, c)->setText(t); }
     QPushButton *button(int i, int c = 0) { return widgetOf<QPushButton>(item(0, 0, i).unitsControls[size_t(c)]); }
-    bool struck(int i, int c = 0) { return button(i, c)->font().strikeOut(); }
-
-    std::optional<QString> stored(const QString &name) { return SettingsStore(settingsPath).value("Tavik", Store, name); }
-    void store(const QString &name, const QString &value) { SettingsStore(settingsPath).write("Tavik", Store, name, value); }
-
-    // A right press on the button, as the person's: tells whether the serial-number menu opened.
-    bool rightPress(int i, int c = 0)
+    bool struck(int i) { return button(i)->font().strikeOut(); }
+    std::optional<QString> stored(const QString &name)
     {
-        QPushButton *b = button(i, c);
-        const QPointF local(b->rect().center());
-        QMouseEvent press(QEvent::MouseButtonPress, local, b->mapToGlobal(local), Qt::RightButton, Qt::RightButton,
-                          Qt::NoModifier);
-        QApplication::sendEvent(b, &press);
+        return SettingsStore(settingsPath).value("Tavik", "nextSerialNumbers", name);
+    }
+    void drawYes(int i, int c = 0) { prompts.queueAnswer(MessageAnswer::Yes), button(i, c)->click(); }
+
+    // A right press on the button of slot 0: tells whether the serial-number menu opened.
+    bool rightPress(int i)
+    {
+        const QPointF at(button(i)->rect().center());
+        QMouseEvent press(QEvent::MouseButtonPress, at, button(i)->mapToGlobal(at), Qt::RightButton,
+                          Qt::RightButton, Qt::NoModifier);
+        QApplication::sendEvent(button(i), &press);
         const bool opened = editor->serNumMenu()->isVisible();
         editor->serNumMenu()->hide();
         return opened;
     }
-    void choose(const char *entry)
-    {
-        for (QAction *action : editor->serNumMenu()->actions())
-            if (action->objectName() == QLatin1String(entry))
-                action->trigger();
-    }
-    // Opens the entry's dialog on field i and hands it to act, which plays the person.
+    void choose(const char *entry) { editor->serNumMenu()->findChild<QAction *>(entry)->trigger(); }
+    // Opens the menu entry's dialog on field i; act plays the person in it.
     void inDialog(int i, const char *entry, const std::function<void(setSerNum &)> &act)
     {
         bool shown = false;
-        editor->setSerialDialogRunner([&](QDialog &dialog) {
-            shown = true;
-            act(*qobject_cast<setSerNum *>(&dialog));
-        });
+        editor->setSerialDialogRunner([&](QDialog &dialog) { shown = true, act(static_cast<setSerNum &>(dialog)); });
         ASSERT_TRUE(rightPress(i));
         choose(entry);
         EXPECT_TRUE(shown) << entry;
-    }
-    void drawYes(int i, int c = 0)
-    {
-        prompts.queueAnswer(MessageAnswer::Yes);
-        button(i, c)->click();
     }
 
     QString settingsPath;
@@ -126,11 +103,11 @@ TEST_F(SerialCommands, GetNextCreatesOnYesDrawsIntoEmptyFieldsAndNeverReuses)
 {
     prompts.queueAnswer(MessageAnswer::No);
     button(SerialNo)->click();
+    EXPECT_EQ(prompts.boxes().back().text, "Create a new index for [Project·P1] ?     ");
     EXPECT_EQ(text(SerialNo), "");
     EXPECT_TRUE(button(SerialNo)->isEnabled());
     EXPECT_FALSE(struck(SerialNo));
     EXPECT_EQ(stored("Project·P1"), std::nullopt);
-    EXPECT_EQ(prompts.boxes().back().text, "Create a new index for [Project·P1] ?     ");
     EXPECT_FALSE(rightPress(SerialNo)) << "an empty field has no menu";
     EXPECT_EQ(editor->formState().menuTag, "000:000:001:000");
 
@@ -139,20 +116,15 @@ TEST_F(SerialCommands, GetNextCreatesOnYesDrawsIntoEmptyFieldsAndNeverReuses)
     EXPECT_EQ(text(Caption), "No. SN-0100") << "the field's change handling runs";
     EXPECT_TRUE(struck(SerialNo));
     EXPECT_EQ(button(SerialNo)->toolTip(), "Right click for more options");
-    EXPECT_TRUE(button(SerialNo)->isEnabled());
     EXPECT_EQ(stored("Project·P1"), "1");
-
-    const size_t boxes = prompts.boxes().size();
     button(SerialNo)->click();
     EXPECT_EQ(text(SerialNo), "SN-0100") << "a drawn number stays until cleared";
-    EXPECT_EQ(prompts.boxes().size(), boxes);
     EXPECT_EQ(stored("Project·P1"), "1");
 
     ASSERT_TRUE(rightPress(SerialNo));
     choose("clear_Ser_Num");
     EXPECT_EQ(text(SerialNo), "");
     EXPECT_FALSE(struck(SerialNo));
-    EXPECT_EQ(button(SerialNo)->toolTip(), "");
     button(SerialNo)->click();
     EXPECT_EQ(text(SerialNo), "SN-0105");
     EXPECT_EQ(stored("Project·P1"), "2");
@@ -166,31 +138,26 @@ TEST_F(SerialCommands, CounterNamesFollowTheKeyFieldOfTheSlot)
     drawYes(SerialNo, 1);
     EXPECT_EQ(stored("Project·P1"), "1");
     EXPECT_EQ(stored("Project·A"), "1");
-    EXPECT_EQ(editor->serialKey(), "Project·A");
     EXPECT_EQ(text(SerialNo, 1), "SN-0100");
 
-    // An empty key value warns and draws nothing.
     setText(Project, "", 2);
     button(SerialNo, 2)->click();
     EXPECT_EQ(prompts.boxes().back().text, "Key value [Project] is empty.      ");
-    EXPECT_EQ(prompts.boxes().back().title, "Tavik: Warning");
     EXPECT_EQ(text(SerialNo, 2), "");
 
-    // A key item with no field in the slot: nothing drawn, nothing said, nothing stored.
+    // The key item has no field in a configuration slot: nothing drawn, nothing said.
     const size_t boxes = prompts.boxes().size();
     button(Batch, 1)->click();
     EXPECT_EQ(text(Batch, 1), "");
     EXPECT_EQ(prompts.boxes().size(), boxes);
     setText(DocKey, "d");
     drawYes(Batch, 0);
-    EXPECT_EQ(text(Batch), "0") << "an empty prototype draws plain decimals";
+    EXPECT_EQ(text(Batch), "0");
     EXPECT_EQ(stored("DocKey·d"), "1");
 
-    // No key item in the frame: the shared counter.
     drawYes(Lot, 1);
     EXPECT_EQ(text(Lot, 1), "X#-00");
-    EXPECT_EQ(stored("Tavik"), "1");
-    EXPECT_EQ(prompts.boxes().back().text, "Create a new index for [Tavik] ?     ");
+    EXPECT_EQ(stored("Tavik"), "1") << "no key item: the shared counter";
     EXPECT_FALSE(prompts.failed());
 }
 
@@ -199,13 +166,10 @@ TEST_F(SerialCommands, SetIndexTakesATypedNumberInRangeAsDrawn)
     drawYes(SerialNo);
     state.runOk = false;
     state.errorMessage = "pending report";
-
     inDialog(SerialNo, "set", [&](setSerNum &d) {
         EXPECT_EQ(d.windowTitle(), "Tavik: Set Index");
         EXPECT_EQ(d.setFor()->text(), "Set index for [Project·P1]");
-        EXPECT_EQ(d.set()->text(), "Set");
         EXPECT_EQ(d.Text()->text(), "SN-0105") << "the number the next Get Next would give";
-
         const auto refused = [&](const QString &typed, const QString &label, const QString &tooltip) {
             d.Text()->setText(typed);
             d.setClick();
@@ -216,13 +180,10 @@ TEST_F(SerialCommands, SetIndexTakesATypedNumberInRangeAsDrawn)
         };
         refused("SN-95", "Empty String or string does not match prototype", "SN-####");
         refused("sn-0105", "String does not match prototype", "Does not match prototype: SN-####");
-        const QString outside = "Number may be less than minVal, greater then maxVal or have incorrect incremental value";
-        refused("SN-0107", "Incorrect Incremental Step [SN-0100 + 5*n]", outside);
-        refused("SN-0115", "Greater then Maximum Value [SN-0110]", outside);
-
+        refused("SN-0107", "Incorrect Incremental Step [SN-0100 + 5*n]",
+                "Number may be less than minVal, greater then maxVal or have incorrect incremental value");
         d.Text()->setText("SN-0105");
         EXPECT_EQ(d.Label()->text(), "Prototype is: SN-####") << "typing clears the refusal";
-        EXPECT_EQ(colours::backColor(d.Text()), colours::toColor(colours::WindowBackground));
         d.setClick();
         EXPECT_EQ(d.result(), QDialog::Accepted);
     });
@@ -231,34 +192,16 @@ TEST_F(SerialCommands, SetIndexTakesATypedNumberInRangeAsDrawn)
     EXPECT_EQ(text(Caption), "No. SN-0105");
     EXPECT_EQ(state.errorMessage, "pending report") << "a refusal is no error report";
 
-    button(SerialNo)->click();
-    setText(SerialNo, "");
-    button(SerialNo)->click();
-    EXPECT_EQ(text(SerialNo), "SN-0110") << "the next Get Next gives the number after it";
-    EXPECT_FALSE(prompts.failed());
-}
-
-TEST_F(SerialCommands, SetIndexReportsAnUnusableCounterAndRepairsIt)
-{
-    drawYes(SerialNo);
-    store("Project·P1", "twelve");
+    // A stored text that is no index is reported as the dialog loads; setting repairs it.
+    SettingsStore(settingsPath).write("Tavik", "nextSerialNumbers", "Project·P1", "twelve");
     inDialog(SerialNo, "set", [&](setSerNum &d) {
         EXPECT_EQ(prompts.boxes().back().text, "Type mismatch");
-        EXPECT_EQ(prompts.boxes().back().title, "");
         EXPECT_EQ(d.Text()->text(), "");
         d.Text()->setText("SN-0110");
         d.setClick();
     });
     EXPECT_EQ(stored("Project·P1"), "3");
-
-    // An empty key value: the warning, and no dialog.
-    setText(Project, "");
-    bool shown = false;
-    editor->setSerialDialogRunner([&](QDialog &) { shown = true; });
-    ASSERT_TRUE(rightPress(SerialNo));
-    choose("set");
-    EXPECT_FALSE(shown);
-    EXPECT_EQ(prompts.boxes().back().text, "Key value [Project] is empty.      ");
+    EXPECT_FALSE(prompts.failed());
 }
 
 TEST_F(SerialCommands, EditTakesAnyTextOfThePrototypeAndLeavesTheCounter)
@@ -267,20 +210,12 @@ TEST_F(SerialCommands, EditTakesAnyTextOfThePrototypeAndLeavesTheCounter)
     inDialog(SerialNo, "setLocal", [&](setSerNum &d) {
         EXPECT_EQ(d.windowTitle(), "Tavik: Edit Index");
         EXPECT_EQ(d.setFor()->text(), "Editing [SerialNo] value");
-        EXPECT_EQ(d.set()->text(), "Done");
         EXPECT_EQ(d.Text()->text(), "SN-0100");
         d.Text()->setText("SN-0095");
         d.setClick();
-        EXPECT_EQ(d.result(), QDialog::Accepted);
     });
     EXPECT_EQ(text(SerialNo), "SN-0095");
     EXPECT_EQ(stored("Project·P1"), "1");
-
-    inDialog(SerialNo, "setLocal", [&](setSerNum &d) {
-        d.Text()->setText("SN-0001");
-        d.cancel()->click();
-    });
-    EXPECT_EQ(text(SerialNo), "SN-0095") << "Cancel changes nothing";
 
     // An escaped literal shows with its backslash in the box and without it in the field.
     setText(Lot, "X#-05");
@@ -291,51 +226,37 @@ TEST_F(SerialCommands, EditTakesAnyTextOfThePrototypeAndLeavesTheCounter)
     });
     EXPECT_EQ(text(Lot), "X#-07");
     EXPECT_TRUE(struck(Lot));
-
-    // With an empty prototype no typed text can match.
-    setText(Batch, "12");
-    inDialog(Batch, "setLocal", [&](setSerNum &d) {
-        d.setClick();
-        EXPECT_EQ(d.Label()->text(), "Empty String or string does not match prototype");
-        EXPECT_EQ(d.result(), QDialog::Rejected);
-    });
-    EXPECT_EQ(text(Batch), "12");
     EXPECT_FALSE(prompts.failed());
 }
 
 TEST_F(SerialCommands, ResetIndexAsksThenStartsTheRangeAgain)
 {
     drawYes(SerialNo);
-    store("Project·P1", "3");
+    setText(SerialNo, "SN-0110");
+    SettingsStore(settingsPath).write("Tavik", "nextSerialNumbers", "Project·P1", "3");
     prompts.queueAnswer(MessageAnswer::No);
     ASSERT_TRUE(rightPress(SerialNo));
     choose("zero");
-    const RecordedBox &box = prompts.boxes().back();
-    EXPECT_EQ(box.text, "Are you sure you want to reset index for      \r\n[Project·P1] to zero?     ");
-    EXPECT_EQ(box.title, "Tavik: Reset index");
-    EXPECT_EQ(box.icon, MessageIcon::Exclamation);
+    EXPECT_EQ(prompts.boxes().back().text, "Are you sure you want to reset index for      \r\n[Project·P1] to zero?     ");
+    EXPECT_EQ(prompts.boxes().back().title, "Tavik: Reset index");
     EXPECT_EQ(stored("Project·P1"), "3");
-    EXPECT_EQ(text(SerialNo), "SN-0100");
+    EXPECT_EQ(text(SerialNo), "SN-0110");
 
-    setText(SerialNo, "SN-0110");
     prompts.queueAnswer(MessageAnswer::Yes);
-    ASSERT_TRUE(rightPress(SerialNo));
     choose("zero");
     EXPECT_EQ(stored("Project·P1"), "1");
     EXPECT_EQ(text(SerialNo), "SN-0100");
     EXPECT_EQ(text(Caption), "No. SN-0100");
-    EXPECT_TRUE(struck(SerialNo));
 
     // A store that cannot be opened is reported under the command's name.
+    QFile junk(dir.filePath("junk.sqlite"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("no settings database, only text long enough to fill a database file's header");
+    junk.close();
+    qputenv("TAVIK_SETTINGS", junk.fileName().toLocal8Bit());
     editor->setCounterStore(nullptr);
-    QFile notADatabase(dir.filePath("junk.sqlite"));
-    ASSERT_TRUE(notADatabase.open(QIODevice::WriteOnly));
-    notADatabase.write("this is no settings database, only some text that fills the header");
-    notADatabase.close();
-    qputenv("TAVIK_SETTINGS", notADatabase.fileName().toLocal8Bit());
     prompts.queueAnswer(MessageAnswer::Yes);
     choose("zero");
-    EXPECT_FALSE(state.runOk);
     EXPECT_EQ(state.currentProc, "Zero");
     EXPECT_EQ(prompts.boxes().back().title, "Tavik: Error");
     EXPECT_FALSE(prompts.failed());
