@@ -288,6 +288,16 @@ TEST_F(LayoutTest, HostFailuresTakeTheFailurePath)
     EXPECT_FALSE(state.runOk);
     EXPECT_EQ(state.errorMessage, "Error  91 (No document) in <Form Load>     \r\nExiting 0");
 
+    // An attribute the host would not create is an error, not a document that forgets its settings.
+    addGroup(state, 0, "G", {plainItem("A")});
+    const auto registered = state.attributeDef;
+    state.attributeDef = app->DefineAttribute(QStringLiteral("never_registered"));
+    load();
+    EXPECT_FALSE(state.runOk);
+    EXPECT_EQ(state.errorMessage,
+              "Error  91 (Object variable or With block variable not set) in <Form Load>     \r\nExiting 0");
+    state.attributeDef = registered;
+
     // A negative frame selects no frame.
     addGroup(state, 0, "G", {plainItem("A")});
     state.defaultFrame = -1;
