@@ -23,11 +23,6 @@ std::atomic<int> g_liveCount{0};
 const QString AttributeName = QStringLiteral("pub_Tavik");
 const QString MenuHint = QStringLiteral("SolidWorks Custom Properties Editor");
 
-RuntimeError asRuntimeError(const std::exception &e)
-{
-    return errorFromException(e);
-}
-
 // Steps that go on whatever happens (the clean-up of a failed connection, the report of a failed
 // run) run their host calls through here: an error there must not hide the one being reported.
 template <typename Work>
@@ -123,7 +118,7 @@ bool swAddIn::SwAddIn_ConnectToSW(const std::shared_ptr<sw::SldWorks> &app, int 
             return true;
         pending = m_pendingError;
     } catch (const std::exception &e) {
-        const RuntimeError error = asRuntimeError(e);
+        const RuntimeError error = errorFromException(e);
         pending = std::make_pair(error.number, error.description);
     } catch (...) {
         pending = std::make_pair(int(err::Automation), errorDescription(err::Automation));
@@ -170,7 +165,7 @@ bool swAddIn::make_Tavik_Attribute(const std::shared_ptr<sw::SldWorks> &app)
         m_state.runOk = true;
         return configs && frame && registered;
     } catch (const std::exception &e) {
-        const RuntimeError error = asRuntimeError(e);
+        const RuntimeError error = errorFromException(e);
         m_state.runOk = false;
         m_state.currentProc = QStringLiteral("Make Attribute");
         m_state.errorMessage = standardErrorText(error.number, error.description, m_state.currentProc);
