@@ -110,13 +110,18 @@ private:
             else if (name == QLatin1String("defaultFrame"))
                 m_state.defaultFrame = converted(toInt16(attr.value()));
             else if (name == QLatin1String("operation"))
-                m_state.remoteOperation = false; // only the local counter store exists
+                // "remote" draws serial numbers from the numbering server named by serverName and
+                // serverPort; any other value keeps the per-user counters.
+                m_state.remoteOperation = attr.value() == QLatin1String("remote");
             else if (name == QLatin1String("serverName"))
                 m_state.serverName = attr.value();
             else if (name == QLatin1String("serverPort"))
                 m_state.serverPort = converted(toInt32(attr.value()));
         }
-        m_state.operationLabel = QStringLiteral(" [local]");
+        m_state.operationLabel = m_state.remoteOperation
+            ? QStringLiteral(" [remote/ ") + m_state.serverName + QLatin1Char(':')
+                + QString::number(m_state.serverPort) + QLatin1Char(']')
+            : QStringLiteral(" [local]");
     }
 
     void buildFrame(const XmlNode &element)

@@ -16,6 +16,9 @@ using SystemValueReader = std::function<QString(const QString &name)>;
 // True when the model was built. False with errorMessage and errorTitle set when a file is missing,
 // does not parse or validate, or holds something the model cannot take; whatever part of the model
 // was built by then stays in place. readSystemValue is asked once per "systemRead" item.
+// A settings element's operation="remote" sets remoteOperation True (serial numbers from the
+// numbering server named by serverName and serverPort) and any other operation value False;
+// operationLabel then reads " [remote/ serverName:serverPort]" or " [local]".
 bool loadConfiguration(SharedState &state, const SystemValueReader &readSystemValue);
 
 } // namespace tavik

@@ -8,6 +8,7 @@
 #include "addin/runtime_error.h"
 #include "config/model.h"
 #include "config/product.h"
+#include "docsvc/active_document.h"
 #include "editor/control_tag.h"
 #include "editor/field_value.h"
 #include "editor/get_next_look.h"
@@ -15,6 +16,7 @@
 #include "platform/prompts.h"
 #include "platform/settings_store.h"
 #include "serial/counter_store.h"
+#include "serial/remote_counter_store.h"
 #include "serial/serial_format.h"
 #include "serial/set_ser_num.h"
 
@@ -117,8 +119,16 @@ void M::connectGetNext()
 
 CounterStore &M::counterStore()
 {
-    if (!m_counterStore)
-        m_counterStore = std::make_shared<PerUserCounters>();
+    if (!m_counterStore) {
+        // With a numbering server every number comes from it: were it to fall back on the
+        // per-user counters, two workstations could hand out the same number.
+        if (m_state.remoteOperation)
+            m_counterStore = std::make_shared<RemoteCounterStore>(
+                RemoteCounterStore::Server{m_state.serverName, m_state.serverPort},
+                [this] { return activeDocument(m_state)->GetTitle(); });
+        else
+            m_counterStore = std::make_shared<PerUserCounters>();
+    }
     return *m_counterStore;
 }
 

@@ -114,13 +114,12 @@ NextNumber getNextNum(CPItem &serialItem, const CPItem *keyItem, const std::opti
             return result;
         result.number = validateSerialNumber(draw.index, serialItem.prototype, serialItem.minVal,
                                              serialItem.maxVal, serialItem.incVal, prompts);
-    } catch (const SettingsError &e) {
-        // Without this the field would just stay empty and the user would not learn that the
+    } catch (const std::exception &e) {
+        // Without the box the field would just stay empty and the user would not learn that the
         // counters cannot be reached.
-        prompts.message(e.description, product::title() + QStringLiteral(": Error"), MessageIcon::Critical,
-                        MessageButtons::Ok);
-        result.number = -1;
-    } catch (const std::exception &) {
+        if (dynamic_cast<const SettingsError *>(&e) || dynamic_cast<const CounterStoreError *>(&e))
+            prompts.message(errorFromException(e).description, product::title() + QStringLiteral(": Error"),
+                            MessageIcon::Critical, MessageButtons::Ok);
         result.number = -1;
     }
     return result;

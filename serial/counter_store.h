@@ -4,6 +4,8 @@
 // item's range. The store sits behind CounterStore so that a remote numbering service can take
 // the place of the local settings store.
 
+#include "addin/runtime_error.h"
+
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -13,6 +15,14 @@ namespace tavik {
 struct CPItem;
 class Prompts;
 class SettingsStore;
+
+// A counter store that cannot be used: a numbering server that cannot be reached, refuses the
+// login or loses the connection. The description names the store and the reason.
+class CounterStoreError : public RuntimeError {
+public:
+    static constexpr int Number = 462;   // the remote server machine does not exist or is unavailable
+    explicit CounterStoreError(const QString &description) : RuntimeError(Number, description) {}
+};
 
 class CounterStore {
 public:
@@ -73,8 +83,8 @@ struct NextNumber {
 // Draws the next serial number for serialItem. keyItem is the key item found in the field's frame
 // (null when there is none) and keyValue its field's text in the field's slot (nothing when the key
 // item has no field there, which fails without a message). A counter that does not exist is
-// created only when the user agrees. A settings store that cannot be used is reported in a box;
-// every other failure yields -1 silently. incVal below 1 is raised to 1 in serialItem.
+// created only when the user agrees. A settings store or numbering server that cannot be used is
+// reported in a box; every other failure yields -1 silently. incVal below 1 is raised to 1 in serialItem.
 NextNumber getNextNum(CPItem &serialItem, const CPItem *keyItem, const std::optional<QString> &keyValue,
                       CounterStore &store, Prompts &prompts);
 

@@ -376,8 +376,17 @@ TEST_F(Loader, SettingsApplyInTurnAndResetAtEveryLoad)
     EXPECT_EQ(state.defaultFrame, 2);
     EXPECT_EQ(state.serverName, "srv");
     EXPECT_EQ(state.serverPort, 8080);
+    EXPECT_TRUE(state.remoteOperation);
+    EXPECT_EQ(state.operationLabel, " [remote/ srv:8080]");
+
+    // Only "remote", exactly, selects the numbering server; a later settings element without
+    // operation keeps it.
+    loadBody("<settings operation=\"Remote\" serverName=\"srv\"/>");
     EXPECT_FALSE(state.remoteOperation);
     EXPECT_EQ(state.operationLabel, " [local]");
+    loadBody("<settings operation=\"remote\" serverName=\"db.office\" serverPort=\"5432\"/><settings useConfigs=\"1\"/>");
+    EXPECT_TRUE(state.remoteOperation);
+    EXPECT_EQ(state.operationLabel, " [remote/ db.office:5432]");
 }
 
 TEST_F(Loader, ALoadReplacesWhateverModelItFinds)

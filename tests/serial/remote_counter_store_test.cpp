@@ -1,0 +1,188 @@
+// The counters on the numbering server, against the throwaway PostgreSQL server of
+// scripts/pg-test-server; every test works in a schema of its own, which the store fills with its
+// tables on first use.
+
+#include "config/model.h"
+#include "platform/scripted_prompts.h"
+#include "serial/remote_counter_store.h"
+#include "serial/test_pg_server.h"
+
+#include <QProcess>
+#include <QSysInfo>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+
+using namespace tavik;
+using tavik::test::TestPgServer;
+
+namespace {
+
+class RemoteCounters : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        server = TestPgServer::fromEnvironment();
+        if (!server)
+            GTEST_SKIP() << TestPgServer::SkipReason;
+        server->useFreshSchema();
+        qputenv("USER", "drafter1");
+        counters = std::make_unique<RemoteCounterStore>(RemoteCounterStore::Server{server->host, server->port},
+                                                        [this] { return title; });
+        serial.prototype = "SN-####";
+        serial.minVal = "SN-0100";
+        serial.maxVal = "SN-0110";
+        serial.incVal = 5;
+        key.CPTag = "Project";
+    }
+    void TearDown() override { qunsetenv("PGOPTIONS"); }
+
+    NextNumber draw(const QString &keyValue) { return getNextNum(serial, &key, keyValue, *counters, prompts); }
+    QString serverLabel() const { return server->host + ":" + QString::number(server->port); }
+    const RecordedBox &lastBox() { return prompts.boxes().back(); }
+
+    std::optional<TestPgServer> server;
+    std::unique_ptr<RemoteCounterStore> counters;
+    QString title = "Bracket.sldprt";
+    ScriptedPrompts prompts;
+    CPItem serial, key;
+};
+
+TEST_F(RemoteCounters, DrawSetAndResetCountAsLocallyAndAreAudited)
+{
+    prompts.queueAnswer(MessageAnswer::No);
+    EXPECT_EQ(draw("4711").number, -1);
+    EXPECT_EQ(counters->entry("Project·4711"), std::nullopt);
+    EXPECT_EQ(lastBox().text, "Create a new index for [Project·4711] ?     ");
+
+    prompts.queueAnswer(MessageAnswer::Yes);
+    EXPECT_EQ(draw("4711").number, 100);
+    title = "Plate.sldprt";
+    EXPECT_EQ(draw("4711").number, 105);   // asked only once
+    EXPECT_EQ(prompts.boxes().size(), 2u);
+    counters->set("PROJECT·4711", 2);      // names compare without regard to case
+    EXPECT_EQ(draw("4711").number, 110);
+    EXPECT_EQ(draw("4711").number, 100);   // rollover: the counter itself goes on
+    EXPECT_EQ(counters->entry("project·4711"), QString("4"));
+    counters->reset("Project·4711");
+    EXPECT_EQ(counters->entry("Project·4711"), QString("1"));
+    EXPECT_THROW(counters->set("Project·4711", -1), RuntimeError);
+    EXPECT_THROW(counters->set("Project·4711", 2147483648LL), RuntimeError);
+    EXPECT_EQ(counters->entry("Project·4711"), QString("1"));
+
+    // The last index cannot be handed out; the counter is left as it is.
+    counters->set("Tavik", 2147483647);
+    EXPECT_EQ(counters->next("Tavik", false).outcome, CounterStore::Outcome::Unusable);
+    EXPECT_EQ(counters->next("Tavik", true).outcome, CounterStore::Outcome::Unusable);
+    EXPECT_EQ(counters->entry("Tavik"), QString("2147483647"));
+
+    const QString who = "|drafter1|" + QSysInfo::machineHostName() + "|";
+    EXPECT_EQ(server->rows("SELECT counter_name, action, drawn_index, next_index, user_name, host_name,"
+                           " document_title, db_user FROM tavik_counter_audit WHERE counter_name <> 'Tavik'"
+                           " ORDER BY id"),
+              QStringList({"Project·4711|draw|0|1" + who + "Bracket.sldprt|tavik",
+                           "Project·4711|draw|1|2" + who + "Plate.sldprt|tavik",
+                           "Project·4711|set||2" + who + "Plate.sldprt|tavik",
+                           "Project·4711|draw|2|3" + who + "Plate.sldprt|tavik",
+                           "Project·4711|draw|3|4" + who + "Plate.sldprt|tavik",
+                           "Project·4711|reset||1" + who + "Plate.sldprt|tavik"}));
+    EXPECT_EQ(server->rows("SELECT count(*) FROM tavik_counter_audit WHERE at > now() - interval '1 hour'"
+                           " AND client_addr = '127.0.0.1'"),
+              QStringList({"7"}));
+}
+
+TEST_F(RemoteCounters, WorkstationsDrawingAtOnceNeverGetTheSameIndex)
+{
+    // A fresh schema and counter: the processes also race to create the tables and the counter.
+    constexpr int processes = 4, draws = 50;
+    std::vector<std::unique_ptr<QProcess>> helpers;
+    for (int p = 0; p < processes; ++p) {
+        helpers.push_back(std::make_unique<QProcess>());
+        helpers.back()->start(DRAW_HELPER, {server->host, QString::number(server->port), "Project·4711",
+                                            QString::number(draws)});
+    }
+    std::multiset<int> seen;
+    for (auto &h : helpers) {
+        ASSERT_TRUE(h->waitForFinished(-1));
+        ASSERT_EQ(h->exitCode(), 0) << h->readAllStandardError().toStdString();
+        for (const QByteArray &line : h->readAllStandardOutput().split('\n'))
+            if (!line.isEmpty())
+                seen.insert(line.toInt());
+    }
+    ASSERT_EQ(int(seen.size()), processes * draws);
+    EXPECT_EQ(std::set<int>(seen.begin(), seen.end()).size(), seen.size());
+    EXPECT_EQ(*seen.rbegin(), processes * draws - 1);
+    EXPECT_EQ(counters->entry("PROJECT·4711"), QString::number(processes * draws));
+    EXPECT_EQ(server->rows("SELECT count(DISTINCT drawn_index) FROM tavik_counter_audit"),
+              QStringList({QString::number(processes * draws)}));
+
+    // Created by another workstation while the question was open: Yes draws from that counter.
+    prompts.setBoxListener([&](const RecordedBox &) {
+        QProcess other;
+        other.start(DRAW_HELPER, {server->host, QString::number(server->port), "Project·9", "1"});
+        other.waitForFinished(-1);
+    });
+    prompts.queueAnswer(MessageAnswer::Yes);
+    EXPECT_EQ(draw("9").number, 105);
+    EXPECT_EQ(counters->entry("Project·9"), QString("2"));
+}
+
+TEST_F(RemoteCounters, AServerThatIsGoneGivesItsReasonAndNoNumberUntilItIsBack)
+{
+    prompts.queueAnswer(MessageAnswer::Yes);
+    ASSERT_EQ(draw("1").number, 100);
+
+    ASSERT_TRUE(server->down());
+    // Whatever fails below, the other tests get their server back.
+    bool isDown = true;
+    std::shared_ptr<void> restart(nullptr, [&](void *) {
+        if (isDown)
+            server->up();
+    });
+    EXPECT_EQ(draw("1").number, -1);
+    EXPECT_EQ(prompts.boxes().size(), 2u);
+    EXPECT_TRUE(lastBox().text.startsWith("Numbering server " + serverLabel() + " could not be used: "))
+        << lastBox().text.toStdString();
+    EXPECT_TRUE(lastBox().text.contains("Connection refused")) << lastBox().text.toStdString();
+    EXPECT_EQ(lastBox().title, "Tavik: Error");
+    EXPECT_EQ(lastBox().icon, MessageIcon::Critical);
+    EXPECT_THROW(counters->set("Project·1", 5), CounterStoreError);
+    EXPECT_THROW(counters->reset("Project·1"), CounterStoreError);
+    EXPECT_THROW(counters->entry("Project·1"), CounterStoreError);
+
+    isDown = false;
+    ASSERT_TRUE(server->up());
+    EXPECT_EQ(draw("1").number, 105);   // nothing was drawn while it was gone
+    EXPECT_EQ(prompts.boxes().size(), 2u);
+}
+
+TEST_F(RemoteCounters, ARefusedLoginIsNamed)
+{
+    qputenv("PGPASSWORD", "not the password");
+    EXPECT_EQ(draw("1").number, -1);
+    EXPECT_TRUE(lastBox().text.startsWith("Numbering server " + serverLabel() + " could not be used: "));
+    EXPECT_TRUE(lastBox().text.contains("password authentication failed for user \"tavik\""))
+        << lastBox().text.toStdString();
+    qunsetenv("PGPASSWORD");
+    EXPECT_EQ(counters->entry("Project·1"), std::nullopt);   // the next operation logs in afresh
+}
+
+TEST(RemoteCounterSettings, AServerTheConfigurationCannotNameIsRefusedBeforeConnecting)
+{
+    RemoteCounterStore nameless({"", 5432}, {}), portless({"127.0.0.1", 0}, {});
+    try {
+        nameless.next("Tavik", true);
+        ADD_FAILURE();
+    } catch (const CounterStoreError &e) {
+        EXPECT_EQ(e.description, "Numbering server :5432 could not be used: the configuration names no server (serverName)");
+    }
+    try {
+        portless.reset("Tavik");
+        ADD_FAILURE();
+    } catch (const CounterStoreError &e) {
+        EXPECT_EQ(e.description, "Numbering server 127.0.0.1:0 could not be used: the configuration's serverPort is no TCP port");
+    }
+}
+
+} // namespace
