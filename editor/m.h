@@ -134,8 +134,8 @@ public:
     void connectCopy();
 
     // Serial numbers: the Get Next buttons, the serial-number menu (Clear is clearSerNum above)
-    // and the Set Index dialog. The counters are the per-user settings store's unless another
-    // store is set. The mouse-down remembers the button's field in menuTag; its right button
+    // and the Set Index dialog. The counters are the per-user settings store's, or the numbering
+    // server's when the configuration selects remote operation, unless another store is set. The mouse-down remembers the button's field in menuTag; its right button
     // opens serNumMenu over a field that holds a number. getNextClick draws a number into an
     // empty field. getRegValKey and getNextNum give the empty text and -1 when the key item has
     // no field in the slot, without a message.
