@@ -101,6 +101,7 @@ public:
     {
         return QString::fromUtf8(PQgetvalue(m_result.get(), row, column));
     }
+    // Empty when there is no result at all (the client ran out of memory).
     QString error() const { return QString::fromUtf8(PQresultErrorMessage(m_result.get())); }
 
 private:
@@ -211,7 +212,8 @@ RemoteCounterStore::Result RemoteCounterStore::run(const char *sql, const std::v
             fail(reason);
         }
     }
-    fail(result.error());
+    const QString reason = result.error();
+    fail(reason.isEmpty() ? QString::fromUtf8(PQerrorMessage(m_conn.get())) : reason);
 }
 
 std::vector<QByteArray> RemoteCounterStore::auditParameters(const QString &name) const

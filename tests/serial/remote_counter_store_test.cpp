@@ -155,6 +155,14 @@ TEST_F(RemoteCounters, AServerThatIsGoneGivesItsReasonAndNoNumberUntilItIsBack)
     ASSERT_TRUE(server->up());
     EXPECT_EQ(draw("1").number, 105);   // nothing was drawn while it was gone
     EXPECT_EQ(prompts.boxes().size(), 2u);
+
+    // Restarted while the store was idle: its old connection is dead, a fresh one draws.
+    isDown = true;
+    ASSERT_TRUE(server->down());
+    isDown = false;
+    ASSERT_TRUE(server->up());
+    EXPECT_EQ(draw("1").number, 110);
+    EXPECT_EQ(prompts.boxes().size(), 2u);
 }
 
 TEST_F(RemoteCounters, ARefusedLoginIsNamed)
