@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <cstdint>
+
 class QObject;
 
 namespace tavik {
@@ -15,5 +17,10 @@ QString pageTag(int f, int g, int c);                      // "000:002:---:001"
 
 void setTag(QObject *control, const QString &tag);
 QString tagOf(const QObject *control);
+
+// The frame, group, item and slot a control's tag names, as M::splitTag reads them.
+struct FieldIndex {
+    int16_t f = 0, g = 0, i = 0, c = 0;
+};
 
 } // namespace tavik

@@ -132,6 +132,11 @@ public:
     void copyClick();
     void loadFromDoc(sw::ModelDoc2 *source, const QString &configuration);
     void connectCopy();
+    // Gives field (f, g, i) of slot c the text value() returns when the field is empty: a text
+    // box while it holds no text, a combo box while it has no selection (its first entry when
+    // the text is none of its entries); then rebuilds what depends on it. Copy From... and the
+    // scratchpad's Load fill through it.
+    void fillEmptyField(const CPItem &item, int f, int g, int i, int c, const std::function<QString()> &value);
 
     // Serial numbers: the Get Next buttons, the serial-number menu (Clear is clearSerNum above)
     // and the Set Index dialog. The counters are the per-user settings store's, or the numbering

@@ -12,58 +12,17 @@
 #include "editor/field_value.h"
 #include "editor/get_next_look.h"
 #include "editor/ignoring_errors.h"
+#include "editor/menu_entry.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/suppressed_events.h"
 #include "platform/prompts.h"
 
-#include <QAction>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPushButton>
 
 namespace tavik {
-
-namespace {
-
-// Calls back when the right mouse button goes down on the watched control.
-class RightPress : public QObject {
-public:
-    RightPress(QWidget *watched, std::function<void(const QPoint &globalPos)> pressed)
-        : QObject(watched), m_pressed(std::move(pressed))
-    {
-        watched->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() != QEvent::MouseButtonPress)
-            return false;
-        auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() != Qt::RightButton)
-            return false;
-        m_pressed(mouse->globalPosition().toPoint());
-        return true;
-    }
-
-private:
-    std::function<void(const QPoint &)> m_pressed;
-};
-
-void connectEntry(QMenu *menu, const char *name, QObject *context, std::function<void()> command)
-{
-    for (QAction *action : menu->actions())
-        if (action->objectName() == QLatin1String(name))
-            QObject::connect(action, &QAction::triggered, context, [command] { command(); });
-}
-
-struct FieldIndex {
-    int16_t f = 0, g = 0, i = 0, c = 0;
-};
-
-} // namespace
 
 void M::connectCommands()
 {

@@ -1,6 +1,7 @@
 // Copy From... on the editor's side: the Copy button's file dialog, which hands the chosen file
 // to the configsSelect dialog, and loadFromDoc, which that dialog runs to put another document's
-// values into the empty fields of the frame on screen.
+// values into the empty fields of the frame on screen; fillEmptyField, the fill of one field that
+// the scratchpad's Load shares.
 
 #include "editor/m.h"
 
@@ -91,27 +92,8 @@ void M::loadFromDoc(sw::ModelDoc2 *source, const QString &configuration)
     SuppressedEvents quiet(m_form);
     std::vector<Group> &groups = m_state.frames[size_t(f)].groups;
 
-    // A text field takes the other document's value only while it is empty; a list field only
-    // while it has no selection, and its first entry when the value is none of its entries.
     const auto fill = [&](const CPItem &item, int g, int i) {
-        QWidget *field = requiredSlotControl(item.valueControls, c);
-        if (item.type == QLatin1String("list")) {
-            MultiColumnComboBox *combo = comboOf(field);
-            if (combo->listIndex() >= 0)
-                return;
-            combo->setValue(source->CustomInfo2(configuration, item.CPTag));
-            if (combo->listIndex() < 0)
-                combo->setListIndex(0);
-            if (item.isListTarget)
-                dispLinkedItem(f, g, i, c);
-            else
-                buildComposites(f, g, i, c);
-        } else if (item.type == QLatin1String("standard")) {
-            if (!fieldValue(field).isEmpty())
-                return;
-            setFieldValue(field, source->CustomInfo2(configuration, item.CPTag));
-            buildComposites(f, g, i, c);
-        }
+        fillEmptyField(item, f, g, i, c, [&] { return source->CustomInfo2(configuration, item.CPTag); });
     };
 
     // Every field first, list members included: a member the selector does not show now keeps
@@ -123,22 +105,31 @@ void M::loadFromDoc(sw::ModelDoc2 *source, const QString &configuration)
                 ignoringErrors([&] { fill(item, int(g), int(i)); });
         }
     // Then the member each list row shows, now that the list targets have chosen it.
-    for (size_t g = 0; g < groups.size(); ++g) {
-        const Group &group = groups[g];
-        int span = 1;
-        for (size_t i = 0; i < group.items.size(); i += size_t(span)) {
-            span = 1;
-            const CPItem &first = group.items[i];
-            ignoringErrors([&] { span = rowSpan(m_state, first); });
-            if (!first.inList || !slotControl(first.valueControls, c))
-                continue;
-            ignoringErrors([&] {
-                const CPItem &member = rowMember(group, i, span, c);
-                fill(member, int(g), int(member.i_idx));
-            });
-        }
-    }
+    forEachShownMember(m_state, groups, c, true, [](auto &&work) { ignoringErrors(work); },
+                       [&](int g, const CPItem &member) { fill(member, g, int(member.i_idx)); });
     m_state.runOk = true;
+}
+
+void M::fillEmptyField(const CPItem &item, int f, int g, int i, int c, const std::function<QString()> &value)
+{
+    QWidget *field = requiredSlotControl(item.valueControls, c);
+    if (item.type == QLatin1String("list")) {
+        MultiColumnComboBox *combo = comboOf(field);
+        if (combo->listIndex() >= 0)
+            return;
+        combo->setValue(value());
+        if (combo->listIndex() < 0)
+            combo->setListIndex(0);
+        if (item.isListTarget)
+            dispLinkedItem(f, g, i, c);
+        else
+            buildComposites(f, g, i, c);
+    } else if (item.type == QLatin1String("standard")) {
+        if (!fieldValue(field).isEmpty())
+            return;
+        setFieldValue(field, value());
+        buildComposites(f, g, i, c);
+    }
 }
 
 } // namespace tavik

@@ -26,10 +26,6 @@ namespace {
 
 const QString MismatchHint = QStringLiteral("Does not match prototype: ");
 
-struct FieldIndex {
-    int16_t f = 0, g = 0, i = 0, c = 0;
-};
-
 CPList &listOf(SharedState &state, const CPItem &item)
 {
     const CPRef &ref = item.listRef;

@@ -13,15 +13,14 @@
 #include "config/model.h"
 #include "editor/field_value.h"
 #include "editor/list_row.h"
+#include "editor/menu_entry.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/suppressed_events.h"
 #include "platform/settings_store.h"
 #include "transfer/scratchpad.h"
 
-#include <QEvent>
 #include <QListWidget>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPushButton>
 
 namespace tavik {
@@ -30,41 +29,13 @@ namespace {
 
 // A step on one field whose failure is skipped, so that one unreadable field does not stop the
 // rest. Failures of the store are not skipped: they end the command and are reported.
-template <typename Step>
-void fieldStep(Step step)
-{
+const auto fieldStep = [](auto &&step) {
     try {
         step();
     } catch (const SettingsError &) {
         throw;
     } catch (const std::exception &) {
     }
-}
-
-bool hasField(const CPItem &item, int c)
-{
-    return slotControl(item.valueControls, c) != nullptr;
-}
-
-class ScratchButtonFilter : public QObject {
-public:
-    ScratchButtonFilter(M &editor) : QObject(&editor), m_editor(editor) {}
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::MouseButtonPress) {
-            auto *mouse = static_cast<QMouseEvent *>(event);
-            if (mouse->button() == Qt::RightButton) {
-                m_editor.scratchMouseDown(mouse->globalPosition().toPoint());
-                return true;
-            }
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    M &m_editor;
 };
 
 } // namespace
@@ -72,15 +43,10 @@ private:
 void M::connectScratchpad()
 {
     connect(m_scratch, &QPushButton::clicked, this, [this] { loadScratch(); });
-    m_scratch->installEventFilter(new ScratchButtonFilter(*this));
-    for (QAction *action : m_saveScratchMenu->actions()) {
-        if (action->objectName() == QLatin1String("save_scratch"))
-            connect(action, &QAction::triggered, this, [this] { saveScratch(); });
-        else if (action->objectName() == QLatin1String("load_scratch"))
-            connect(action, &QAction::triggered, this, [this] { loadScratch(); });
-        else if (action->objectName() == QLatin1String("clear_scratchpad"))
-            connect(action, &QAction::triggered, this, [this] { clearScratchpad(); });
-    }
+    new RightPress(m_scratch, [this](const QPoint &globalPos) { scratchMouseDown(globalPos); });
+    connectEntry(m_saveScratchMenu, "save_scratch", this, [this] { saveScratch(); });
+    connectEntry(m_saveScratchMenu, "load_scratch", this, [this] { loadScratch(); });
+    connectEntry(m_saveScratchMenu, "clear_scratchpad", this, [this] { clearScratchpad(); });
 }
 
 void M::scratchMouseDown(const QPoint &globalPos)
@@ -111,19 +77,9 @@ void M::saveScratch()
     try {
         SettingsStore store;
         Scratchpad scratchpad(store);
-        for (const Group &group : m_state.frames[size_t(f)].groups) {
-            int span = 1;
-            for (size_t i = 0; i < group.items.size(); i += size_t(span)) {
-                span = 1;
-                fieldStep([&] { span = rowSpan(m_state, group.items[i]); });
-                if (!hasField(group.items[i], c))
-                    continue;
-                fieldStep([&] {
-                    const CPItem &member = rowMember(group, i, span, c);
-                    scratchpad.save(member.CPTag, fieldValue(requiredSlotControl(member.valueControls, c)));
-                });
-            }
-        }
+        forEachShownMember(m_state, m_state.frames[size_t(f)].groups, c, false, fieldStep, [&](int, const CPItem &member) {
+            scratchpad.save(member.CPTag, fieldValue(requiredSlotControl(member.valueControls, c)));
+        });
     } catch (const std::exception &e) {
         m_state.currentProc = procName;
         reportError(errorFromException(e));
@@ -145,51 +101,22 @@ void M::loadScratch()
         const Scratchpad scratchpad(store);
         std::vector<Group> &groups = m_state.frames[size_t(f)].groups;
 
-        // An empty text box, or a combo box without a selection, takes the stored text; a combo
-        // box whose stored text is none of its entries, or that has none stored, takes its first.
+        // A field the scratchpad holds nothing for takes the empty text (a combo box its first
+        // entry).
         const auto fill = [&](const CPItem &item, int g, int i) {
-            QWidget *field = requiredSlotControl(item.valueControls, c);
             const QString stored = scratchpad.value(item.CPTag).value_or(QString());
-            if (item.type == QLatin1String("list")) {
-                MultiColumnComboBox *combo = comboOf(field);
-                if (combo->listIndex() >= 0)
-                    return;
-                combo->setValue(stored);
-                if (combo->listIndex() < 0)
-                    combo->setListIndex(0);
-                if (item.isListTarget)
-                    dispLinkedItem(f, g, i, c);
-                else
-                    buildComposites(f, g, i, c);
-            } else if (item.type == QLatin1String("standard")) {
-                if (!fieldValue(field).isEmpty())
-                    return;
-                setFieldValue(field, stored);
-                buildComposites(f, g, i, c);
-            }
+            fillEmptyField(item, f, g, i, c, [&] { return stored; });
         };
 
         // Plain rows first: list targets among them choose which member each list shows.
         for (size_t g = 0; g < groups.size(); ++g)
             for (size_t i = 0; i < groups[g].items.size(); ++i) {
                 const CPItem &item = groups[g].items[i];
-                if (!item.inList && hasField(item, c))
+                if (!item.inList && slotControl(item.valueControls, c))
                     fieldStep([&] { fill(item, int(g), int(i)); });
             }
-        for (size_t g = 0; g < groups.size(); ++g) {
-            const Group &group = groups[g];
-            int span = 1;
-            for (size_t i = 0; i < group.items.size(); i += size_t(span)) {
-                span = 1;
-                fieldStep([&] { span = rowSpan(m_state, group.items[i]); });
-                if (!group.items[i].inList || !hasField(group.items[i], c))
-                    continue;
-                fieldStep([&] {
-                    const CPItem &member = rowMember(group, i, span, c);
-                    fill(member, int(g), int(member.i_idx));
-                });
-            }
-        }
+        forEachShownMember(m_state, groups, c, true, fieldStep,
+                           [&](int g, const CPItem &member) { fill(member, g, int(member.i_idx)); });
     } catch (const std::exception &e) {
         m_state.currentProc = procName;
         reportError(errorFromException(e));

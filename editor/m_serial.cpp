@@ -13,6 +13,7 @@
 #include "editor/field_value.h"
 #include "editor/get_next_look.h"
 #include "editor/ignoring_errors.h"
+#include "editor/menu_entry.h"
 #include "platform/prompts.h"
 #include "platform/settings_store.h"
 #include "serial/counter_store.h"
@@ -29,10 +30,6 @@
 namespace tavik {
 
 namespace {
-
-struct FieldIndex {
-    int16_t f = 0, g = 0, i = 0, c = 0;
-};
 
 // The counters of the per-user settings store, opened when first needed: a store that cannot be
 // opened is then reported by the command that needed it, not by the editor's load.
@@ -80,13 +77,6 @@ private:
     QPushButton *m_button;
     M &m_editor;
 };
-
-void connectEntry(QMenu *menu, const char *name, QObject *context, std::function<void()> command)
-{
-    for (QAction *action : menu->actions())
-        if (action->objectName() == QLatin1String(name))
-            QObject::connect(action, &QAction::triggered, context, [command] { command(); });
-}
 
 // The key item's text in slot c; nothing when the key item has no field there.
 std::optional<QString> keyValueIn(const CPItem &key, int c)
