@@ -6,6 +6,7 @@
 #include "config/product.h"
 #include "editor/about_box.h"
 #include "editor/colours.h"
+#include "editor/designed_controls.h"
 #include "editor/field_text_box.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/tab_strip.h"
@@ -24,17 +25,6 @@
 namespace tavik {
 
 namespace {
-
-QPushButton *commandButton(QWidget *parent, const char *name, const QString &caption,
-                           const QString &tooltip, QRect geometry)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setToolTip(tooltip);
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    return button;
-}
 
 // A horizontal line between two designed points on the same height.
 QFrame *line(QWidget *parent, const char *name, int x1, int y1, int x2)
@@ -122,26 +112,26 @@ void M::buildFixedControls()
     m_configsList->setToolTip(QStringLiteral("Configurations"));
     m_configsList->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    m_defaults = commandButton(this, "Defaults", QStringLiteral("Load Defaults"),
+    m_defaults = designedButton(this, "Defaults", QStringLiteral("Load Defaults"),
                                QStringLiteral("Load Default CP Values"), twipsRect(8730, 720, 1365, 405));
-    m_scratch = commandButton(this, "Scratch", QStringLiteral("Load Scratch"),
+    m_scratch = designedButton(this, "Scratch", QStringLiteral("Load Scratch"),
                               QStringLiteral("Load CP Values from Scratchpad (Right-Click for more options)"),
                               twipsRect(8730, 1320, 1365, 405));
-    m_copy = commandButton(this, "Copy", QStringLiteral("Copy From..."),
+    m_copy = designedButton(this, "Copy", QStringLiteral("Copy From..."),
                            QStringLiteral("Copy CP Values from another SW Document"),
                            twipsRect(8730, 1920, 1365, 405));
     m_line1 = line(this, "Line1", 8760, 2520, 10080);
-    m_clear = commandButton(this, "Clear", QStringLiteral("Clear CP Fields"),
+    m_clear = designedButton(this, "Clear", QStringLiteral("Clear CP Fields"),
                             QStringLiteral("Clear CP Values from current Configuration (Right-Click for more options)"),
                             twipsRect(8730, 2760, 1365, 405));
     m_line2 = line(this, "Line2", 8760, 3360, 10080);
-    m_purge = commandButton(this, "Purge", QStringLiteral("Purge CP Fields"),
+    m_purge = designedButton(this, "Purge", QStringLiteral("Purge CP Fields"),
                             QStringLiteral("Remove ALL CP Fields from SW Document"),
                             twipsRect(8730, 3600, 1365, 405));
-    m_quit = commandButton(this, "Quit", QStringLiteral("Quit"),
+    m_quit = designedButton(this, "Quit", QStringLiteral("Quit"),
                            QStringLiteral("Exit without saving Custom Properties"),
                            twipsRect(8730, 5925, 1365, 405));
-    m_done = commandButton(this, "done", QStringLiteral("Done"), QStringLiteral("Save CP Values and Exit"),
+    m_done = designedButton(this, "done", QStringLiteral("Done"), QStringLiteral("Save CP Values and Exit"),
                            twipsRect(8730, 6540, 1365, 405));
 
     // Without a visual: the file-open dialog goes through the prompts, and the socket is unused.

@@ -4,6 +4,7 @@
 #include "config/model.h"
 #include "config/product.h"
 #include "editor/colours.h"
+#include "editor/designed_controls.h"
 #include "editor/field_text_box.h"
 #include "editor/twips.h"
 #include "platform/prompts.h"
@@ -21,23 +22,6 @@ namespace {
 
 const QString PrototypeIs = QStringLiteral("Prototype is: ");
 
-QPushButton *dialogButton(QWidget *parent, const char *name, const QString &caption, QRect geometry)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    return button;
-}
-
-QLabel *dialogLabel(QWidget *parent, const char *name, const QString &caption, QRect geometry)
-{
-    auto *label = new QLabel(caption, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
-    return label;
-}
-
 } // namespace
 
 setSerNum::setSerNum(CounterStore &counters, Prompts &prompts, QWidget *parent)
@@ -51,20 +35,20 @@ setSerNum::setSerNum(CounterStore &counters, Prompts &prompts, QWidget *parent)
     small.setPointSize(8);
     setFont(small);
 
-    m_setFor = dialogLabel(this, "setFor", QString(), twipsRect(240, 120, 3375, 255));
+    m_setFor = designedLabel(this, "setFor", QString(), twipsRect(240, 120, 3375, 255));
     m_text = new FieldTextBox(this);
     m_text->setObjectName(QStringLiteral("Text"));
     m_text->setGeometry(twipsRect(240, 480, 3375, 350));
-    m_set = dialogButton(this, "set", QStringLiteral("Set"), twipsRect(480, 1080, 1095, 375));
+    m_set = designedButton(this, "set", QStringLiteral("Set"), QString(), twipsRect(480, 1080, 1095, 375));
     // Enter in the text box is the same as the button.
     m_set->setDefault(true);
-    m_cancel = dialogButton(this, "cancel", QStringLiteral("Cancel"), twipsRect(2280, 1080, 1095, 375));
+    m_cancel = designedButton(this, "cancel", QStringLiteral("Cancel"), QString(), twipsRect(2280, 1080, 1095, 375));
     m_line = new QFrame(this);
     m_line->setObjectName(QStringLiteral("Line1"));
     m_line->setFrameShape(QFrame::HLine);
     m_line->setFrameShadow(QFrame::Plain);
     m_line->setGeometry(twipsToPixels(240), twipsToPixels(1680), twipsToPixels(3600 - 240), 1);
-    m_label = dialogLabel(this, "Label", QStringLiteral("Prototype is:"), twipsRect(240, 1800, 3375, 255));
+    m_label = designedLabel(this, "Label", QStringLiteral("Prototype is:"), twipsRect(240, 1800, 3375, 255));
 
     connect(m_text, &QLineEdit::textChanged, this, [this] { textChange(); });
     m_text->installEventFilter(this);

@@ -4,6 +4,7 @@
 #include "addin/runtime_error.h"
 #include "config/model.h"
 #include "config/product.h"
+#include "editor/designed_controls.h"
 #include "editor/m.h"
 #include "editor/twips.h"
 #include "platform/prompts.h"
@@ -19,17 +20,6 @@
 namespace tavik {
 
 namespace {
-
-QPushButton *dialogButton(QWidget *parent, const char *name, const QString &caption, const QString &tooltip,
-                          QRect geometry)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setToolTip(tooltip);
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    return button;
-}
 
 // The document type the host opens a file as, from the text after the file name's last dot;
 // 0 for anything but a part or an assembly.
@@ -82,12 +72,12 @@ ConfigsSelect::ConfigsSelect(M &editor)
     m_cpList->setObjectName(QStringLiteral("CPlist"));
     m_cpList->setGeometry(twipsRect(3000, 480, 3615, 5130));
 
-    m_cancel = dialogButton(this, "cancel", QStringLiteral("Cancel"), QStringLiteral("Exit without any changes"),
+    m_cancel = designedButton(this, "cancel", QStringLiteral("Cancel"), QStringLiteral("Exit without any changes"),
                             twipsRect(1800, 5880, 1095, 420));
-    m_copyScratch = dialogButton(this, "copyScratch", QStringLiteral("Copy to Scratchpad"),
+    m_copyScratch = designedButton(this, "copyScratch", QStringLiteral("Copy to Scratchpad"),
                                  QStringLiteral("Copy Custom Property Values to Scratchpad and Exit"),
                                  twipsRect(3120, 5880, 1695, 420));
-    m_done = dialogButton(this, "done", QStringLiteral("Copy to Document"),
+    m_done = designedButton(this, "done", QStringLiteral("Copy to Document"),
                           QStringLiteral("Copy Custom Property Values to SW Document and Exit"),
                           twipsRect(5040, 5880, 1575, 420));
 
