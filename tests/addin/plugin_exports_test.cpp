@@ -3,6 +3,7 @@
 #include "addin/addin_registry.h"
 #include "addin/class_factory.h"
 #include "platform/scripted_prompts.h"
+#include "scratch_base.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -15,10 +16,7 @@ using namespace tavik;
 
 TEST(PluginExports, RegisterHandOutTheAddinAndTellWhetherItMayUnload)
 {
-    const QByteArray tmp = qgetenv("TAVIK_TEST_TMP");
-    const QString base = tmp.isEmpty() ? QDir::tempPath() : QString::fromLocal8Bit(tmp);
-    QDir().mkpath(base);
-    QTemporaryDir dir(base + QStringLiteral("/plugin-XXXXXX"));
+    QTemporaryDir dir(scratchTemplate(QStringLiteral("plugin")));
     ASSERT_TRUE(dir.isValid());
     const QString list = dir.filePath(QStringLiteral("host/addins.ini"));
     qputenv("TAVIK_HOST_ADDINS", list.toLocal8Bit());

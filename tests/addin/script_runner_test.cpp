@@ -9,6 +9,7 @@
 #include "editor/control_tag.h"
 #include "host/host_application.h"
 #include "host/host_document.h"
+#include "scratch_base.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -214,15 +215,10 @@ TEST(ScriptRunner, StopsAtTheLineThatFails)
 TEST(HostWindow, OpensThroughThePromptsAndSaysWhyAFileIsRefused)
 {
     application();
-    const QByteArray tmp = qgetenv("TAVIK_TEST_TMP");
-    QDir().mkpath(QString::fromLocal8Bit(tmp));
-    QTemporaryDir dir(QString::fromLocal8Bit(tmp.isEmpty() ? QDir::tempPath().toLocal8Bit() : tmp) + QStringLiteral("/window-XXXXXX"));
+    QTemporaryDir dir(scratchTemplate(QStringLiteral("window")));
     ASSERT_TRUE(dir.isValid());
     QFile::copy(QStringLiteral(TAVIK_SOURCE_DIR "/data/samples/Plate.sldprt"), dir.filePath(QStringLiteral("Plate.sldprt")));
-    QFile broken(dir.filePath(QStringLiteral("Broken.sldprt")));
-    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
-    broken.write("{ not json");
-    broken.close();
+    writeFile(dir.filePath(QStringLiteral("Broken.sldprt")), "{ not json");
 
     ScriptPrompts prompts;
     auto app = std::make_shared<HostApplication>();

@@ -6,6 +6,7 @@
 #include "host/host_application.h"
 #include "host/host_calls.h"
 #include "platform/scripted_prompts.h"
+#include "scratch_base.h"
 
 #include <QApplication>
 #include <QDir>
@@ -32,10 +33,7 @@ protected:
     void SetUp() override
     {
         application();
-        const QByteArray tmp = qgetenv("TAVIK_TEST_TMP");
-        const QString base = tmp.isEmpty() ? QDir::tempPath() : QString::fromLocal8Bit(tmp);
-        QDir().mkpath(base);
-        dir = std::make_unique<QTemporaryDir>(base + QStringLiteral("/addin-XXXXXX"));
+        dir = std::make_unique<QTemporaryDir>(scratchTemplate(QStringLiteral("addin")));
         ASSERT_TRUE(dir->isValid());
         qputenv("TAVIK_SETTINGS", dir->filePath(QStringLiteral("settings.sqlite")).toLocal8Bit());
         addinFolder = dir->filePath(QStringLiteral("addin"));

@@ -1,11 +1,8 @@
 #include "config/loader.h"
+#include "scratch_base.h"
 
-#include <QDir>
-#include <QFile>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 using namespace tavik;
 using ::testing::HasSubstr;
@@ -17,33 +14,12 @@ const QString WalkMessage = QStringLiteral("Unknown error in parsing of Schema o
 const QByteArray SchemaStart = "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
                                "targetNamespace=\"urn:tavik:test\">\n";
 
-QString scratchBase()
-{
-    const QByteArray tmp = qgetenv("TAVIK_TEST_TMP");
-    const QString path = tmp.isEmpty() ? QDir::tempPath() : QString::fromLocal8Bit(tmp);
-    QDir().mkpath(path);
-    return path;
-}
-
 // An add-in folder in $TAVIK_TEST_TMP (kept when the test fails) with the test schema in it.
-class Loader : public ::testing::Test {
+class Loader : public ScratchTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-    void TearDown() override { dir.setAutoRemove(!HasFailure()); }
+    Loader() : ScratchTest(QStringLiteral("loader")) {}
 
-    void write(const QString &name, const QByteArray &bytes)
-    {
-        QFile f(dir.filePath(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ASSERT_EQ(f.write(bytes), bytes.size());
-    }
-
-    void writeSchema()
-    {
-        QFile f(QStringLiteral(TAVIK_SOURCE_DIR "/tests/config/fixtures/loader.xsd"));
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        write("Tavik.xsd", f.readAll());
-    }
+    void writeSchema() { write("Tavik.xsd", readFile(QStringLiteral(TAVIK_SOURCE_DIR "/tests/config/fixtures/loader.xsd"))); }
 
     // The test schema, and a configuration whose document element holds body.
     void configure(const QByteArray &body)
@@ -78,7 +54,6 @@ protected:
 
     const CPItem &loadItem(const QByteArray &item) { return loadGroup(item).groups.at(0).items.at(0); }
 
-    QTemporaryDir dir{scratchBase() + QStringLiteral("/loader-XXXXXX")};
     SharedState state;
     QStringList reads;
 };

@@ -12,24 +12,6 @@ using namespace tavik;
 
 namespace {
 
-CPItem serialItem(const QString &tag)
-{
-    CPItem item = plainItem(tag);
-    item.type = QStringLiteral("systemRead");
-    item.options.push_back(CPOption{{QStringLiteral("nextSerialNumber"), QString(), QString()}, 0});
-    return item;
-}
-
-CPItem listField(const QString &tag, const QStringList &entries, const QString &defaultValue)
-{
-    CPItem item = plainItem(tag);
-    item.type = QStringLiteral("list");
-    for (const QString &entry : entries)
-        item.options.push_back(CPOption{{entry, QString(), QString()}, 0});
-    item.defaultValue = defaultValue;
-    return item;
-}
-
 bool drawnLook(QWidget *button)
 {
     return button->font().strikeOut() || !button->toolTip().isEmpty();
@@ -42,7 +24,7 @@ class CommandsTest : public EditingFixture {};
 TEST_F(CommandsTest, ClearEmptiesTheFrameAndSlotShownOnly)
 {
     openPart("Part1.SLDPRT", {"Default", "Long"});
-    addGroup(state, 0, "Main", {serialItem("Serial"), listField("Grade", {"A", "B"}, "A")});
+    addGroup(state, 0, "Main", {serialItem("Serial"), listItem("Grade", {"A", "B"}, "A")});
     addGroup(state, 1, "Buy", {plainItem("Vendor")});
     state.useConfigs = true;
     M &m = open();
@@ -71,11 +53,11 @@ TEST_F(CommandsTest, ClearEmptiesTheFrameAndSlotShownOnly)
 TEST_F(CommandsTest, LoadDefaultsFillsOnlyEmptyFields)
 {
     openPart("Part1.SLDPRT", {});
-    auto target = listField("Material", {"Steel", "Brass", "Alu"}, "Steel");
+    auto target = listItem("Material", {"Steel", "Brass", "Alu"}, "Steel");
     target.isListTarget = true;
     target.listRef = {0, 0, 0};
-    std::vector<CPItem> items{plainItem("Kept"), plainItem("Empty"), listField("Finish", {"Paint", "Zinc"}, "Zinc"),
-                              listField("Odd", {"x", "y"}, "not an entry"), target};
+    std::vector<CPItem> items{plainItem("Kept"), plainItem("Empty"), listItem("Finish", {"Paint", "Zinc"}, "Zinc"),
+                              listItem("Odd", {"x", "y"}, "not an entry"), target};
     for (const char *name : {"SteelGrade", "BrassGrade", "AluGrade"}) {
         items.push_back(plainItem(QLatin1String(name)));
         items.back().inList = true;
@@ -124,6 +106,7 @@ TEST_F(CommandsTest, ValueMenuActsOnTheFieldItWasOpenedOn)
     EXPECT_EQ(field(0, 0, 0, 0)->text(), QStringLiteral("PASTED TEXT"));
 
     auto *button = qobject_cast<QWidget *>(item(0, 0, 1).unitsControls[0]);
+    field(0, 0, 1, 0)->setText(QStringLiteral("S-7"));
     showNumberDrawn(button, true);
     QTest::mouseClick(field(0, 0, 1, 0), Qt::RightButton);
     m.valueMenu()->hide();

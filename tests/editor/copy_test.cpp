@@ -17,33 +17,16 @@ using namespace tavik;
 
 class CopyTest : public EditorFixture {
 protected:
-    void SetUp() override
-    {
-        EditorFixture::SetUp();
-        settingsPath = dir.filePath(QStringLiteral("settings.sqlite"));
-        qputenv("TAVIK_SETTINGS", settingsPath.toLocal8Bit());
-    }
-
     QString text(int i, int c) { return fieldValue(item(0, 0, i).valueControls[size_t(c)]); }
 
     // Values at the document level and in "Thick", none in "Bare".
     QString writeSource(const QString &fileName, const QString &title = QStringLiteral("Source.SLDPRT"))
     {
-        return writeFile(fileName, QStringLiteral(R"({"type": 1, "title": "%1", "configurations": ["Thick", "Bare"],
+        return write(fileName, QStringLiteral(R"({"type": 1, "title": "%1", "configurations": ["Thick", "Bare"],
             "customProperties": {"": [["Project", "P4711"], ["Finish", "Painted"], ["Note", "doc note"],
                                       ["m0", "first"], ["m1", "second"], ["Extra", "not configured"]],
                                  "Thick": [["Project", "P0012"], ["Finish", "Chrome"], ["Note", "thick note"]],
                                  "Bare": []}})").arg(title).toUtf8());
-    }
-
-    QString writeFile(const QString &fileName, const QByteArray &content)
-    {
-        const QString path = dir.filePath(fileName);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-        return path;
     }
 
     // Frame 0: Project, Finish (a list), Note, and a list row of m0 and m1; every field empty.
@@ -91,7 +74,6 @@ protected:
         return texts;
     }
 
-    QString settingsPath;
     std::shared_ptr<HostDocument> editorDoc;
 };
 
@@ -140,7 +122,7 @@ TEST_F(CopyTest, FileDialogAndExtensions)
 
     // Neither a name without a dot nor a drawing is opened, nor a path too long for the dialog.
     for (const char *name : {"README", "Sheet.slddrw", "dotted.dir/Plain"}) {
-        prompts.queueFile(writeFile(name, "{}"));
+        prompts.queueFile(write(name, "{}"));
         m.Copy()->click();
     }
     prompts.queueFile(QString(3000, 'x') + ".sldprt");
@@ -221,7 +203,7 @@ TEST_F(CopyTest, FailedReactivationCopiesNothing)
 TEST_F(CopyTest, FailuresInsideTheDialog)
 {
     M &m = open();
-    for (const QString &path : {writeFile("Broken.sldprt", "{ not json"), dir.filePath("Missing.sldasm")}) {
+    for (const QString &path : {write("Broken.sldprt", "{ not json"), dir.filePath("Missing.sldasm")}) {
         auto dialog = dialogOn(m, path);
         EXPECT_EQ(dialog->list()->count() + dialog->CPlist()->count(), 0);
         dialog->doneClick();

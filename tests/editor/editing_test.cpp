@@ -22,16 +22,6 @@ CPItem prototyped(const QString &tag, const QString &prototype)
     return item;
 }
 
-CPItem listField(const QString &tag, const QStringList &entries)
-{
-    CPItem item = plainItem(tag);
-    item.type = QStringLiteral("list");
-    for (const QString &entry : entries)
-        item.options.push_back(CPOption{{entry, QString(), QString()}, 0});
-    item.defaultValue = entries.value(0);
-    return item;
-}
-
 bool refused(QWidget *field)
 {
     return colours::backColor(field) == colours::toColor(colours::Mismatch);
@@ -111,7 +101,7 @@ TEST_F(EditingTest, TypedEntriesAreNormalised)
     openPart("Part1.SLDPRT", {});
     auto caps = plainItem("Caps");
     caps.allCaps = true;
-    addGroup(state, 0, "Main", {caps, listField("Finish", {"Paint", "Zinc"})});
+    addGroup(state, 0, "Main", {caps, listItem("Finish", {"Paint", "Zinc"}, "Paint")});
     open();
 
     FieldTextBox *capsBox = field(0, 0, 0, 0);
@@ -136,7 +126,7 @@ TEST_F(EditingTest, SameForAllConfigurationsSpreadsIntoEverySlot)
     openPart("Part1.SLDPRT", {"Default", "Long"});
     auto same = plainItem("Maker");
     same.sameForAllConfigs = true;
-    auto sameList = listField("Grade", {"A", "B", "C"});
+    auto sameList = listItem("Grade", {"A", "B", "C"}, "A");
     sameList.sameForAllConfigs = true;
     addGroup(state, 0, "Main", {same, sameList, plainItem("Own")});
     state.useConfigs = true;

@@ -8,15 +8,12 @@
 #include "host/host_calls.h"
 #include "host/host_document.h"
 #include "platform/scripted_prompts.h"
+#include "scratch_base.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 inline QApplication &testApplication()
 {
@@ -42,6 +39,29 @@ inline tavik::CPItem plainItem(const QString &tag, int16_t location = tavik::Doc
     return item;
 }
 
+// A list field offering entries, with the given default.
+inline tavik::CPItem listItem(const QString &tag, const QStringList &entries, const QString &defaultValue = QString())
+{
+    tavik::CPItem item = plainItem(tag);
+    item.type = QStringLiteral("list");
+    for (const QString &entry : entries)
+        item.options.push_back(tavik::CPOption{{entry, QString(), QString()}, 0});
+    item.defaultValue = defaultValue;
+    return item;
+}
+
+// A serial-number field counting on the counter its key item names, without a default.
+inline tavik::CPItem serialItem(const QString &tag, const QString &keyReference = QString(),
+                                const QString &prototype = QString())
+{
+    tavik::CPItem item = plainItem(tag);
+    item.type = QStringLiteral("systemRead");
+    item.options.push_back(tavik::CPOption{{QStringLiteral("nextSerialNumber"), keyReference, QString()}, 0});
+    item.prototype = prototype;
+    item.defaultValue.clear();
+    return item;
+}
+
 // Appends a group to frame f (created when missing) and numbers its items.
 inline tavik::Group &addGroup(tavik::SharedState &state, int f, const QString &name,
                               std::vector<tavik::CPItem> items)
@@ -64,12 +84,19 @@ inline tavik::Group &addGroup(tavik::SharedState &state, int f, const QString &n
     return group;
 }
 
-class EditorFixture : public ::testing::Test {
+class EditorFixture : public ScratchTest {
 protected:
+    EditorFixture() : ScratchTest(QStringLiteral("editor")) {}
+
     void SetUp() override
     {
+        ScratchTest::SetUp();
+        if (HasFatalFailure())
+            return;
         testApplication();
-        ASSERT_TRUE(dir.isValid());
+        // The editor's commands keep counters and the scratchpad here, not in the user's settings.
+        settingsPath = dir.filePath(QStringLiteral("settings.sqlite"));
+        qputenv("TAVIK_SETTINGS", settingsPath.toLocal8Bit());
         app = std::make_shared<tavik::HostApplication>();
         state.swApp = app;
         state.attributeDef = app->DefineAttribute(QStringLiteral("pub_Tavik"));
@@ -81,16 +108,8 @@ protected:
     void TearDown() override
     {
         editor.reset();
-        if (HasFailure())
-            dir.setAutoRemove(false);
-    }
-
-    static QString base()
-    {
-        const QByteArray tmp = qgetenv("TAVIK_TEST_TMP");
-        const QString path = tmp.isEmpty() ? QDir::tempPath() : QString::fromLocal8Bit(tmp);
-        QDir().mkpath(path);
-        return path;
+        qunsetenv("TAVIK_SETTINGS");
+        ScratchTest::TearDown();
     }
 
     // Opens a part titled title with the configurations given; attribute: none when useConfigs
@@ -109,12 +128,7 @@ protected:
                                   {QStringLiteral("parameters"), parameters}};
             doc[QStringLiteral("attributes")] = QJsonArray{attribute};
         }
-        const QString path = dir.filePath(title + QStringLiteral(".sldprt"));
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QJsonDocument(doc).toJson());
-        f.close();
-        return app->openDocument(path);
+        return app->openDocument(write(title + QStringLiteral(".sldprt"), QJsonDocument(doc).toJson()));
     }
 
     tavik::M &makeEditor()
@@ -150,7 +164,7 @@ protected:
 
     tavik::CPItem &item(int f, int g, int i) { return state.frames[size_t(f)].groups[size_t(g)].items[size_t(i)]; }
 
-    QTemporaryDir dir{base() + QStringLiteral("/editor-XXXXXX")};
+    QString settingsPath;
     std::shared_ptr<tavik::HostApplication> app;
     tavik::SharedState state;
     tavik::ScriptedPrompts prompts;

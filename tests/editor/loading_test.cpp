@@ -13,21 +13,6 @@
 
 using namespace tavik;
 
-namespace {
-
-CPItem serialItem(const QString &tag)
-{
-    CPItem item = plainItem(tag);
-    item.type = QStringLiteral("systemRead");
-    CPOption next;
-    next.values[0] = QStringLiteral("nextSerialNumber");
-    item.options = {next};
-    item.defaultValue.clear();
-    return item;
-}
-
-} // namespace
-
 class LoadingTest : public EditorFixture {
 protected:
     // A part with the configurations Default and Long; the attribute stores useConfigs, frame 0.

@@ -14,13 +14,6 @@ using namespace tavik;
 
 class SavingTest : public EditorFixture {
 protected:
-    void SetUp() override
-    {
-        EditorFixture::SetUp();
-        // Done saves the scratchpad too; keep it out of the user's settings.
-        qputenv("TAVIK_SETTINGS", dir.filePath(QStringLiteral("settings.sqlite")).toLocal8Bit());
-    }
-
     void set(int g, int i, int c, const QString &text) { setFieldValue(item(0, g, i).valueControls[size_t(c)], text); }
 
     // Properties of a level as "name=value", in the host's order.

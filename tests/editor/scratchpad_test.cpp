@@ -15,13 +15,6 @@ using namespace tavik;
 
 class ScratchpadTest : public EditorFixture {
 protected:
-    void SetUp() override
-    {
-        EditorFixture::SetUp();
-        settingsPath = dir.filePath(QStringLiteral("settings.sqlite"));
-        qputenv("TAVIK_SETTINGS", settingsPath.toLocal8Bit());
-    }
-
     QString text(int f, int g, int i, int c) { return fieldValue(item(f, g, i).valueControls[size_t(c)]); }
     void set(int f, int g, int i, int c, const QString &value) { setFieldValue(item(f, g, i).valueControls[size_t(c)], value); }
     MultiColumnComboBox *combo(int f, int g, int i, int c) { return comboOf(item(f, g, i).valueControls[size_t(c)]); }
@@ -32,22 +25,12 @@ protected:
         return Scratchpad(store).value(tag);
     }
 
-    static CPItem listField(const QString &tag, const QStringList &entries)
-    {
-        CPItem item = plainItem(tag);
-        item.type = QStringLiteral("list");
-        item.defaultValue.clear();
-        for (const QString &entry : entries)
-            item.options.push_back(CPOption{{entry, QString(), QString()}, 0});
-        return item;
-    }
-
     // Frame 0: Project, Finish (a list), Note; frame 1: Project again and Other. Fields start
     // empty; the part has two configurations.
     M &open()
     {
         openPart("Part1.SLDPRT", {"Default", "Long"});
-        addGroup(state, 0, "G", {plainItem("Project"), listField("Finish", {"Raw", "Painted"}), plainItem("Note")});
+        addGroup(state, 0, "G", {plainItem("Project"), listItem("Finish", {"Raw", "Painted"}), plainItem("Note")});
         addGroup(state, 1, "H", {plainItem("project"), plainItem("Other")});
         for (Frame &frame : state.frames)
             for (Group &group : frame.groups)
@@ -59,7 +42,6 @@ protected:
         return m;
     }
 
-    QString settingsPath;
 };
 
 TEST_F(ScratchpadTest, SavedValuesComeBackInEmptyFieldsOnly)

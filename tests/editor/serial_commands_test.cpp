@@ -16,20 +16,6 @@
 
 using namespace tavik;
 
-namespace {
-
-CPItem serialItem(const QString &tag, const QString &keyReference, const QString &prototype)
-{
-    CPItem item = plainItem(tag);
-    item.type = "systemRead";
-    item.options.push_back(CPOption{{"nextSerialNumber", keyReference, QString()}, 0});
-    item.prototype = prototype;
-    item.defaultValue.clear();
-    return item;
-}
-
-} // namespace
-
 class SerialCommands : public EditorFixture {
 protected:
     // The key item; SN-0100..SN-0110 in steps of 5 keyed on it; a composite "No. " + that number;
@@ -40,8 +26,6 @@ protected:
     void SetUp() override
     {
         EditorFixture::SetUp();
-        settingsPath = dir.filePath("settings.sqlite");
-        qputenv("TAVIK_SETTINGS", settingsPath.toLocal8Bit());
         openPart("Part.SLDPRT", {"Default", "Long"});
         CPItem serial = serialItem("SerialNo", "Project", "SN-####");
         serial.minVal = "SN-0100", serial.maxVal = "SN-0110", serial.incVal = 5;
@@ -56,11 +40,6 @@ protected:
         load();
         ASSERT_TRUE(state.runOk) << state.errorMessage.toStdString();
         setText(Project, "P1");
-    }
-    void TearDown() override
-    {
-        qunsetenv("TAVIK_SETTINGS");
-        EditorFixture::TearDown();
     }
 
     QLineEdit *field(int i, int c = 0) { return widgetOf<QLineEdit>(item(0, 0, i).valueControls[size_t(c)]); }
@@ -96,7 +75,6 @@ protected:
         EXPECT_TRUE(shown) << entry;
     }
 
-    QString settingsPath;
 };
 
 TEST_F(SerialCommands, GetNextCreatesOnYesDrawsIntoEmptyFieldsAndNeverReuses)

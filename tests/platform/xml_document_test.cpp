@@ -1,10 +1,7 @@
 #include "platform/xml_document.h"
 #include "platform/xml_schema_cache.h"
+#include "scratch_base.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 #include <unistd.h>
@@ -13,20 +10,9 @@ using namespace tavik;
 
 namespace {
 
-QString scratchBase()
-{
-    const QByteArray tmp = qgetenv("TAVIK_TEST_TMP");
-    const QString path = tmp.isEmpty() ? QDir::tempPath() : QString::fromLocal8Bit(tmp);
-    QDir().mkpath(path);
-    return path;
-}
-
 QString write(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
 {
-    QFile f(dir.filePath(name));
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    return f.fileName();
+    return writeFile(dir.filePath(name), bytes);
 }
 
 } // namespace
