@@ -10,6 +10,7 @@
 #include "host/host_application.h"
 #include "host/host_document.h"
 #include "scratch_base.h"
+#include "test_application.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -28,16 +29,6 @@
 using namespace tavik;
 
 namespace {
-
-QApplication &application()
-{
-    static int argc = 1;
-    static char name[] = "script-runner-test";
-    static char *argv[] = {name, nullptr};
-    // Never destroyed: at exit Qt's input devices would go after the statics they rely on.
-    static QApplication *app = new QApplication(argc, argv);
-    return *app;
-}
 
 // Fields named and tagged as the editor makes them, a button whose right click opens a menu
 // with exec(), and a Done button that closes the dialog.
@@ -122,7 +113,7 @@ struct Outcome {
 
 Outcome runScript(const QString &script, StandIn &dialog, ScriptPrompts &prompts)
 {
-    application();
+    testApplication();
     Outcome run;
     Transcript transcript([&](const QString &line) { run.transcript << line; });
     prompts.setBoxListener([&](const RecordedBox &box) { transcript.messageBox(box.title, box.text, answerName(box.answer)); });
@@ -150,7 +141,7 @@ Outcome runScript(const QString &script, StandIn &dialog, ScriptPrompts &prompts
 
 TEST(ScriptRunner, ActsOnControlsAsAPersonWould)
 {
-    application();
+    testApplication();
     ScriptPrompts prompts;
     StandIn dialog(prompts);
     const Outcome run = runScript(QStringLiteral(
@@ -182,7 +173,7 @@ TEST(ScriptRunner, ActsOnControlsAsAPersonWould)
 
 TEST(ScriptRunner, StopsAtTheLineThatFails)
 {
-    application();
+    testApplication();
     {
         ScriptPrompts prompts;
         StandIn dialog(prompts);
@@ -214,7 +205,7 @@ TEST(ScriptRunner, StopsAtTheLineThatFails)
 
 TEST(HostWindow, OpensThroughThePromptsAndSaysWhyAFileIsRefused)
 {
-    application();
+    testApplication();
     QTemporaryDir dir(scratchTemplate(QStringLiteral("window")));
     ASSERT_TRUE(dir.isValid());
     QFile::copy(QStringLiteral(TAVIK_SOURCE_DIR "/data/samples/Plate.sldprt"), dir.filePath(QStringLiteral("Plate.sldprt")));

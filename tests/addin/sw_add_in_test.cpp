@@ -7,6 +7,7 @@
 #include "host/host_calls.h"
 #include "platform/scripted_prompts.h"
 #include "scratch_base.h"
+#include "test_application.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,39 +20,32 @@ using namespace tavik;
 
 namespace {
 
-QApplication &application()
-{
-    static int argc = 1;
-    static char name[] = "addin-test";
-    static char *argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
-class AddinRun : public ::testing::Test {
+class AddinRun : public ScratchTest {
 protected:
+    AddinRun() : ScratchTest(QStringLiteral("addin")) {}
+
     void SetUp() override
     {
-        application();
-        dir = std::make_unique<QTemporaryDir>(scratchTemplate(QStringLiteral("addin")));
-        ASSERT_TRUE(dir->isValid());
-        qputenv("TAVIK_SETTINGS", dir->filePath(QStringLiteral("settings.sqlite")).toLocal8Bit());
-        addinFolder = dir->filePath(QStringLiteral("addin"));
+        ScratchTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        testApplication();
+        qputenv("TAVIK_SETTINGS", dir.filePath(QStringLiteral("settings.sqlite")).toLocal8Bit());
+        addinFolder = dir.filePath(QStringLiteral("addin"));
         QDir().mkpath(addinFolder);
         copy(QStringLiteral("data/Tavik.xsd"), addinFolder + QStringLiteral("/Tavik.xsd"));
         copy(QStringLiteral("data/Tavik.xml"), addinFolder + QStringLiteral("/Tavik.xml"));
-        copy(QStringLiteral("data/samples/Bracket.sldprt"), dir->filePath(QStringLiteral("Bracket.sldprt")));
+        copy(QStringLiteral("data/samples/Bracket.sldprt"), dir.filePath(QStringLiteral("Bracket.sldprt")));
 
         app = std::make_shared<HostApplication>();
-        app->openDocument(dir->filePath(QStringLiteral("Bracket.sldprt")));
+        app->openDocument(dir.filePath(QStringLiteral("Bracket.sldprt")));
         addin = std::make_unique<swAddIn>(prompts, addinFolder);
     }
 
     void TearDown() override
     {
         addin.reset();
-        if (HasFailure())
-            dir->setAutoRemove(false);
+        ScratchTest::TearDown();
     }
 
     static void copy(const QString &from, const QString &to)
@@ -68,7 +62,6 @@ protected:
         quit->click();
     }
 
-    std::unique_ptr<QTemporaryDir> dir;
     QString addinFolder;
     ScriptedPrompts prompts;
     std::shared_ptr<HostApplication> app;

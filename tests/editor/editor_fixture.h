@@ -9,21 +9,11 @@
 #include "host/host_document.h"
 #include "platform/scripted_prompts.h"
 #include "scratch_base.h"
+#include "test_application.h"
 
-#include <QApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
-inline QApplication &testApplication()
-{
-    static int argc = 1;
-    static char name[] = "editor-test";
-    static char *argv[] = {name, nullptr};
-    // Never destroyed: taking it down among the other statics at exit crashes.
-    static QApplication *app = new QApplication(argc, argv);
-    return *app;
-}
 
 // Model building.
 inline tavik::CPItem plainItem(const QString &tag, int16_t location = tavik::DocumentAndConfigurations)

@@ -6,19 +6,15 @@
 #include "app/host_window.h"
 #include "host/document_file.h"
 #include "platform/scripted_prompts.h"
+#include "test_application.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 
 using namespace tavik;
 
 TEST_F(HostFixture, ClosingAsksAboutChangedDocumentsOnly)
 {
-    static int argc = 1;
-    static char name[] = "host-window-test";
-    static char *argv[] = {name, nullptr};
-    static QApplication *qapp = new QApplication(argc, argv);
-    Q_UNUSED(qapp);
+    testApplication();
 
     auto host = std::make_shared<HostApplication>();
     ScriptedPrompts prompts;
