@@ -31,6 +31,7 @@ struct SharedState;
 struct CPItem;
 class CounterStore;
 class Prompts;
+class SettingsStore;
 class RuntimeError;
 class FieldTextBox;
 class MultiColumnComboBox;
@@ -123,7 +124,9 @@ public:
     void connectScratchpad();
     void writeFrameProperties();
     void saveFailed(const RuntimeError &error);
-    bool scratchTarget(const QString &procName, int &f, int &c);
+    // Runs a scratchpad command's work on the frame and slot shown with the field handlers held;
+    // no frame or slot to work on, or a failing store, is reported under procName.
+    void scratchCommand(const QString &procName, const std::function<void(int f, int c, SettingsStore &store)> &work);
 
     // Copy From...: the Copy button asks for another part or assembly file and shows the
     // configsSelect dialog over it. loadFromDoc fills the empty fields of the frame on screen in

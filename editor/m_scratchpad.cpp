@@ -54,32 +54,20 @@ void M::scratchMouseDown(const QPoint &globalPos)
     m_saveScratchMenu->popup(globalPos);
 }
 
-bool M::scratchTarget(const QString &procName, int &f, int &c)
+void M::scratchCommand(const QString &procName, const std::function<void(int f, int c, SettingsStore &store)> &work)
 {
-    f = m_frameSelect->listIndex();
-    c = m_configsList->currentRow();
+    m_state.runOk = false;
+    const int f = m_frameSelect->listIndex();
+    const int c = m_configsList->currentRow();
     if (f < 0 || size_t(f) >= m_state.frames.size() || c < 0) {
         m_state.currentProc = procName;
         reportError(RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange)));
-        return false;
-    }
-    return true;
-}
-
-void M::saveScratch()
-{
-    const QString procName = QStringLiteral("Save Scratch CP Values");
-    m_state.runOk = false;
-    int f = 0, c = 0;
-    if (!scratchTarget(procName, f, c))
         return;
+    }
     SuppressedEvents quiet(m_form);
     try {
         SettingsStore store;
-        Scratchpad scratchpad(store);
-        forEachShownMember(m_state, m_state.frames[size_t(f)].groups, c, false, fieldStep, [&](int, const CPItem &member) {
-            scratchpad.save(member.CPTag, fieldValue(requiredSlotControl(member.valueControls, c)));
-        });
+        work(f, c, store);
     } catch (const std::exception &e) {
         m_state.currentProc = procName;
         reportError(errorFromException(e));
@@ -88,16 +76,19 @@ void M::saveScratch()
     m_state.runOk = true;
 }
 
+void M::saveScratch()
+{
+    scratchCommand(QStringLiteral("Save Scratch CP Values"), [this](int f, int c, SettingsStore &store) {
+        Scratchpad scratchpad(store);
+        forEachShownMember(m_state, m_state.frames[size_t(f)].groups, c, false, fieldStep, [&](int, const CPItem &member) {
+            scratchpad.save(member.CPTag, fieldValue(requiredSlotControl(member.valueControls, c)));
+        });
+    });
+}
+
 void M::loadScratch()
 {
-    const QString procName = QStringLiteral("Load Scratch CP Values");
-    m_state.runOk = false;
-    int f = 0, c = 0;
-    if (!scratchTarget(procName, f, c))
-        return;
-    SuppressedEvents quiet(m_form);
-    try {
-        SettingsStore store;
+    scratchCommand(QStringLiteral("Load Scratch CP Values"), [this](int f, int c, SettingsStore &store) {
         const Scratchpad scratchpad(store);
         std::vector<Group> &groups = m_state.frames[size_t(f)].groups;
 
@@ -117,12 +108,7 @@ void M::loadScratch()
             }
         forEachShownMember(m_state, groups, c, true, fieldStep,
                            [&](int g, const CPItem &member) { fill(member, g, int(member.i_idx)); });
-    } catch (const std::exception &e) {
-        m_state.currentProc = procName;
-        reportError(errorFromException(e));
-        return;
-    }
-    m_state.runOk = true;
+    });
 }
 
 void M::clearScratchpad()
