@@ -3,6 +3,7 @@
 // scratch folder, a model built in code, prompts answered from a queue.
 
 #include "config/model.h"
+#include "editor/field_value.h"
 #include "editor/m.h"
 #include "host/host_application.h"
 #include "host/host_calls.h"
@@ -153,6 +154,9 @@ protected:
     }
 
     tavik::CPItem &item(int f, int g, int i) { return state.frames[size_t(f)].groups[size_t(g)].items[size_t(i)]; }
+    // The value field of item (f, g, i) in slot c.
+    QString text(int f, int g, int i, int c) { return tavik::fieldValue(item(f, g, i).valueControls.at(size_t(c))); }
+    void set(int f, int g, int i, int c, const QString &value) { tavik::setFieldValue(item(f, g, i).valueControls.at(size_t(c)), value); }
 
     QString settingsPath;
     std::shared_ptr<tavik::HostApplication> app;

@@ -23,11 +23,6 @@ protected:
         doc.AddCustomInfo3(configuration, name, 30, value);
     }
 
-    QString text(int f, int g, int i, int c)
-    {
-        return fieldValue(item(f, g, i).valueControls.at(size_t(c)));
-    }
-
     // "configuration/name" of every CustomInfo2 asked.
     QStringList propertiesRead()
     {

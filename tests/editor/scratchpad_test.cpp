@@ -15,8 +15,6 @@ using namespace tavik;
 
 class ScratchpadTest : public EditorFixture {
 protected:
-    QString text(int f, int g, int i, int c) { return fieldValue(item(f, g, i).valueControls[size_t(c)]); }
-    void set(int f, int g, int i, int c, const QString &value) { setFieldValue(item(f, g, i).valueControls[size_t(c)], value); }
     MultiColumnComboBox *combo(int f, int g, int i, int c) { return comboOf(item(f, g, i).valueControls[size_t(c)]); }
 
     std::optional<QString> stored(const QString &tag)
