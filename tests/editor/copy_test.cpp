@@ -160,10 +160,7 @@ TEST_F(CopyTest, ScratchpadAndCancelComeBackToTheEditorDocument)
     EXPECT_EQ(text(0, 0), "") << "neither the scratchpad nor Cancel copies into the fields";
     EXPECT_TRUE(prompts.boxes().empty()) << boxTexts().join('|').toStdString();
 
-    QFile broken(settingsPath);
-    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
-    broken.write(QByteArray(4096, 'x'));
-    broken.close();
+    writeFile(settingsPath, QByteArray(4096, 'x'));
     dialogOn(m, source)->copyScratchClick();
     EXPECT_TRUE(boxTexts().value(0).endsWith("in <Copy to Scratchpad>     ")) << boxTexts().join('|').toStdString();
     EXPECT_EQ(app->activeDocument(), editorDoc);

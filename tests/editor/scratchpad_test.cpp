@@ -39,7 +39,6 @@ protected:
         EXPECT_TRUE(state.runOk) << state.errorMessage.toStdString();
         return m;
     }
-
 };
 
 TEST_F(ScratchpadTest, SavedValuesComeBackInEmptyFieldsOnly)
@@ -134,10 +133,7 @@ TEST_F(ScratchpadTest, ListRowsUseTheMemberTheirSelectorShows)
 TEST_F(ScratchpadTest, StoreThatCannotBeUsedIsReported)
 {
     M &m = open();
-    QFile broken(settingsPath);
-    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
-    broken.write(QByteArray(4096, 'x'));
-    broken.close();
+    writeFile(settingsPath, QByteArray(4096, 'x'));
 
     m.saveScratch();
     EXPECT_FALSE(state.runOk);

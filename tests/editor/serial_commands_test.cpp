@@ -227,11 +227,8 @@ TEST_F(SerialCommands, ResetIndexAsksThenStartsTheRangeAgain)
     EXPECT_EQ(text(Caption), "No. SN-0100");
 
     // A store that cannot be opened is reported under the command's name.
-    QFile junk(dir.filePath("junk.sqlite"));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("no settings database, only text long enough to fill a database file's header");
-    junk.close();
-    qputenv("TAVIK_SETTINGS", junk.fileName().toLocal8Bit());
+    qputenv("TAVIK_SETTINGS",
+            write("junk.sqlite", "no settings database, only text long enough to fill a database file's header").toLocal8Bit());
     editor->setCounterStore(nullptr);
     prompts.queueAnswer(MessageAnswer::Yes);
     choose("zero");
