@@ -18,6 +18,9 @@ QString AddinLoader::defaultPluginPath()
     const QString built = QCoreApplication::applicationDirPath() + QStringLiteral("/addin/libtavik.so");
     if (QFileInfo::exists(built))
         return built;
+    const QString installed = QCoreApplication::applicationDirPath() + QStringLiteral("/" TAVIK_ADDIN_RELDIR "/libtavik.so");
+    if (QFileInfo::exists(installed))
+        return installed;
     for (const AddinEntry &entry : AddinRegistry().entries())
         if (QFileInfo::exists(entry.path))
             return entry.path;

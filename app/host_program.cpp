@@ -8,7 +8,9 @@
 #include "app/transcript.h"
 #include "editor/qt_prompts.h"
 #include "host/document_file_error.h"
+#include "addin/runtime_error.h"
 #include "host/host_application.h"
+#include "host/host_calls.h"
 
 #include <QApplication>
 #include <QFile>
@@ -77,7 +79,23 @@ int HostProgram::run()
         transcript.messageBox(box.title, box.text, answerName(box.answer));
     });
 
+    // Declared before the application, so that it outlives every call the application records.
+    QFile callLog(m_options.callLogFile);
     auto app = std::make_shared<HostApplication>();
+    if (!m_options.callLogFile.isEmpty()) {
+        if (!callLog.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            printError(QStringLiteral("cannot write the call log %1: %2").arg(m_options.callLogFile, callLog.errorString()));
+            return BadArguments;
+        }
+        // Flushed line by line: the log must hold the calls of a run that ends abruptly too.
+        app->calls()->setListener([&callLog](const HostCalls::Call &call) {
+            callLog.write((call.object + QLatin1Char('.') + call.text()).toUtf8().replace('\n', "\\n") + '\n');
+            callLog.flush();
+        });
+    }
+    if (m_options.failCall > 0)
+        app->calls()->failCall(QStringLiteral("*"), m_options.failCall, err::Automation,
+                               QStringLiteral("Injected fault in host call %1").arg(m_options.failCall));
     HostWindow window(app, prompts);
     qtPrompts.setParentWidget(&window);
     if (scripted)

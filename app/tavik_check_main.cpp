@@ -12,6 +12,7 @@ namespace {
 
 const char usageText[] =
     "usage: tavik-check [--doc FILE] [--json] [DIR]\n"
+    "       tavik-check --help | --version\n"
     "  DIR         folder holding Tavik.xml and Tavik.xsd (default: the add-in's folder)\n"
     "  --doc FILE  the document whose system values are read (default: a new part)\n"
     "  --json      print the model as JSON after OK\n"
@@ -49,6 +50,9 @@ int main(int argc, char **argv)
         } else if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
             std::fputs(usageText, stdout);
             return 0;
+        } else if (arg == QLatin1String("--version")) {
+            std::fputs("tavik-check " TAVIK_VERSION "\n", stdout);
+            return 0;
         } else if (arg.startsWith(QLatin1Char('-'))) {
             return usage("unknown option");
         } else if (haveFolder) {
@@ -58,8 +62,12 @@ int main(int argc, char **argv)
             haveFolder = true;
         }
     }
-    if (!haveFolder)
+    if (!haveFolder) {
+        // The add-in's folder in the build tree, else where the package installs it.
         check.folder = QCoreApplication::applicationDirPath() + QStringLiteral("/addin");
+        if (!QDir(check.folder).exists())
+            check.folder = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" TAVIK_ADDIN_RELDIR));
+    }
 
     const tavik::ConfigurationCheckResult result = check.run();
     print(stdout, result.output);

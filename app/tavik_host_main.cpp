@@ -20,10 +20,21 @@ int main(int argc, char *argv[])
     const QCommandLineOption addin(QStringLiteral("addin"), QStringLiteral("The add-in plugin to load."), QStringLiteral("PATH"));
     const QCommandLineOption settings(QStringLiteral("settings"), QStringLiteral("The settings store to use."), QStringLiteral("FILE"));
     const QCommandLineOption script(QStringLiteral("script"), QStringLiteral("Run the script unattended."), QStringLiteral("FILE"));
-    parser.addOptions({help, addin, settings, script});
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version."));
+    const QCommandLineOption callLog(QStringLiteral("call-log"), QStringLiteral("Write every host call to FILE."), QStringLiteral("FILE"));
+    const QCommandLineOption failCall(QStringLiteral("fail-call"), QStringLiteral("Make the N-th host call fail."), QStringLiteral("N"));
+    parser.addOptions({help, version, addin, settings, script, callLog, failCall});
     parser.addPositionalArgument(QStringLiteral("DOC"), QStringLiteral("Documents to open; the last one is active."), QStringLiteral("[DOC...]"));
 
-    const char *usage = "usage: tavik-host [--addin PATH] [--settings FILE] [--script FILE] [DOC...]\n";
+    const char *usage =
+        "usage: tavik-host [--addin PATH] [--settings FILE] [--script FILE] [DOC...]\n"
+        "       tavik-host --help | --version\n"
+        "  --addin PATH      the add-in plugin to load (default: the one installed beside the program)\n"
+        "  --settings FILE   the settings store to use (default: the user's)\n"
+        "  --script FILE     run the script unattended and exit (0 done, 1 a line failed)\n"
+        "  --call-log FILE   write every host call to FILE, one a line (for fault sweeps)\n"
+        "  --fail-call N     make the N-th host call fail (for fault sweeps)\n"
+        "Exit status 2: bad arguments.\n";
     if (!parser.parse(arguments)) {
         std::fprintf(stderr, "tavik-host: %s\n%s", qPrintable(parser.errorText()), usage);
         return tavik::HostProgram::BadArguments;
@@ -31,6 +42,19 @@ int main(int argc, char *argv[])
     if (parser.isSet(help)) {
         std::fputs(usage, stdout);
         return 0;
+    }
+    if (parser.isSet(version)) {
+        std::fputs("tavik-host " TAVIK_VERSION "\n", stdout);
+        return 0;
+    }
+    int failCallIndex = 0;
+    if (parser.isSet(failCall)) {
+        bool ok = false;
+        failCallIndex = parser.value(failCall).toInt(&ok);
+        if (!ok || failCallIndex < 1) {
+            std::fprintf(stderr, "tavik-host: --fail-call needs a call number from 1\n%s", usage);
+            return tavik::HostProgram::BadArguments;
+        }
     }
     for (const QString &doc : parser.positionalArguments()) {
         if (doc.startsWith(QLatin1Char('-'))) {
@@ -44,6 +68,8 @@ int main(int argc, char *argv[])
     options.settingsFile = parser.value(settings);
     options.scriptFile = parser.value(script);
     options.documents = parser.positionalArguments();
+    options.callLogFile = parser.value(callLog);
+    options.failCall = failCallIndex;
 
     // A script needs no screen: without a display it runs on the offscreen platform.
     if (!options.scriptFile.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")

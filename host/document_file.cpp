@@ -234,8 +234,13 @@ DocumentData DocumentFile::parse(const QByteArray &json, const QString &path, in
 {
     // Editors on other systems may put a byte-order mark before the text.
     const QByteArray bom("\xEF\xBB\xBF");
+    QByteArray text = json.startsWith(bom) ? json.mid(bom.size()) : json;
+    // Anywhere else U+FEFF belongs to a text, but Qt's reader drops it at the start of one, so
+    // that a name or value would come back changed: hand it over escaped.
+    if (text.contains(bom))
+        text.replace(bom, "\\ufeff");
     QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(json.startsWith(bom) ? json.mid(bom.size()) : json, &error);
+    const QJsonDocument doc = QJsonDocument::fromJson(text, &error);
     if (error.error != QJsonParseError::NoError)
         throw DocumentFileError(path, QStringLiteral("not valid JSON (%1 at offset %2)")
                                           .arg(error.errorString()).arg(error.offset));
@@ -296,7 +301,9 @@ QByteArray DocumentFile::toJson(const DocumentData &d)
         attributes.append(ao);
     }
     o[u"attributes"] = attributes;
-    return QJsonDocument(o).toJson(QJsonDocument::Indented);
+    // Qt's reader drops a byte-order mark that opens a text, so a value starting with U+FEFF would
+    // come back shorter. The writer emits the character only inside texts: write it escaped.
+    return QJsonDocument(o).toJson(QJsonDocument::Indented).replace("\xEF\xBB\xBF", "\\ufeff");
 }
 
 void DocumentFile::write(const DocumentData &data, const QString &path)

@@ -13,12 +13,14 @@ QString HostCalls::Call::text() const
 
 bool HostCalls::matches(const QString &pattern, const QString &object, const QString &member)
 {
-    return pattern == member || pattern == object + QLatin1Char('.') + member;
+    return pattern == member || pattern == QLatin1String("*") || pattern == object + QLatin1Char('.') + member;
 }
 
 void HostCalls::enter(const QString &object, const QString &member, const QStringList &args)
 {
     m_calls.append({object, member, args});
+    if (m_listener)
+        m_listener(m_calls.constLast());
     // Every armed fault counts this call, also when an earlier one already falls due on it.
     std::optional<RuntimeError> due;
     for (qsizetype i = 0; i < m_faults.size();) {

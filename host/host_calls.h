@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace tavik {
 
@@ -29,11 +30,16 @@ public:
     void clearLog() { m_calls.clear(); }
 
     // The n-th call (from 1, counted from now) of the member fails with RuntimeError{number,
-    // description}. The member may be qualified as "Object.Member" to pick one interface.
+    // description}. The member may be qualified as "Object.Member" to pick one interface; "*"
+    // stands for every member, so that the n-th host call of any kind fails.
     void failCall(const QString &member, int n, int number, const QString &description);
     // Every call of the member fails, until the faults are cleared.
     void failEvery(const QString &member, int number, const QString &description);
     void clearFaults() { m_faults.clear(); }
+
+    // Told of every call as it is recorded, before a fault falls due on it: a log that survives
+    // a program that ends abruptly.
+    void setListener(std::function<void(const Call &)> listener) { m_listener = std::move(listener); }
 
 private:
     struct Fault {
@@ -47,6 +53,7 @@ private:
 
     QList<Call> m_calls;
     QList<Fault> m_faults;
+    std::function<void(const Call &)> m_listener;
 };
 
 } // namespace tavik

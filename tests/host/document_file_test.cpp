@@ -229,3 +229,21 @@ TEST_F(DocumentFileTest, FailedSaveLeavesTheOldFileIntact)
     doc->save();
     EXPECT_EQ(std::make_shared<HostApplication>()->openDocument(path)->GetCustomInfoCount2(""), 203);
 }
+
+TEST_F(DocumentFileTest, TextsOpeningWithAByteOrderMarkComeBackWhole)
+{
+    // U+FEFF opening a name or a value: raw in a file written elsewhere, and set through the host.
+    const QString mark(QChar(0xFEFF));
+    const QByteArray raw = "\xEF\xBB\xBF{\"type\": 1, \"configurations\": [\"Default\"], \"customProperties\": "
+                           "{\"\": [[\"\xEF\xBB\xBFName\", \"\xEF\xBB\xBFPLATE\"]], \"Default\": []}}";
+    const QString path = write("mark.sldprt", raw);
+
+    auto doc = app->openDocument(path);
+    EXPECT_EQ(doc->CustomInfo2("", mark + "Name"), mark + "PLATE");
+    ASSERT_TRUE(doc->AddCustomInfo3("Default", "Note", 30, mark + "x"));
+    app->saveActiveDocument();
+
+    auto again = std::make_shared<HostApplication>()->openDocument(path);
+    EXPECT_EQ(again->data().customProperties, doc->data().customProperties);
+    EXPECT_EQ(again->CustomInfo2("Default", "Note"), mark + "x");
+}

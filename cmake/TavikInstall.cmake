@@ -1,0 +1,34 @@
+# Installation and the Debian package. The programs go to bin/, the add-in plugin with the
+# configuration it reads from its own folder to lib/<arch>/tavik/, the desktop entry to
+# share/applications/. The programs find the installed plugin and configuration through
+# TAVIK_ADDIN_RELDIR, the add-in folder relative to the programs' own.
+include(GNUInstallDirs)
+
+set(TAVIK_INSTALL_ADDIN_DIR ${CMAKE_INSTALL_LIBDIR}/tavik)
+file(RELATIVE_PATH TAVIK_ADDIN_RELDIR
+  ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_PREFIX}/${TAVIK_INSTALL_ADDIN_DIR})
+foreach(t tavik_app tavik-check tavik-host)
+  target_compile_definitions(${t} PRIVATE
+    TAVIK_ADDIN_RELDIR="${TAVIK_ADDIN_RELDIR}" TAVIK_VERSION="${PROJECT_VERSION}")
+endforeach()
+
+install(TARGETS tavik-host tavik-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS tavik_plugin LIBRARY DESTINATION ${TAVIK_INSTALL_ADDIN_DIR})
+install(FILES data/Tavik.xml data/Tavik.xsd DESTINATION ${TAVIK_INSTALL_ADDIN_DIR})
+install(FILES data/tavik-host.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES data/samples/Bracket.sldprt data/samples/Frame.sldasm data/samples/Gusset.sldprt
+              data/samples/Hinge.sldprt data/samples/Plate.sldprt data/samples/demo.script
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tavik/samples)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tavik)
+set(CPACK_PACKAGE_VENDOR "Tavik")
+set(CPACK_PACKAGE_CONTACT "Tavik team <tavik@localhost>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Custom properties editor for part and assembly documents")
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The run-time libraries come from the programs' own links, as dpkg-shlibdeps finds them.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_STRIP_FILES ON)
+include(CPack)

@@ -1,0 +1,66 @@
+// Feeds the configuration loader a schema and a configuration file made from one input, then runs
+// the name resolution and the model's JSON writer over whatever loaded, as tavik-check does.
+// The input is the schema, the separator line, then the configuration; an input without the
+// separator is a configuration checked against the shipped schema.
+
+#include "host/configuration_check.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+const QByteArray separator = QByteArrayLiteral("\n%%%% Tavik.xml\n");
+
+QByteArray shippedSchema()
+{
+    QFile file(QStringLiteral(TAVIK_SOURCE_DIR "/data/Tavik.xsd"));
+    if (!file.open(QIODevice::ReadOnly))
+        std::abort();
+    return file.readAll();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static int argc = 1;
+    static char name[] = "fuzz-configuration";
+    static char *argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    static QTemporaryDir folder;
+    static const QByteArray schema = shippedSchema();
+
+    const QByteArray input = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    const qsizetype cut = input.indexOf(separator);
+    if (cut < 0) {
+        writeFile(folder.filePath(QStringLiteral("Tavik.xsd")), schema);
+        writeFile(folder.filePath(QStringLiteral("Tavik.xml")), input);
+    } else {
+        writeFile(folder.filePath(QStringLiteral("Tavik.xsd")), input.left(cut));
+        writeFile(folder.filePath(QStringLiteral("Tavik.xml")), input.mid(cut + separator.size()));
+    }
+
+    tavik::ConfigurationCheck check;
+    check.folder = folder.path();
+    check.json = true;
+    const tavik::ConfigurationCheckResult result = check.run();
+    // A configuration either loads or says why; anything else is a fault of the loader.
+    if (result.exitCode == 0 ? !result.output.startsWith(QLatin1String("OK\n"))
+                             : result.exitCode != 1 || result.output.isEmpty())
+        std::abort();
+    return 0;
+}
