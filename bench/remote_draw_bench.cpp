@@ -10,10 +10,9 @@
 #include "platform/settings_store.h"
 #include "serial/remote_counter_store.h"
 #include "serial/test_pg_server.h"
+#include "worker_processes.h"
 
 #include <QCoreApplication>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -28,12 +27,6 @@ namespace {
 using tavik::test::TestPgServer;
 
 const QString Counter = QStringLiteral("Project·4711");
-
-QString scratchFolder()
-{
-    static QTemporaryDir dir;
-    return dir.path();
-}
 
 // The server with a schema of this run's own, set up once; its libpq variables pass on to the
 // workers.
@@ -77,7 +70,7 @@ int worker(const QString &mode, const QString &where, int port, int draws)
 
 void BM_LocalDraw(benchmark::State &state)
 {
-    tavik::SettingsStore settings(scratchFolder() + QStringLiteral("/local-one.sqlite"));
+    tavik::SettingsStore settings(bench::scratchFolder() + QStringLiteral("/local-one.sqlite"));
     tavik::LocalCounterStore counters(settings);
     for (auto _ : state)
         benchmark::DoNotOptimize(counters.next(Counter, true));
@@ -113,23 +106,11 @@ void severalClients(benchmark::State &state, const char *mode)
         }
         where = {server()->host, QString::number(server()->port)};
     } else {
-        where = {scratchFolder() + QStringLiteral("/local-several.sqlite"), QStringLiteral("0")};
+        where = {bench::scratchFolder() + QStringLiteral("/local-several.sqlite"), QStringLiteral("0")};
     }
-    for (auto _ : state) {
-        std::vector<std::unique_ptr<QProcess>> workers;
-        for (int p = 0; p < processes; ++p) {
-            workers.push_back(std::make_unique<QProcess>());
-            workers.back()->start(QCoreApplication::applicationFilePath(),
-                                  QStringList{QStringLiteral("--worker"), QLatin1String(mode)} + where
-                                      + QStringList{QString::number(draws)});
-        }
-        for (auto &w : workers)
-            if (!w->waitForFinished(-1) || w->exitCode() != 0) {
-                state.SkipWithError("a worker failed");
-                return;
-            }
-    }
-    state.SetItemsProcessed(state.iterations() * processes * draws);
+    bench::runWorkerProcesses(state, processes, draws,
+                              QStringList{QStringLiteral("--worker"), QLatin1String(mode)} + where
+                                  + QStringList{QString::number(draws)});
 }
 
 void BM_LocalDrawSeveralClients(benchmark::State &state) { severalClients(state, "local"); }

@@ -7,10 +7,9 @@
 
 #include "platform/settings_store.h"
 #include "serial/counter_store.h"
+#include "worker_processes.h"
 
 #include <QCoreApplication>
-#include <QProcess>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -59,12 +58,6 @@ private:
     sqlite3_stmt *m_update = nullptr;
 };
 
-QString scratchFolder()
-{
-    static QTemporaryDir dir;
-    return dir.path();
-}
-
 int worker(const QString &mode, const QString &path, int draws)
 {
     try {
@@ -88,7 +81,7 @@ int worker(const QString &mode, const QString &path, int draws)
 
 void BM_BareIncrement(benchmark::State &state)
 {
-    BareCounter bare(scratchFolder() + QStringLiteral("/bare-one.sqlite"));
+    BareCounter bare(bench::scratchFolder() + QStringLiteral("/bare-one.sqlite"));
     for (auto _ : state)
         bare.increment();
     state.SetItemsProcessed(state.iterations());
@@ -97,7 +90,7 @@ BENCHMARK(BM_BareIncrement)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void BM_Draw(benchmark::State &state)
 {
-    tavik::SettingsStore settings(scratchFolder() + QStringLiteral("/draw-one.sqlite"));
+    tavik::SettingsStore settings(bench::scratchFolder() + QStringLiteral("/draw-one.sqlite"));
     tavik::LocalCounterStore counters(settings);
     for (auto _ : state)
         benchmark::DoNotOptimize(counters.next(Counter, true));
@@ -110,21 +103,9 @@ void severalProcesses(benchmark::State &state, const char *mode)
 {
     const int processes = int(state.range(0));
     const int draws = int(state.range(1));
-    const QString path = scratchFolder() + QStringLiteral("/%1-several.sqlite").arg(QLatin1String(mode));
-    for (auto _ : state) {
-        std::vector<std::unique_ptr<QProcess>> workers;
-        for (int p = 0; p < processes; ++p) {
-            workers.push_back(std::make_unique<QProcess>());
-            workers.back()->start(QCoreApplication::applicationFilePath(),
-                                  {QStringLiteral("--worker"), QLatin1String(mode), path, QString::number(draws)});
-        }
-        for (auto &w : workers)
-            if (!w->waitForFinished(-1) || w->exitCode() != 0) {
-                state.SkipWithError("a worker failed");
-                return;
-            }
-    }
-    state.SetItemsProcessed(state.iterations() * processes * draws);
+    const QString path = bench::scratchFolder() + QStringLiteral("/%1-several.sqlite").arg(QLatin1String(mode));
+    bench::runWorkerProcesses(state, processes, draws,
+                              {QStringLiteral("--worker"), QLatin1String(mode), path, QString::number(draws)});
 }
 
 void BM_BareIncrementSeveralProcesses(benchmark::State &state) { severalProcesses(state, "bare"); }

@@ -1,21 +1,37 @@
-// Draws from one counter as another editor would: counter_draw_helper STORE COUNTER DRAWS.
+// Draws from one counter as another editor or workstation would:
+//   counter_draw_helper local STORE COUNTER DRAWS
+//   counter_draw_helper remote HOST PORT COUNTER DRAWS
 // Prints every index it was handed, one a line; exits 1 on any failure.
 
 #include "platform/settings_store.h"
 #include "serial/counter_store.h"
+#include "serial/remote_counter_store.h"
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     try {
-        tavik::SettingsStore settings(args.value(1));
-        tavik::LocalCounterStore counters(settings);
-        for (int i = 0; i < args.value(3).toInt(); ++i) {
-            const auto draw = counters.next(args.value(2), true);
+        std::unique_ptr<tavik::SettingsStore> settings;
+        std::unique_ptr<tavik::CounterStore> counters;
+        int next = 2;
+        if (args.value(1) == QLatin1String("remote")) {
+            counters = std::make_unique<tavik::RemoteCounterStore>(
+                tavik::RemoteCounterStore::Server{args.value(2), args.value(3).toInt()},
+                [] { return QStringLiteral("Helper.sldprt"); });
+            next = 4;
+        } else {
+            settings = std::make_unique<tavik::SettingsStore>(args.value(2));
+            counters = std::make_unique<tavik::LocalCounterStore>(*settings);
+            next = 3;
+        }
+        const QString counter = args.value(next);
+        for (int i = 0; i < args.value(next + 1).toInt(); ++i) {
+            const auto draw = counters->next(counter, true);
             if (draw.outcome != tavik::CounterStore::Outcome::Drawn)
                 return 1;
             std::printf("%d\n", draw.index);

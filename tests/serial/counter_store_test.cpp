@@ -125,7 +125,7 @@ TEST_F(Counters, EditorsInSeveralProcessesNeverDrawTheSameIndex)
     std::vector<std::unique_ptr<QProcess>> helpers;
     for (int p = 0; p < processes; ++p) {
         helpers.push_back(std::make_unique<QProcess>());
-        helpers.back()->start(DRAW_HELPER, {shared, "Project·4711", QString::number(draws)});
+        helpers.back()->start(DRAW_HELPER, {"local", shared, "Project·4711", QString::number(draws)});
     }
     std::multiset<int> seen;
     for (auto &h : helpers) {

@@ -99,7 +99,7 @@ TEST_F(RemoteCounters, WorkstationsDrawingAtOnceNeverGetTheSameIndex)
     std::vector<std::unique_ptr<QProcess>> helpers;
     for (int p = 0; p < processes; ++p) {
         helpers.push_back(std::make_unique<QProcess>());
-        helpers.back()->start(DRAW_HELPER, {server->host, QString::number(server->port), "Project·4711",
+        helpers.back()->start(DRAW_HELPER, {"remote", server->host, QString::number(server->port), "Project·4711",
                                             QString::number(draws)});
     }
     std::multiset<int> seen;
@@ -120,7 +120,7 @@ TEST_F(RemoteCounters, WorkstationsDrawingAtOnceNeverGetTheSameIndex)
     // Created by another workstation while the question was open: Yes draws from that counter.
     prompts.setBoxListener([&](const RecordedBox &) {
         QProcess other;
-        other.start(DRAW_HELPER, {server->host, QString::number(server->port), "Project·9", "1"});
+        other.start(DRAW_HELPER, {"remote", server->host, QString::number(server->port), "Project·9", "1"});
         other.waitForFinished(-1);
     });
     prompts.queueAnswer(MessageAnswer::Yes);
