@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
+#include "serial/concurrent_draws.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -122,19 +124,7 @@ TEST_F(Counters, EditorsInSeveralProcessesNeverDrawTheSameIndex)
     // A fresh file: the processes also race to create the store and the counter.
     const QString shared = tmp.filePath("shared/settings.sqlite");
     constexpr int processes = 4, draws = 60;
-    std::vector<std::unique_ptr<QProcess>> helpers;
-    for (int p = 0; p < processes; ++p) {
-        helpers.push_back(std::make_unique<QProcess>());
-        helpers.back()->start(DRAW_HELPER, {"local", shared, "Project·4711", QString::number(draws)});
-    }
-    std::multiset<int> seen;
-    for (auto &h : helpers) {
-        ASSERT_TRUE(h->waitForFinished(-1));
-        ASSERT_EQ(h->exitCode(), 0) << h->readAllStandardError().toStdString();
-        for (const QByteArray &line : h->readAllStandardOutput().split('\n'))
-            if (!line.isEmpty())
-                seen.insert(line.toInt());
-    }
+    const std::multiset<int> seen = drawConcurrently(processes, draws, {"local", shared, "Project·4711"});
     ASSERT_EQ(int(seen.size()), processes * draws);
     EXPECT_EQ(std::set<int>(seen.begin(), seen.end()).size(), seen.size());
     EXPECT_EQ(*seen.rbegin(), processes * draws - 1);
