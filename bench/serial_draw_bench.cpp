@@ -6,6 +6,7 @@
 //   serial_draw_bench --worker draw|bare STORE DRAWS
 
 #include "platform/settings_store.h"
+#include "platform/wait_limit.h"
 #include "serial/counter_store.h"
 #include "worker_processes.h"
 
@@ -31,7 +32,7 @@ public:
     {
         if (sqlite3_open(path.toUtf8().constData(), &m_db) != SQLITE_OK)
             throw std::runtime_error("cannot open bare counter");
-        sqlite3_busy_timeout(m_db, tavik::SettingsStore::DefaultBusyTimeoutMs);
+        sqlite3_busy_timeout(m_db, tavik::waitLimitSeconds() * 1000);
         exec("CREATE TABLE IF NOT EXISTS c (id INTEGER PRIMARY KEY, n INTEGER NOT NULL)");
         exec("INSERT OR IGNORE INTO c VALUES (1, 0)");
         sqlite3_prepare_v2(m_db, "UPDATE c SET n = n + 1 WHERE id = 1", -1, &m_update, nullptr);

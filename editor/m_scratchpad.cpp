@@ -11,6 +11,7 @@
 
 #include "addin/runtime_error.h"
 #include "config/model.h"
+#include "editor/busy_cursor.h"
 #include "editor/field_value.h"
 #include "editor/list_row.h"
 #include "editor/menu_entry.h"
@@ -66,6 +67,7 @@ void M::scratchCommand(const QString &procName, const std::function<void(int f, 
     }
     SuppressedEvents quiet(m_form);
     try {
+        const BusyCursor busy;
         SettingsStore store;
         work(f, c, store);
     } catch (const std::exception &e) {

@@ -9,6 +9,7 @@
 #include "config/model.h"
 #include "config/product.h"
 #include "docsvc/active_document.h"
+#include "editor/busy_cursor.h"
 #include "editor/control_tag.h"
 #include "editor/field_value.h"
 #include "editor/get_next_look.h"
@@ -52,6 +53,37 @@ private:
 
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<LocalCounterStore> m_local;
+};
+
+// Shows the wait cursor during every call to the counters: a draw may wait on a numbering server
+// or on a settings file that another process holds. The questions and messages around a draw come
+// after the call, with the ordinary cursor.
+class BusyCounters : public CounterStore {
+public:
+    explicit BusyCounters(std::shared_ptr<CounterStore> store) : m_store(std::move(store)) {}
+    Draw next(const QString &name, bool create) override
+    {
+        BusyCursor busy;
+        return m_store->next(name, create);
+    }
+    std::optional<QString> entry(const QString &name) override
+    {
+        BusyCursor busy;
+        return m_store->entry(name);
+    }
+    void set(const QString &name, int64_t nextIndex) override
+    {
+        BusyCursor busy;
+        m_store->set(name, nextIndex);
+    }
+    void reset(const QString &name) override
+    {
+        BusyCursor busy;
+        m_store->reset(name);
+    }
+
+private:
+    std::shared_ptr<CounterStore> m_store;
 };
 
 // Hands every mouse button pressed on a Get Next button to the editor. The right button goes no
@@ -119,6 +151,9 @@ CounterStore &M::counterStore()
         else
             m_counterStore = std::make_shared<PerUserCounters>();
     }
+    // Also a store a test put in place.
+    if (!dynamic_cast<BusyCounters *>(m_counterStore.get()))
+        m_counterStore = std::make_shared<BusyCounters>(m_counterStore);
     return *m_counterStore;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/settings_store.h"
 
+#include "platform/wait_limit.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFileInfo>
@@ -22,9 +24,18 @@ QString fold(const QString &s)
     throw SettingsError(QStringLiteral("Settings store ") + path + QStringLiteral(": ") + fault);
 }
 
+// SQLite's "database is locked" does not tell the user that another program holds the file nor
+// that the change was given up.
+QString faultOf(sqlite3 *db, const char *message)
+{
+    if ((sqlite3_errcode(db) & 0xff) == SQLITE_BUSY)
+        return QStringLiteral("another program keeps the store locked; gave up waiting, nothing was read or changed");
+    return QString::fromUtf8(message ? message : sqlite3_errmsg(db));
+}
+
 [[noreturn]] void raise(const QString &path, sqlite3 *db)
 {
-    raise(path, QString::fromUtf8(sqlite3_errmsg(db)));
+    raise(path, faultOf(db, nullptr));
 }
 
 // A prepared statement that reports every SQLite fault as a SettingsError naming the file.
@@ -111,7 +122,7 @@ SettingsStore::SettingsStore(const QString &path, int busyTimeoutMs) : m_path(pa
     if (rc != SQLITE_OK)
         raise(m_path, db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory"));
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, busyTimeoutMs);
+    sqlite3_busy_timeout(db, busyTimeoutMs < 0 ? waitLimitSeconds() * 1000 : busyTimeoutMs);
     // The first statement reads the file header: a file that is not a database fails here, before
     // anything is written to it.
     exec(Schema);
@@ -128,7 +139,7 @@ void SettingsStore::exec(const char *sql)
 {
     char *message = nullptr;
     if (sqlite3_exec(m_db.get(), sql, nullptr, nullptr, &message) != SQLITE_OK) {
-        const QString fault = QString::fromUtf8(message ? message : sqlite3_errmsg(m_db.get()));
+        const QString fault = faultOf(m_db.get(), message);
         sqlite3_free(message);
         fail(fault);
     }
@@ -193,18 +204,30 @@ void SettingsStore::deleteSection(const QString &app, const QString &section)
 void SettingsStore::update(const QString &app, const QString &section, const QString &key,
                            const Change &change)
 {
-    // IMMEDIATE takes the write lock before the read, so no other process can read the same
+    Transaction changing(*this);
+    if (const std::optional<QString> next = change(value(app, section, key)))
+        write(app, section, key, *next);
+    changing.commit();
+}
+
+SettingsStore::Transaction::Transaction(SettingsStore &store) : m_store(store)
+{
+    // IMMEDIATE takes the write lock before the first read, so no other process can read the same
     // value in between; the busy timeout makes concurrent callers queue instead of failing.
-    exec("BEGIN IMMEDIATE");
-    try {
-        if (const std::optional<QString> next = change(value(app, section, key)))
-            write(app, section, key, *next);
-        exec("COMMIT");
-    } catch (...) {
-        // Also after a failed COMMIT, which leaves the transaction open.
-        sqlite3_exec(m_db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
-    }
+    m_store.exec("BEGIN IMMEDIATE");
+}
+
+SettingsStore::Transaction::~Transaction()
+{
+    // Also after a failed COMMIT, which leaves the transaction open.
+    if (m_open)
+        sqlite3_exec(m_store.m_db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void SettingsStore::Transaction::commit()
+{
+    m_store.exec("COMMIT");
+    m_open = false;
 }
 
 } // namespace tavik

@@ -29,14 +29,13 @@ public:
     // TAVIK_SETTINGS when set, else $XDG_CONFIG_HOME/Tavik/settings.sqlite (~/.config by default).
     static QString defaultPath();
 
-    // Long enough for other editors' draws to finish, short enough that a store held by a hung
-    // process is reported rather than waited on for ever.
-    static constexpr int DefaultBusyTimeoutMs = 15000;
-
     // Opens the store, creating the file and its folder when missing. A file that is not a settings
     // database, or that cannot be read, throws SettingsError and is left as it is. An operation
-    // that finds the store locked by another process waits up to busyTimeoutMs, then fails.
-    explicit SettingsStore(const QString &path = defaultPath(), int busyTimeoutMs = DefaultBusyTimeoutMs);
+    // that finds the store locked by another process waits up to busyTimeoutMs (below 0: the
+    // editor's wait limit, waitLimitSeconds), then fails with a SettingsError that says so and
+    // leaves the store as it was. Other editors' draws take milliseconds; a store held longer
+    // belongs to a hung or stopped process.
+    explicit SettingsStore(const QString &path = defaultPath(), int busyTimeoutMs = -1);
     ~SettingsStore();
     SettingsStore(const SettingsStore &) = delete;
     SettingsStore &operator=(const SettingsStore &) = delete;
@@ -57,6 +56,21 @@ public:
     // propagates.
     using Change = std::function<std::optional<QString>(const std::optional<QString> &current)>;
     void update(const QString &app, const QString &section, const QString &key, const Change &change);
+
+    // One write transaction over several changes: the store holds all of them or, when the
+    // process dies or a change fails before commit(), none. Other processes wait meanwhile.
+    class Transaction {
+    public:
+        explicit Transaction(SettingsStore &store);
+        ~Transaction();   // rolls back unless committed
+        Transaction(const Transaction &) = delete;
+        Transaction &operator=(const Transaction &) = delete;
+        void commit();
+
+    private:
+        SettingsStore &m_store;
+        bool m_open = true;
+    };
 
 private:
     struct Closer {

@@ -3,9 +3,16 @@
 #include <QByteArray>
 #include <QSysInfo>
 
+#include "platform/wait_limit.h"
+
 #include <libpq-fe.h>
+#include <poll.h>
 #include <pwd.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 
 #include <limits>
 #include <vector>
@@ -15,6 +22,26 @@ namespace tavik {
 namespace {
 
 constexpr int64_t MaxIndex = std::numeric_limits<int32_t>::max();
+
+// The server gives up on a lock wait at the limit and on a statement a second later, and says so;
+// the workstation waits this much longer for that answer before it takes the server for stalled.
+constexpr int GraceSeconds = 2;
+
+// Waits until the connection's socket is ready for events; false when the deadline passed first.
+bool waitForSocket(PGconn *conn, short events, const QDeadlineTimer &deadline)
+{
+    pollfd watched{PQsocket(conn), events, 0};
+    for (;;) {
+        const qint64 left = deadline.remainingTime();
+        if (left == 0)
+            return false;
+        const int ready = poll(&watched, 1, int(left));
+        if (ready > 0 || (ready < 0 && errno != EINTR))
+            return true;   // a socket fault is libpq's to read and report
+        if (ready == 0)
+            return false;
+    }
+}
 
 // Serialises the creation of the tables between workstations that find them missing at the
 // same moment: CREATE TABLE IF NOT EXISTS alone can still collide in the system catalogue.
@@ -97,6 +124,7 @@ public:
         return status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK;
     }
     int rows() const { return PQntuples(m_result.get()); }
+    QByteArray sqlState() const { return QByteArray(PQresultErrorField(m_result.get(), PG_DIAG_SQLSTATE)); }
     QString text(int row, int column) const
     {
         return QString::fromUtf8(PQgetvalue(m_result.get(), row, column));
@@ -117,7 +145,7 @@ void RemoteCounterStore::Closer::operator()(pg_conn *conn) const
 }
 
 RemoteCounterStore::RemoteCounterStore(Server server, DocumentTitle documentTitle)
-    : m_server(std::move(server)), m_documentTitle(std::move(documentTitle))
+    : m_server(std::move(server)), m_documentTitle(std::move(documentTitle)), m_limitSeconds(waitLimitSeconds())
 {
 }
 
@@ -139,6 +167,30 @@ void RemoteCounterStore::fail(const QString &reason) const
                             + QStringLiteral(" could not be used: ") + reason.simplified());
 }
 
+QDeadlineTimer RemoteCounterStore::callDeadline() const
+{
+    return QDeadlineTimer(std::chrono::seconds(m_limitSeconds + GraceSeconds));
+}
+
+void RemoteCounterStore::failOn(const Result &result)
+{
+    const QByteArray state = result.sqlState();
+    const QString limit = QString::number(m_limitSeconds) + QStringLiteral(" s");
+    QString reason;
+    if (state == "55P03")
+        reason = QStringLiteral("the counter is locked by another session and stayed locked for ") + limit
+            + QStringLiteral("; nothing was drawn or changed");
+    else if (state == "57014")
+        reason = QStringLiteral("the server did not finish the statement within the wait limit of ") + limit
+            + QStringLiteral("; nothing was drawn or changed");
+    else
+        reason = result.error();
+    if (reason.isEmpty() && m_conn)
+        reason = QString::fromUtf8(PQerrorMessage(m_conn.get()));
+    m_conn.reset();
+    fail(reason);
+}
+
 void RemoteCounterStore::connect()
 {
     if (m_server.host.isEmpty())
@@ -148,72 +200,128 @@ void RemoteCounterStore::connect()
 
     const QByteArray host = m_server.host.toUtf8();
     const QByteArray port = QByteArray::number(m_server.port);
+    const QByteArray limit = QByteArray::number(m_limitSeconds);
     // An empty value leaves the parameter to libpq's environment.
-    const QByteArray timeout = qEnvironmentVariableIsSet("PGCONNECT_TIMEOUT") ? QByteArray() : QByteArray("10");
-    const char *keys[] = {"host", "port", "connect_timeout", "fallback_application_name", nullptr};
-    const char *values[] = {host.constData(), port.constData(), timeout.constData(), "Tavik", nullptr};
+    const QByteArray connectTimeout = qEnvironmentVariableIsSet("PGCONNECT_TIMEOUT") ? QByteArray() : limit;
+    // Keepalives find a link that died while idle or waiting; tcp_user_timeout a server that no
+    // longer acknowledges what is sent to it.
+    const QByteArray probeInterval = QByteArray::number(std::max(1, m_limitSeconds / 3));
+    const QByteArray userTimeout = QByteArray::number(m_limitSeconds * 1000);
+    const char *keys[] = {"host", "port", "connect_timeout", "keepalives", "keepalives_idle", "keepalives_interval",
+                          "keepalives_count", "tcp_user_timeout", "fallback_application_name", nullptr};
+    const char *values[] = {host.constData(), port.constData(), connectTimeout.constData(), "1",
+                            limit.constData(), probeInterval.constData(), "3", userTimeout.constData(),
+                            "Tavik", nullptr};
     std::unique_ptr<pg_conn, Closer> conn(PQconnectdbParams(keys, values, 0));
     if (!conn)
         fail(QStringLiteral("out of memory"));
     if (PQstatus(conn.get()) != CONNECTION_OK)
         fail(QString::fromUtf8(PQerrorMessage(conn.get())));
+    // Queries are sent and awaited under a deadline of the store's own.
+    if (PQsetnonblocking(conn.get(), 1) != 0)
+        fail(QString::fromUtf8(PQerrorMessage(conn.get())));
     m_conn = std::move(conn);
-    try {
-        ensureSchema();
-    } catch (...) {
-        m_conn.reset();
-        throw;
-    }
+
+    // The server itself ends a wait for a locked counter at the limit, and a transaction its
+    // client left open. A statement may run a second longer, so that a lock wait is reported as
+    // such rather than as a statement that ran too long.
+    const QDeadlineTimer deadline = callDeadline();
+    const QByteArray limitMs = QByteArray::number(m_limitSeconds * 1000);
+    const QByteArray statementMs = QByteArray::number(m_limitSeconds * 1000 + 1000);
+    const Result bounded = exchange("SELECT set_config('statement_timeout', $2, false),"
+                                    " set_config('lock_timeout', $1, false),"
+                                    " set_config('idle_in_transaction_session_timeout', $1, false)",
+                                    {limitMs, statementMs}, deadline);
+    if (!bounded.ok())
+        failOn(bounded);
+    ensureSchema(deadline);
 }
 
-void RemoteCounterStore::ensureSchema()
+void RemoteCounterStore::ensureSchema(const QDeadlineTimer &deadline)
 {
     // Users without the right to create tables work on tables their administrator made.
-    Result present(PQexec(m_conn.get(), "SELECT to_regclass('tavik_counters') IS NOT NULL"
-                                        " AND to_regclass('tavik_counter_audit') IS NOT NULL"));
+    const Result present = exchange("SELECT to_regclass('tavik_counters') IS NOT NULL"
+                                    " AND to_regclass('tavik_counter_audit') IS NOT NULL",
+                                    {}, deadline);
     if (!present.ok())
-        fail(present.error());
+        failOn(present);
     if (present.rows() == 1 && present.text(0, 0) == QLatin1String("t"))
         return;
     // One query string runs as one transaction, which the advisory lock lasts for.
     const QByteArray create = QByteArray("SELECT pg_advisory_xact_lock(") + SchemaLockKey + ");\n" + Schema;
-    Result created(PQexec(m_conn.get(), create.constData()));
+    const Result created = exchange(create.constData(), {}, deadline);
     if (!created.ok())
-        fail(created.error());
+        failOn(created);
 }
 
-RemoteCounterStore::Result RemoteCounterStore::runOnce(const char *sql, const std::vector<QByteArray> &params)
+RemoteCounterStore::Result RemoteCounterStore::exchange(const char *sql, const std::vector<QByteArray> &params,
+                                                        const QDeadlineTimer &deadline, bool committing)
 {
+    PGconn *conn = m_conn.get();
     std::vector<const char *> values;
     for (const QByteArray &p : params)
         values.push_back(p.constData());
-    return Result(PQexecParams(m_conn.get(), sql, int(values.size()), nullptr, values.data(), nullptr, nullptr, 0));
+    const bool sent = params.empty()
+        ? PQsendQuery(conn, sql) == 1
+        : PQsendQueryParams(conn, sql, int(values.size()), nullptr, values.data(), nullptr, nullptr, 0) == 1;
+    if (!sent)
+        return Result(nullptr);
+
+    bool answered = true;
+    for (int unsent = PQflush(conn); unsent == 1 && answered; unsent = PQflush(conn)) {
+        answered = waitForSocket(conn, POLLIN | POLLOUT, deadline);
+        if (answered && !PQconsumeInput(conn))
+            return Result(nullptr);
+    }
+    std::optional<Result> kept;
+    while (answered) {
+        while (PQisBusy(conn) && (answered = waitForSocket(conn, POLLIN, deadline)))
+            if (!PQconsumeInput(conn))
+                return Result(nullptr);
+        if (!answered)
+            break;
+        PGresult *next = PQgetResult(conn);
+        if (!next)
+            return kept ? std::move(*kept) : Result(nullptr);
+        if (!kept || kept->ok())
+            kept.emplace(next);
+        else
+            PQclear(next);
+    }
+    m_conn.reset();
+    const QString limit = QString::number(m_limitSeconds) + QStringLiteral(" s");
+    fail(committing ? QStringLiteral("the server did not confirm the change within the wait limit of ") + limit
+                          + QStringLiteral("; no number was handed out, one may have been used up")
+                    : QStringLiteral("the server did not answer within the wait limit of ") + limit
+                          + QStringLiteral("; nothing was drawn or changed"));
 }
 
 RemoteCounterStore::Result RemoteCounterStore::run(const char *sql, const std::vector<QByteArray> &params)
 {
     if (!m_conn)
         connect();
-    Result result = runOnce(sql, params);
-    if (result.ok())
-        return result;
-    if (PQstatus(m_conn.get()) == CONNECTION_BAD) {
+    // The statement runs in a transaction that is committed only once its answer is in: a call
+    // given up on leaves an open transaction behind, which the server rolls back when the
+    // connection closes, however late the stalled statement goes on.
+    QDeadlineTimer deadline = callDeadline();
+    Result begun = exchange("BEGIN", {}, deadline);
+    if (!begun.ok() && PQstatus(m_conn.get()) == CONNECTION_BAD) {
         // A connection that died while idle (the server restarted, say) is found out only now.
-        // One fresh connection is tried: if the lost statement had in fact been done, its index
-        // is skipped, never handed out twice.
+        // Nothing was done on it, so one fresh connection is tried.
         m_conn.reset();
         connect();
-        result = runOnce(sql, params);
-        if (result.ok())
-            return result;
-        if (PQstatus(m_conn.get()) == CONNECTION_BAD) {
-            const QString reason = QString::fromUtf8(PQerrorMessage(m_conn.get()));
-            m_conn.reset();
-            fail(reason);
-        }
+        deadline = callDeadline();
+        begun = exchange("BEGIN", {}, deadline);
     }
-    const QString reason = result.error();
-    fail(reason.isEmpty() ? QString::fromUtf8(PQerrorMessage(m_conn.get())) : reason);
+    if (!begun.ok())
+        failOn(begun);
+    Result result = exchange(sql, params, deadline);
+    if (!result.ok())
+        failOn(result);
+    const Result committed = exchange("COMMIT", {}, deadline, true);
+    if (!committed.ok())
+        failOn(committed);
+    return result;
 }
 
 std::vector<QByteArray> RemoteCounterStore::auditParameters(const QString &name) const

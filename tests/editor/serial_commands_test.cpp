@@ -6,9 +6,12 @@
 #include "editor/colours.h"
 #include "editor/field_text_box.h"
 #include "platform/settings_store.h"
+#include "serial/counter_store.h"
 #include "serial/set_ser_num.h"
 
 #include <QAction>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -76,6 +79,41 @@ protected:
     }
 
 };
+
+// Counters that note whether the wait cursor showed while they were asked.
+class WatchedCounters : public CounterStore {
+public:
+    static bool busy()
+    {
+        const QCursor *cursor = QGuiApplication::overrideCursor();
+        return cursor && cursor->shape() == Qt::WaitCursor;
+    }
+    Draw next(const QString &, bool create) override
+    {
+        asked.push_back(busy());
+        return create ? Draw{Outcome::Drawn, 0} : Draw{Outcome::Missing, -1};
+    }
+    std::optional<QString> entry(const QString &) override { return std::nullopt; }
+    void set(const QString &, int64_t) override {}
+    void reset(const QString &) override { asked.push_back(busy()); }
+    std::vector<bool> asked;
+};
+
+TEST_F(SerialCommands, TheWindowShowsItIsBusyWhileTheCountersAreAskedOnly)
+{
+    auto counters = std::make_shared<WatchedCounters>();
+    editor->setCounterStore(counters);
+    std::vector<bool> busyAtBoxes;
+    prompts.setBoxListener([&](const RecordedBox &) { busyAtBoxes.push_back(WatchedCounters::busy()); });
+    drawYes(SerialNo);
+    EXPECT_EQ(text(SerialNo), "SN-0100");
+    prompts.queueAnswer(MessageAnswer::Yes);
+    ASSERT_TRUE(rightPress(SerialNo));
+    choose("zero");
+    EXPECT_EQ(counters->asked, std::vector<bool>({true, true, true}));   // missing, created, reset
+    EXPECT_EQ(busyAtBoxes, std::vector<bool>({false, false}));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
 
 TEST_F(SerialCommands, GetNextCreatesOnYesDrawsIntoEmptyFieldsAndNeverReuses)
 {

@@ -117,6 +117,24 @@ TEST_F(Counters, AStoreThatCannotBeUsedIsReported)
     EXPECT_EQ(getNextNum(serial, nullptr, std::nullopt, broken, prompts).number, -1);
     EXPECT_EQ(lastBox().text, "Settings store x: disk I/O error");
     EXPECT_EQ(lastBox().icon, MessageIcon::Critical);
+
+    // Another process keeps the store locked: the wait ends at the limit, says why, and neither
+    // hands out nor uses up a number.
+    counters.set("Tavik", 1);
+    qputenv("TAVIK_TIMEOUT", "1");
+    SettingsStore waiting(settings.path());
+    qunsetenv("TAVIK_TIMEOUT");
+    LocalCounterStore blocked(waiting);
+    QProcess holder;
+    holder.start(DRAW_HELPER, {"hold", settings.path()});
+    ASSERT_TRUE(holder.waitForReadyRead(60000));
+    EXPECT_EQ(holder.readLine(), "held\n");
+    EXPECT_EQ(getNextNum(serial, nullptr, std::nullopt, blocked, prompts).number, -1);
+    EXPECT_EQ(lastBox().text, "Settings store " + settings.path()
+                                  + ": another program keeps the store locked; gave up waiting, nothing was read or changed");
+    holder.closeWriteChannel();
+    ASSERT_TRUE(holder.waitForFinished(60000));
+    EXPECT_EQ(draw(std::nullopt).number, 105);
 }
 
 TEST_F(Counters, EditorsInSeveralProcessesNeverDrawTheSameIndex)

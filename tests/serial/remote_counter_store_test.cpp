@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <memory>
 #include <set>
 
@@ -153,6 +155,51 @@ TEST_F(RemoteCounters, AServerThatIsGoneGivesItsReasonAndNoNumberUntilItIsBack)
     ASSERT_TRUE(server->up());
     EXPECT_EQ(draw("1").number, 110);
     EXPECT_EQ(prompts.boxes().size(), 2u);
+}
+
+TEST_F(RemoteCounters, AHeldCounterOrAStalledServerEndsAtTheLimitAndDrawsNothing)
+{
+    qputenv("TAVIK_TIMEOUT", "1");
+    qputenv("PGAPPNAME", server->schema.toUtf8());   // finds this store's session on the server
+    counters = std::make_unique<RemoteCounterStore>(RemoteCounterStore::Server{server->host, server->port},
+                                                    [this] { return title; });
+    qunsetenv("TAVIK_TIMEOUT");
+    prompts.queueAnswer(MessageAnswer::Yes);
+    ASSERT_EQ(draw("1").number, 100);
+    const QString prefix = "Numbering server " + serverLabel() + " could not be used: ";
+
+    // Another workstation's session holds the counter's row locked.
+    QProcess holder;
+    holder.start("psql", {"-X", "-q", "-A", "-t", "-h", server->host, "-p", QString::number(server->port)});
+    holder.write("BEGIN;\nSELECT next_index FROM tavik_counters FOR UPDATE;\n");
+    ASSERT_TRUE(holder.waitForReadyRead(60000)) << holder.readAllStandardError().toStdString();
+    EXPECT_EQ(holder.readAllStandardOutput().trimmed(), "1");
+    EXPECT_EQ(draw("1").number, -1);
+    EXPECT_EQ(lastBox().text, prefix + "the counter is locked by another session and stayed locked for 1 s;"
+                                       " nothing was drawn or changed")
+        << lastBox().text.toStdString();
+    holder.closeWriteChannel();
+    ASSERT_TRUE(holder.waitForFinished(60000));
+    EXPECT_EQ(counters->entry("Project·1"), QString("1"));
+
+    // The server stops answering in the middle of a call: its session is stopped.
+    const QStringList pids = server->rows("SELECT pid FROM pg_stat_activity WHERE application_name = '"
+                                          + server->schema + "' AND state = 'idle'");
+    ASSERT_EQ(pids.size(), 1);
+    const pid_t backend = pids.front().toInt();
+    ASSERT_EQ(kill(backend, SIGSTOP), 0);
+    std::shared_ptr<void> resume(nullptr, [&](void *) { kill(backend, SIGCONT); });
+    EXPECT_EQ(draw("1").number, -1);
+    EXPECT_EQ(lastBox().text, prefix + "the server did not answer within the wait limit of 1 s;"
+                                       " nothing was drawn or changed")
+        << lastBox().text.toStdString();
+    resume.reset();
+
+    // Neither call handed out or used up a number; a fresh session draws the next one.
+    EXPECT_EQ(draw("1").number, 105);
+    EXPECT_EQ(counters->entry("Project·1"), QString("2"));
+    EXPECT_EQ(server->rows("SELECT drawn_index FROM tavik_counter_audit ORDER BY id"), QStringList({"0", "1"}));
+    qunsetenv("PGAPPNAME");
 }
 
 TEST_F(RemoteCounters, ARefusedLoginIsNamed)
