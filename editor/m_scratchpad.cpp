@@ -82,9 +82,11 @@ void M::saveScratch()
 {
     scratchCommand(QStringLiteral("Save Scratch CP Values"), [this](int f, int c, SettingsStore &store) {
         Scratchpad scratchpad(store);
+        SettingsStore::Transaction allOrNone(store);   // never one document's values mixed with another's
         forEachShownMember(m_state, m_state.frames[size_t(f)].groups, c, false, fieldStep, [&](int, const CPItem &member) {
             scratchpad.save(member.CPTag, fieldValue(requiredSlotControl(member.valueControls, c)));
         });
+        allOrNone.commit();
     });
 }
 

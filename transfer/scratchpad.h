@@ -18,7 +18,8 @@ public:
     explicit Scratchpad(SettingsStore &store) : m_store(store) {}
 
     // A later save of the same name (without regard to case) replaces the earlier one. Throws
-    // SettingsError when the store cannot be written.
+    // SettingsError when the store cannot be written. The saves of one frame go in one
+    // SettingsStore::Transaction, so that the scratchpad never holds two documents' values mixed.
     void save(const QString &CPTag, const QString &text);
     // The stored text; nothing when the scratchpad holds no entry of that name.
     std::optional<QString> value(const QString &CPTag) const;

@@ -8,8 +8,16 @@
 #include "platform/settings_store.h"
 #include "transfer/scratchpad.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
+#include <QTimer>
+
+#include <sqlite3.h>
 
 using namespace tavik;
 
@@ -128,6 +136,65 @@ TEST_F(ScratchpadTest, ListRowsUseTheMemberTheirSelectorShows)
     m.loadScratch();
     EXPECT_EQ(text(0, 0, 1, 0), "second");
     EXPECT_EQ(text(0, 0, 0, 0), "");
+}
+
+// The test runs itself a second time as the editor that is killed; the variable names the store.
+constexpr const char *KilledSaveStore = "TAVIK_TEST_KILLED_SAVE_STORE";
+
+TEST_F(ScratchpadTest, AnEditorKilledWhileSavingLeavesAllOrNoneOfItsEntries)
+{
+    if (qEnvironmentVariableIsSet(KilledSaveStore)) {
+        M &m = open();
+        qputenv("TAVIK_SETTINGS", qgetenv(KilledSaveStore));
+        set(0, 0, 0, 0, "P-new");
+        combo(0, 0, 1, 0)->setListIndex(1);
+        set(0, 0, 2, 0, "note-new");
+        m.saveScratch();   // killed inside
+        return;
+    }
+    {
+        SettingsStore store(settingsPath);
+        Scratchpad earlier(store);
+        earlier.save("Project", "P-old");
+        earlier.save("Finish", "Raw");
+        earlier.save("Note", "note-old");
+    }
+    // Writing Finish, the second entry, grows the file far beyond its size (so that the test
+    // can see it has got there) and then stays there until the process is killed.
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(settingsPath.toUtf8().constData(), &db), SQLITE_OK);
+    const char *stall =
+        "CREATE TABLE grown (b BLOB); CREATE TABLE filler (x);"
+        "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 2000) INSERT INTO filler SELECT x FROM n;"
+        "CREATE TRIGGER stall BEFORE INSERT ON entries WHEN NEW.key_folded = 'finish' BEGIN"
+        " INSERT INTO grown VALUES (zeroblob(40000000)); SELECT count(*) FROM filler a, filler b, filler c; END;";
+    EXPECT_EQ(sqlite3_exec(db, stall, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+    const qint64 before = QFileInfo(settingsPath).size();
+
+    QProcess saving;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(KilledSaveStore, settingsPath);
+    saving.setProcessEnvironment(environment);
+    QFileSystemWatcher watcher({settingsPath});
+    QEventLoop there;
+    const auto grown = [&] {
+        if (QFileInfo(settingsPath).size() > before + 20000000)
+            there.quit();
+    };
+    QObject::connect(&watcher, &QFileSystemWatcher::fileChanged, grown);
+    QObject::connect(&saving, &QProcess::finished, &there, &QEventLoop::quit);
+    QTimer::singleShot(120000, &there, &QEventLoop::quit);
+    saving.start(QCoreApplication::applicationFilePath(),
+                 {"--gtest_filter=ScratchpadTest.AnEditorKilledWhileSavingLeavesAllOrNoneOfItsEntries"});
+    there.exec();
+    ASSERT_EQ(saving.state(), QProcess::Running) << saving.readAllStandardOutput().toStdString();
+    saving.kill();
+    saving.waitForFinished(60000);
+
+    EXPECT_EQ(stored("Project"), "P-old");
+    EXPECT_EQ(stored("Finish"), "Raw");
+    EXPECT_EQ(stored("Note"), "note-old");
 }
 
 TEST_F(ScratchpadTest, StoreThatCannotBeUsedIsReported)
