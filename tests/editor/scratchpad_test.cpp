@@ -175,6 +175,7 @@ TEST_F(ScratchpadTest, AnEditorKilledWhileSavingLeavesAllOrNoneOfItsEntries)
     QProcess saving;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(KilledSaveStore, settingsPath);
+    environment.insert("TAVIK_TEST_TMP", dir.path());   // the killed run's folder goes with this one's
     saving.setProcessEnvironment(environment);
     QFileSystemWatcher watcher({settingsPath});
     QEventLoop there;
