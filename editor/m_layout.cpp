@@ -6,6 +6,7 @@
 #include "addin/host.h"
 #include "addin/runtime_error.h"
 #include "config/error_text.h"
+#include "config/layout_limits.h"
 #include "config/model.h"
 #include "config/product.h"
 #include "docsvc/active_document.h"
@@ -65,15 +66,6 @@ T &at(std::vector<T> &items, int index)
     return items[size_t(index)];
 }
 
-bool shownInSlot(const CPItem &item, int c)
-{
-    if (item.location == OnlyDocument)
-        return c == 0;
-    if (item.location == OnlyConfigurations)
-        return c > 0;
-    return true;
-}
-
 void setTabStop(QWidget *widget, bool on)
 {
     widget->setFocusPolicy(on ? Qt::StrongFocus : Qt::NoFocus);
@@ -101,6 +93,12 @@ bool M::formLoad()
             throw RuntimeError(0, QString());
         if (int(m_state.frames.size()) - 1 > m_frameLimit)
             limitReached(m_state, LimitStage::Frames);
+        // Counted before anything is built, so that the report says which limit the whole form
+        // passes and where, instead of stopping without a reason halfway through.
+        if (const auto breach = layoutLimitBreach(m_state.frames, m_configsList->count(), m_frameLimit)) {
+            m_state.loadStage = breach->stage;
+            throw RuntimeError(0, breach->reason);
+        }
 
         for (size_t f = 0; f < m_state.frames.size(); ++f)
             buildFrame(int(f));
