@@ -38,7 +38,7 @@ constexpr int UnitsChars = 8;
 
 // The load stops with this code in loadStage when a counter passes its limit.
 struct LimitStage {
-    static constexpr int16_t Combo = 1, Label = 2, TextBox = 3, Page = 4, Frames = 5;
+    static constexpr int16_t Combo = 1, Label = 2, TextBox = 3, Page = 4;
 };
 
 [[noreturn]] void limitReached(SharedState &state, int16_t stage)
@@ -91,10 +91,8 @@ bool M::formLoad()
         m_configsList->addItems(entries);
         if (!enumerated)
             throw RuntimeError(0, QString());
-        if (int(m_state.frames.size()) - 1 > m_frameLimit)
-            limitReached(m_state, LimitStage::Frames);
-        // Counted before anything is built, so that the report says which limit the whole form
-        // passes and where, instead of stopping without a reason halfway through.
+        // The frames and every counter, before anything is built, so that the report says which
+        // limit the whole form passes and where, instead of stopping without a reason halfway.
         if (const auto breach = layoutLimitBreach(m_state.frames, m_configsList->count(), m_frameLimit)) {
             m_state.loadStage = breach->stage;
             throw RuntimeError(0, breach->reason);

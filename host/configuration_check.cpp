@@ -75,8 +75,11 @@ long firstNonUtf8Line(const QByteArray &bytes)
     return 0;
 }
 
+// An encoding declaration, or a byte-order mark of UTF-16, which the parser reads by itself.
 bool declaresEncoding(const QByteArray &bytes)
 {
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return true;
     const QByteArray head = bytes.left(200);
     return head.startsWith("<?xml") && head.left(head.indexOf("?>")).contains("encoding");
 }

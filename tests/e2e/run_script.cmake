@@ -8,7 +8,7 @@
 #   ADDIN_FILES                   |-list of files put beside a private copy of the plugin in
 #                                 WORK/addin (when set, that copy is loaded instead of ADDIN)
 #   CONFIG_FILES                  |-list of FOLDER=FILE: FILE is copied into WORK/FOLDER
-#   CONFIG_ENV                    |-list of NAME=VALUE for the host's environment, "@WORK@"
+#   CONFIG_ENV                    |-list of NAME=VALUE for the host's environment, "%WORK%"
 #                                 standing for WORK; by default no configuration folder of the
 #                                 machine or the user is searched
 # With TAVIK_E2E_UPDATE=1 in the environment the transcript is written to EXPECTED instead.
@@ -52,7 +52,7 @@ endif()
 if(DEFINED CONFIG_ENV)
   string(REPLACE "|" ";" CONFIG_ENV "${CONFIG_ENV}")
   foreach(entry IN LISTS CONFIG_ENV)
-    string(REPLACE "@WORK@" "${WORK}" entry "${entry}")
+    string(REPLACE "%WORK%" "${WORK}" entry "${entry}")
     string(REGEX MATCH "^([^=]*)=(.*)$" _ "${entry}")
     set(ENV{${CMAKE_MATCH_1}} "${CMAKE_MATCH_2}")
   endforeach()
