@@ -68,13 +68,18 @@ const XmlNode &requireElement(const XmlNode &node, const char *inside)
     return node;
 }
 
-QString requiredAttribute(const XmlNode &element, const QString &name)
+XmlNode requiredAttributeNode(const XmlNode &element, const QString &name)
 {
     const XmlNode attr = element.attribute(name);
     if (attr.isNull())
         fail(element, QStringLiteral("<") + element.localName() + QStringLiteral("> has no ") + name
                           + QStringLiteral(" attribute"));
-    return attr.value();
+    return attr;
+}
+
+QString requiredAttribute(const XmlNode &element, const QString &name)
+{
+    return requiredAttributeNode(element, name).value();
 }
 
 template <typename T>
@@ -89,10 +94,7 @@ T converted(const std::optional<T> &value, const XmlNode &attr)
 template <typename T, typename F>
 T convertedAttribute(const XmlNode &element, const QString &name, F convert)
 {
-    const XmlNode attr = element.attribute(name);
-    if (attr.isNull())
-        fail(element, QStringLiteral("<") + element.localName() + QStringLiteral("> has no ") + name
-                          + QStringLiteral(" attribute"));
+    const XmlNode attr = requiredAttributeNode(element, name);
     return converted(convert(attr.value()), attr);
 }
 

@@ -82,7 +82,7 @@ QString firstText(const XmlNode &option)
 QString secondText(const XmlNode &option)
 {
     const std::vector<XmlNode> children = option.childNodes();
-    return children.size() == 2 || children.size() >= 3 ? children[1].text() : QString();
+    return children.size() >= 2 ? children[1].text() : QString();
 }
 
 std::vector<XmlNode> elementsNamed(const XmlNode &parent, const char *name)

@@ -205,7 +205,8 @@ TEST_F(TavikCheck, WithoutAFolderTheEditorsSearchDecides)
     EXPECT_TRUE(run.out.endsWith(QStringLiteral("Looked for the schema at ") + named + QStringLiteral("/Tavik.xsd\n"))) << run.out.toStdString();
 }
 
-// A form larger than the editor's controls allow is refused by both, with the limit and the count.
+// A form larger than the editor's controls allow is refused by both, with the limit and the count:
+// 3000 fields in one group, or a document with thousands of configurations.
 TEST_F(TavikCheck, AFormPastTheEditorsLimitsIsRefused)
 {
     QByteArray xml = "<?xml version=\"1.0\"?>\n<Tavik xmlns=\"urn:tavik:configuration\"><frame name=\"F\"><group name=\"G\">\n";
@@ -217,4 +218,16 @@ TEST_F(TavikCheck, AFormPastTheEditorsLimitsIsRefused)
     EXPECT_EQ(run.out, QStringLiteral("Tavik: Fatal Error\nError  0 (the form needs 12000 label places (two per field label) for "
                                       "the document and its 1 configuration, more than the 9999 the editor can make; the limit "
                                       "is passed in frame \"F\", tab \"...G...\") in <Form Load>     \r\nExiting 2\n"));
+
+    // The shipped configuration on a document with thousands of configurations.
+    QByteArray names;
+    for (int c = 0; c < 3000; ++c)
+        names += (c ? ",\"C" : "\"C") + QByteArray::number(c) + "\"";
+    const QString many = write(QStringLiteral("Many.sldprt"), "{\"configurations\": [" + names + "]}");
+    const ProgramRun manyRun = tavikCheck({QStringLiteral("--doc"), many, QStringLiteral(TAVIK_SOURCE_DIR "/data")});
+    EXPECT_EQ(manyRun.exitCode, 1);
+    EXPECT_TRUE(manyRun.out.startsWith(QStringLiteral("Tavik: Fatal Error\nError  0 (the form needs "))) << manyRun.out.toStdString();
+    EXPECT_TRUE(manyRun.out.contains(QStringLiteral(" for the document and its 3000 configurations, more than the 9999 "
+                                                    "the editor can make; the limit is passed in frame \"Part\", tab \"")))
+        << manyRun.out.toStdString();
 }
