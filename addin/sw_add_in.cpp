@@ -1,6 +1,7 @@
 #include "addin/sw_add_in.h"
 
 #include "addin/runtime_error.h"
+#include "config/configuration_folder.h"
 #include "config/error_text.h"
 #include "config/loader.h"
 #include "config/product.h"
@@ -39,7 +40,8 @@ void ignoringErrors(Work &&work) noexcept
 swAddIn::swAddIn(Prompts &prompts, QString addinFolder)
     : m_prompts(prompts)
 {
-    m_state.addinFolder = std::move(addinFolder);
+    m_addinFolder = std::move(addinFolder);
+    m_state.addinFolder = m_addinFolder;
     m_runEditor = [](M &editor) { editor.exec(); };
     ++g_liveCount;
 }
@@ -193,6 +195,8 @@ void swAddIn::DispForm()
         s.errorTitle = product::title() + QStringLiteral(" -> Fatal error");
         defaultTextsSet = true;
 
+        // Looked for afresh on every run, as the files themselves are read afresh.
+        s.addinFolder = findConfigurationFolder(m_addinFolder).path;
         const SystemValueReader reader = [&s](const QString &name) { return readSystemValue(s, name); };
         if (loadConfiguration(s, reader) && doComposites(s) && doCPLists(s)) {
             QWidget *parent = m_editorParent ? m_editorParent.data() : QApplication::activeWindow();

@@ -23,7 +23,8 @@ class RuntimeError;
 
 class swAddIn : public sw::SwAddin, public sw::AddinCallbacks {
 public:
-    // addinFolder holds Tavik.xml and Tavik.xsd.
+    // addinFolder holds the default Tavik.xml and Tavik.xsd; each run of the command looks for a
+    // team's configuration first (findConfigurationFolder).
     swAddIn(Prompts &prompts, QString addinFolder);
     ~swAddIn() override;
     swAddIn(const swAddIn &) = delete;
@@ -61,6 +62,8 @@ private:
 
     SharedState m_state;
     Prompts &m_prompts;
+    // The add-in's own folder, the last place each run looks for its configuration.
+    QString m_addinFolder;
     std::shared_ptr<sw::SldWorks> m_app;
     int m_cookie = 0;
     QString m_menuText;

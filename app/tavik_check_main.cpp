@@ -1,6 +1,8 @@
-// tavik-check [--doc FILE] [--json] [DIR]: loads DIR/Tavik.xml against DIR/Tavik.xsd as the editor
-// does, and prints OK (and the model) or the editor's message.
+// tavik-check [--doc FILE] [--json] [--strict] [DIR]: loads DIR/Tavik.xml against DIR/Tavik.xsd as
+// the editor does, and prints OK (and the model) or the editor's message; warns of mistakes that
+// load but do the wrong thing. Without DIR it checks the folder the editor would read.
 
+#include "config/configuration_folder.h"
 #include "host/configuration_check.h"
 
 #include <QCoreApplication>
@@ -11,17 +13,22 @@
 namespace {
 
 const char usageText[] =
-    "usage: tavik-check [--doc FILE] [--json] [DIR]\n"
+    "usage: tavik-check [--doc FILE] [--json] [--strict] [DIR]\n"
     "       tavik-check --help | --version\n"
-    "  DIR         folder holding Tavik.xml and Tavik.xsd (default: the add-in's folder)\n"
-    "  --doc FILE  the document whose system values are read (default: a new part)\n"
+    "  DIR         folder holding Tavik.xml and Tavik.xsd (default: the folder the editor\n"
+    "              reads: $TAVIK_CONFIG_DIR, else tavik/ under $XDG_CONFIG_HOME and\n"
+    "              $XDG_CONFIG_DIRS, else the add-in's folder)\n"
+    "  --doc FILE  the document whose system values are read and whose configurations\n"
+    "              count against the editor's limits (default: a new part)\n"
     "  --json      print the model as JSON after OK\n"
-    "Exit status: 0 the configuration loads, 1 it does not (the editor's message is printed),\n"
-    "2 bad arguments or a document that cannot be opened.\n";
+    "  --strict    fail when there is any warning\n"
+    "Warnings go to standard error as FILE:LINE: warning: TEXT.\n"
+    "Exit status: 0 the configuration loads, 1 it does not (the editor's message is printed)\n"
+    "or it warns under --strict, 2 bad arguments or a document that cannot be opened.\n";
 
-int usage(const char *reason)
+int usage(const QString &reason)
 {
-    std::fprintf(stderr, "tavik-check: %s\n%s", reason, usageText);
+    std::fprintf(stderr, "tavik-check: %s\n%s", reason.toLocal8Bit().constData(), usageText);
     return 2;
 }
 
@@ -45,8 +52,10 @@ int main(int argc, char **argv)
             check.json = true;
         } else if (arg == QLatin1String("--doc")) {
             if (++i >= args.size())
-                return usage("--doc needs a file");
+                return usage(QStringLiteral("--doc needs a file"));
             check.documentPath = args[i];
+        } else if (arg == QLatin1String("--strict")) {
+            check.strict = true;
         } else if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
             std::fputs(usageText, stdout);
             return 0;
@@ -54,19 +63,23 @@ int main(int argc, char **argv)
             std::fputs("tavik-check " TAVIK_VERSION "\n", stdout);
             return 0;
         } else if (arg.startsWith(QLatin1Char('-'))) {
-            return usage("unknown option");
+            return usage(QStringLiteral("unknown option ") + arg);
         } else if (haveFolder) {
-            return usage("more than one folder");
+            return usage(QStringLiteral("more than one folder"));
         } else {
             check.folder = arg;
             haveFolder = true;
         }
     }
     if (!haveFolder) {
-        // The add-in's folder in the build tree, else where the package installs it.
-        check.folder = QCoreApplication::applicationDirPath() + QStringLiteral("/addin");
-        if (!QDir(check.folder).exists())
-            check.folder = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" TAVIK_ADDIN_RELDIR));
+        // The add-in's folder in the build tree, else where the package installs it; then the
+        // editor's own search for the configuration.
+        QString addinFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/addin");
+        if (!QDir(addinFolder).exists())
+            addinFolder = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" TAVIK_ADDIN_RELDIR));
+        const tavik::ConfigurationFolder found = tavik::findConfigurationFolder(addinFolder);
+        check.folder = found.path;
+        print(stderr, QStringLiteral("tavik-check: checking %1 (%2)\n").arg(QDir(found.path).absolutePath(), found.source));
     }
 
     const tavik::ConfigurationCheckResult result = check.run();

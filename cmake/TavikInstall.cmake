@@ -1,7 +1,9 @@
 # Installation and the Debian package. The programs go to bin/, the add-in plugin with the
-# configuration it reads from its own folder to lib/<arch>/tavik/, the desktop entry to
-# share/applications/. The programs find the installed plugin and configuration through
-# TAVIK_ADDIN_RELDIR, the add-in folder relative to the programs' own.
+# configuration it falls back on to lib/<arch>/tavik/, the desktop entry to share/applications/.
+# The programs find the installed plugin and configuration through TAVIK_ADDIN_RELDIR, the add-in
+# folder relative to the programs' own. The team's configuration, which the editor looks for first,
+# goes to /etc/xdg/tavik/ (TAVIK_INSTALL_CONFIG_DIR), the first of the XDG configuration folders;
+# the package marks it as conffiles, so that an upgrade keeps an administrator's edits.
 include(GNUInstallDirs)
 
 set(TAVIK_INSTALL_ADDIN_DIR ${CMAKE_INSTALL_LIBDIR}/tavik)
@@ -15,6 +17,10 @@ endforeach()
 install(TARGETS tavik-host tavik-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS tavik_plugin LIBRARY DESTINATION ${TAVIK_INSTALL_ADDIN_DIR})
 install(FILES data/Tavik.xml data/Tavik.xsd DESTINATION ${TAVIK_INSTALL_ADDIN_DIR})
+set(TAVIK_INSTALL_CONFIG_DIR /etc/xdg/tavik CACHE PATH "Where the team's configuration is installed")
+install(FILES data/Tavik.xml data/Tavik.xsd DESTINATION ${TAVIK_INSTALL_CONFIG_DIR})
+file(WRITE ${CMAKE_BINARY_DIR}/debian/conffiles
+  "${TAVIK_INSTALL_CONFIG_DIR}/Tavik.xml\n${TAVIK_INSTALL_CONFIG_DIR}/Tavik.xsd\n")
 install(FILES data/tavik-host.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/samples/Bracket.sldprt data/samples/Frame.sldasm data/samples/Gusset.sldprt
               data/samples/Hinge.sldprt data/samples/Plate.sldprt data/samples/demo.script
@@ -31,4 +37,5 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/debian/conffiles)
 include(CPack)

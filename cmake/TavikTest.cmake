@@ -14,7 +14,11 @@ function(tavik_add_test)
     TAVIK_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     TAVIK_BINARY_DIR="${CMAKE_BINARY_DIR}")
   add_test(NAME ${T_NAME} COMMAND ${exe})
-  set(env "TAVIK_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp/${T_NAME}")
+  # No configuration of the machine or the user (an installed package's /etc/xdg/tavik,
+  # ~/.config/tavik) takes the place of the one a test gives.
+  set(env "TAVIK_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp/${T_NAME}" "TAVIK_CONFIG_DIR="
+          "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-tmp/${T_NAME}/no-xdg-home"
+          "XDG_CONFIG_DIRS=${CMAKE_BINARY_DIR}/test-tmp/${T_NAME}/no-xdg")
   if(T_WIDGETS)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
   endif()

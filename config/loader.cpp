@@ -20,20 +20,35 @@ const QString SchemaFileName = QStringLiteral("Tavik.xsd");
 const QString ConfigFileName = QStringLiteral("Tavik.xml");
 const QString SerialNumberName = QStringLiteral("nextSerialNumber");
 
-// Anything in the validated document that the model cannot take.
-struct WalkFailure {};
+// Anything in the validated document that the model cannot take: where it stands and why, for
+// the checker's explanation (the editor's message stays the same whatever the cause).
+struct WalkFailure {
+    long line = 0;
+    QString cause;
+};
 
-[[noreturn]] void fail()
+[[noreturn]] void fail(const XmlNode &node, const QString &cause)
 {
-    throw WalkFailure{};
+    throw WalkFailure{node.line(), cause};
 }
 
 // Counters are 16-bit like every index of the model; a file that needs more fails to load.
-int16_t increased(int16_t counter)
+int16_t increased(int16_t counter, const XmlNode &node)
 {
     if (counter == std::numeric_limits<int16_t>::max())
-        fail();
+        fail(node, QStringLiteral("more than 32767 frames, groups, items, lists or options in one place"));
     return int16_t(counter + 1);
+}
+
+QString nodeDescription(const XmlNode &node)
+{
+    switch (node.kind()) {
+    case XmlNode::Kind::Comment: return QStringLiteral("a comment");
+    case XmlNode::Kind::ProcessingInstruction: return QStringLiteral("a processing instruction");
+    case XmlNode::Kind::Text:
+    case XmlNode::Kind::CData: return QStringLiteral("the text \"") + node.value().trimmed().left(40) + QLatin1Char('"');
+    default: return QStringLiteral("a node that is not an element");
+    }
 }
 
 // The element at the given index, fresh: whatever stood there or after it is dropped.
@@ -44,27 +59,43 @@ T &appendAt(std::vector<T> &elements, int16_t index)
     return elements.emplace_back();
 }
 
-const XmlNode &requireElement(const XmlNode &node)
+// inside: what the node stands in ("a group", "a frame"), for the explanation.
+const XmlNode &requireElement(const XmlNode &node, const char *inside)
 {
     if (!node.isElement())
-        fail();
+        fail(node, nodeDescription(node) + QStringLiteral(" inside ") + QLatin1String(inside)
+                       + QStringLiteral(": only elements may stand there; move comments outside the frames"));
     return node;
+}
+
+XmlNode requiredAttributeNode(const XmlNode &element, const QString &name)
+{
+    const XmlNode attr = element.attribute(name);
+    if (attr.isNull())
+        fail(element, QStringLiteral("<") + element.localName() + QStringLiteral("> has no ") + name
+                          + QStringLiteral(" attribute"));
+    return attr;
 }
 
 QString requiredAttribute(const XmlNode &element, const QString &name)
 {
-    const XmlNode attr = element.attribute(name);
-    if (attr.isNull())
-        fail();
-    return attr.value();
+    return requiredAttributeNode(element, name).value();
 }
 
 template <typename T>
-T converted(const std::optional<T> &value)
+T converted(const std::optional<T> &value, const XmlNode &attr)
 {
     if (!value)
-        fail();
+        fail(attr, QStringLiteral("the value \"") + attr.value() + QStringLiteral("\" of ") + attr.fullName()
+                       + QStringLiteral(" is not a number or flag the editor can read, or is out of range"));
     return *value;
+}
+
+template <typename T, typename F>
+T convertedAttribute(const XmlNode &element, const QString &name, F convert)
+{
+    const XmlNode attr = requiredAttributeNode(element, name);
+    return converted(convert(attr.value()), attr);
 }
 
 // The list that the items being built belong to, if any.
@@ -106,9 +137,9 @@ private:
         for (const XmlNode &attr : element.attributes()) {
             const QString name = attr.fullName();
             if (name == QLatin1String("useConfigs"))
-                m_state.useConfigs = converted(toBoolean(attr.value()));
+                m_state.useConfigs = converted(toBoolean(attr.value()), attr);
             else if (name == QLatin1String("defaultFrame"))
-                m_state.defaultFrame = converted(toInt16(attr.value()));
+                m_state.defaultFrame = converted(toInt16(attr.value()), attr);
             else if (name == QLatin1String("operation"))
                 // "remote" draws serial numbers from the numbering server named by serverName and
                 // serverPort; any other value keeps the per-user counters.
@@ -116,7 +147,7 @@ private:
             else if (name == QLatin1String("serverName"))
                 m_state.serverName = attr.value();
             else if (name == QLatin1String("serverPort"))
-                m_state.serverPort = converted(toInt32(attr.value()));
+                m_state.serverPort = converted(toInt32(attr.value()), attr);
         }
         m_state.operationLabel = m_state.remoteOperation
             ? QStringLiteral(" [remote/ ") + m_state.serverName + QLatin1Char(':')
@@ -130,10 +161,10 @@ private:
         m_composite = -1;
         m_group = 0;
         for (const XmlNode &child : element.childNodes()) {
-            buildGroup(requireElement(child));
-            m_group = increased(m_group);
+            buildGroup(requireElement(child, "a frame"));
+            m_group = increased(m_group, child);
         }
-        m_frame = increased(m_frame);
+        m_frame = increased(m_frame, element);
     }
 
     void buildGroup(const XmlNode &element)
@@ -147,11 +178,11 @@ private:
 
         const XmlNode last = element.lastChild();
         for (const XmlNode &child : element.childNodes()) {
-            requireElement(child);
+            requireElement(child, "a group");
             if (child.localName() == QLatin1String("custPropList")) {
                 ListMembership membership = startList(child);
                 for (const XmlNode &member : child.childNodes())
-                    buildItem(requireElement(member), membership);
+                    buildItem(requireElement(member, "a list"), membership);
             } else {
                 ListMembership none;
                 buildItem(child, none);
@@ -160,7 +191,7 @@ private:
             // A page holds twelve children of the group element, a list counting as one; the
             // rest continues on a new page, never an empty one.
             if (page == 11 && !(child == last)) {
-                m_group = increased(m_group);
+                m_group = increased(m_group, child);
                 frame().groups[size_t(m_group) - 1].name += QStringLiteral("...");
                 appendAt(frame().groups, m_group).name = QStringLiteral("...") + name;
                 m_item = 0;
@@ -176,9 +207,9 @@ private:
     {
         CPList &list = appendAt(group().lists, m_list);
         list.position = {m_frame, m_group, m_item};
-        list.visible = converted(toBoolean(requiredAttribute(element, QStringLiteral("visible"))));
-        list.editable = converted(toBoolean(requiredAttribute(element, QStringLiteral("editable"))));
-        list.defaultIndex = converted(toInt16(requiredAttribute(element, QStringLiteral("defaultIndex"))));
+        list.visible = convertedAttribute<bool>(element, QStringLiteral("visible"), toBoolean);
+        list.editable = convertedAttribute<bool>(element, QStringLiteral("editable"), toBoolean);
+        list.defaultIndex = convertedAttribute<int16_t>(element, QStringLiteral("defaultIndex"), toInt16);
         list.linked = false;
         // A link is made only by the file itself, never by a default of the schema.
         const XmlNode linkTo = element.attribute(QStringLiteral("linkTo"));
@@ -189,7 +220,7 @@ private:
         membership.inList = true;
         membership.ref = list.position;
         membership.listIndex = m_list;
-        m_list = increased(m_list);
+        m_list = increased(m_list, element);
         return membership;
     }
 
@@ -208,7 +239,7 @@ private:
         if (membership.inList) {
             CPList &list = group().lists[size_t(membership.listIndex)];
             appendAt(list.members, membership.memberCounter) = item.ref();
-            membership.memberCounter = increased(membership.memberCounter);
+            membership.memberCounter = increased(membership.memberCounter, element);
         }
 
         for (const XmlNode &attr : element.attributes())
@@ -219,13 +250,13 @@ private:
         bool defaultChosen = false;
         if (element.hasChildNodes()) {
             for (const XmlNode &child : element.childNodes())
-                buildOption(item, requireElement(child), defaultChosen);
+                buildOption(item, requireElement(child, "an item"), defaultChosen);
         } else {
             item.type = QStringLiteral("standard");
         }
 
         if (item.type == QLatin1String("composite")) {
-            m_composite = increased(m_composite);
+            m_composite = increased(m_composite, element);
             Composite &composite = appendAt(frame().composites, m_composite);
             composite.owner = item.ref();
             for (const CPOption &option : item.options)
@@ -240,7 +271,7 @@ private:
                 m_state.loadStage = 0; // the system read service keeps its own steps there
             }
         }
-        m_item = increased(m_item);
+        m_item = increased(m_item, element);
     }
 
     static void readItemAttribute(CPItem &item, const XmlNode &attr)
@@ -260,7 +291,7 @@ private:
         } else if (name == QLatin1String("units")) {
             item.units = value;
         } else if (name == QLatin1String("allCaps")) {
-            item.allCaps = converted(toBoolean(value));
+            item.allCaps = converted(toBoolean(value), attr);
         } else if (name == QLatin1String("prototype")) {
             item.prototype = value;
             item.hasPrototype = true;
@@ -269,19 +300,19 @@ private:
         } else if (name == QLatin1String("maxVal")) {
             item.maxVal = value.trimmed();
         } else if (name == QLatin1String("incVal")) {
-            item.incVal = converted(toInt32(value));
+            item.incVal = converted(toInt32(value), attr);
         } else if (name == QLatin1String("visible")) {
-            item.visible = converted(toBoolean(value));
+            item.visible = converted(toBoolean(value), attr);
         } else if (name == QLatin1String("editable")) {
-            item.editable = converted(toBoolean(value));
+            item.editable = converted(toBoolean(value), attr);
         } else if (name == QLatin1String("sameForAllConfigs")) {
-            item.sameForAllConfigs = converted(toBoolean(value));
+            item.sameForAllConfigs = converted(toBoolean(value), attr);
         } else if (name == QLatin1String("saveDefaults")) {
-            item.saveDefaults = converted(toBoolean(value));
+            item.saveDefaults = converted(toBoolean(value), attr);
         } else if (name == QLatin1String("length")) {
-            item.length = converted(toInt16(value));
+            item.length = converted(toInt16(value), attr);
         } else if (name == QLatin1String("systemWrite")) {
-            item.systemWrite = converted(toBoolean(value));
+            item.systemWrite = converted(toBoolean(value), attr);
         } else if (name == QLatin1String("systemWriteValue")) {
             item.systemWriteValue = value;
         }
@@ -301,7 +332,8 @@ private:
         CPOption &option = item.options.emplace_back();
         const std::vector<XmlNode> children = element.childNodes();
         if (children.empty())
-            fail();
+            fail(element, QStringLiteral("an option without text (<option/>): give it a text, or mark a blank "
+                                         "one with xml:space=\"preserve\""));
         for (size_t k = 0; k < children.size() && k < option.values.size(); ++k)
             option.values[k] = children[k].text();
 
@@ -364,6 +396,11 @@ bool walkFailed(SharedState &state)
 
 bool loadConfiguration(SharedState &state, const SystemValueReader &readSystemValue)
 {
+    return loadConfiguration(state, readSystemValue, nullptr);
+}
+
+bool loadConfiguration(SharedState &state, const SystemValueReader &readSystemValue, LoadFailureDetail *detail)
+{
     const QString xsdTitle = QStringLiteral("XSD parse error");
     const QString xmlTitle = QStringLiteral("XML parse error");
     XmlDocument schemaDoc;
@@ -404,6 +441,10 @@ bool loadConfiguration(SharedState &state, const SystemValueReader &readSystemVa
         walking = true;
         ConfigurationWalker(state, readSystemValue).walk(documentElement);
         return true;
+    } catch (const WalkFailure &failure) {
+        if (detail)
+            *detail = {failure.line, failure.cause};
+        return walkFailed(state);
     } catch (...) {
         // A fault before the walk belongs to the stage it happened in. During the walk the system
         // read service moves loadStage through its own steps, so that cannot tell.

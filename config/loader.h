@@ -21,4 +21,13 @@ using SystemValueReader = std::function<QString(const QString &name)>;
 // operationLabel then reads " [remote/ serverName:serverPort]" or " [local]".
 bool loadConfiguration(SharedState &state, const SystemValueReader &readSystemValue);
 
+// Where and why the walk of a valid document failed, for a checker that explains more than the
+// editor's "Unknown error in parsing..." message.
+struct LoadFailureDetail {
+    long line = 0;
+    QString cause;
+};
+// The same load; when the walk fails, detail (if given) says where and why.
+bool loadConfiguration(SharedState &state, const SystemValueReader &readSystemValue, LoadFailureDetail *detail);
+
 } // namespace tavik

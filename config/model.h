@@ -147,7 +147,7 @@ struct SharedState {
 
     std::vector<Frame> frames;
 
-    // The folder that holds Tavik.xml and Tavik.xsd (the add-in's own folder).
+    // The folder that holds Tavik.xml and Tavik.xsd for this run (see findConfigurationFolder).
     QString addinFolder;
 
     // The end of a run: exactly one empty frame.

@@ -6,6 +6,7 @@
 #include "addin/host.h"
 #include "addin/runtime_error.h"
 #include "config/error_text.h"
+#include "config/layout_limits.h"
 #include "config/model.h"
 #include "config/product.h"
 #include "docsvc/active_document.h"
@@ -37,7 +38,7 @@ constexpr int UnitsChars = 8;
 
 // The load stops with this code in loadStage when a counter passes its limit.
 struct LimitStage {
-    static constexpr int16_t Combo = 1, Label = 2, TextBox = 3, Page = 4, Frames = 5;
+    static constexpr int16_t Combo = 1, Label = 2, TextBox = 3, Page = 4;
 };
 
 [[noreturn]] void limitReached(SharedState &state, int16_t stage)
@@ -65,15 +66,6 @@ T &at(std::vector<T> &items, int index)
     return items[size_t(index)];
 }
 
-bool shownInSlot(const CPItem &item, int c)
-{
-    if (item.location == OnlyDocument)
-        return c == 0;
-    if (item.location == OnlyConfigurations)
-        return c > 0;
-    return true;
-}
-
 void setTabStop(QWidget *widget, bool on)
 {
     widget->setFocusPolicy(on ? Qt::StrongFocus : Qt::NoFocus);
@@ -99,8 +91,12 @@ bool M::formLoad()
         m_configsList->addItems(entries);
         if (!enumerated)
             throw RuntimeError(0, QString());
-        if (int(m_state.frames.size()) - 1 > m_frameLimit)
-            limitReached(m_state, LimitStage::Frames);
+        // The frames and every counter, before anything is built, so that the report says which
+        // limit the whole form passes and where, instead of stopping without a reason halfway.
+        if (const auto breach = layoutLimitBreach(m_state.frames, m_configsList->count(), m_frameLimit)) {
+            m_state.loadStage = breach->stage;
+            throw RuntimeError(0, breach->reason);
+        }
 
         for (size_t f = 0; f < m_state.frames.size(); ++f)
             buildFrame(int(f));

@@ -53,12 +53,14 @@ xmlNodePtr nextOutside(xmlNodePtr node, xmlNodePtr root)
 }
 
 // Text that is only white space is not part of the document's content: removing it here means
-// that no caller ever sees it as a child node.
+// that no caller ever sees it as a child node. Inside an element marked xml:space="preserve" (or
+// below one) it is content, as XML says, so that a blank text such as a " " separator can be
+// written.
 void dropBlankText(xmlNodePtr root)
 {
     xmlNodePtr node = root->children;
     while (node) {
-        if (node->type == XML_TEXT_NODE && xmlIsBlankNode(node)) {
+        if (node->type == XML_TEXT_NODE && xmlIsBlankNode(node) && xmlNodeGetSpacePreserve(node->parent) != 1) {
             xmlNodePtr next = nextOutside(node, root);
             xmlUnlinkNode(node);
             xmlFreeNode(node);

@@ -7,6 +7,10 @@
 #   EXPECT_STDERR                 a regular expression standard error must match (optional)
 #   ADDIN_FILES                   |-list of files put beside a private copy of the plugin in
 #                                 WORK/addin (when set, that copy is loaded instead of ADDIN)
+#   CONFIG_FILES                  |-list of FOLDER=FILE: FILE is copied into WORK/FOLDER
+#   CONFIG_ENV                    |-list of NAME=VALUE for the host's environment, "%WORK%"
+#                                 standing for WORK; by default no configuration folder of the
+#                                 machine or the user is searched
 # With TAVIK_E2E_UPDATE=1 in the environment the transcript is written to EXPECTED instead.
 string(REPLACE "|" ";" DOCS "${DOCS}")
 if(NOT DEFINED EXPECT_CODE)
@@ -32,6 +36,26 @@ if(DEFINED ADDIN_FILES)
   endforeach()
   get_filename_component(pluginName "${ADDIN}" NAME)
   set(plugin "${WORK}/addin/${pluginName}")
+endif()
+
+set(ENV{TAVIK_CONFIG_DIR} "")
+set(ENV{XDG_CONFIG_HOME} "${WORK}/no-xdg-home")
+set(ENV{XDG_CONFIG_DIRS} "${WORK}/no-xdg")
+if(DEFINED CONFIG_FILES)
+  string(REPLACE "|" ";" CONFIG_FILES "${CONFIG_FILES}")
+  foreach(entry IN LISTS CONFIG_FILES)
+    string(REGEX MATCH "^([^=]*)=(.*)$" _ "${entry}")
+    file(MAKE_DIRECTORY "${WORK}/${CMAKE_MATCH_1}")
+    file(COPY "${CMAKE_MATCH_2}" DESTINATION "${WORK}/${CMAKE_MATCH_1}")
+  endforeach()
+endif()
+if(DEFINED CONFIG_ENV)
+  string(REPLACE "|" ";" CONFIG_ENV "${CONFIG_ENV}")
+  foreach(entry IN LISTS CONFIG_ENV)
+    string(REPLACE "%WORK%" "${WORK}" entry "${entry}")
+    string(REGEX MATCH "^([^=]*)=(.*)$" _ "${entry}")
+    set(ENV{${CMAKE_MATCH_1}} "${CMAKE_MATCH_2}")
+  endforeach()
 endif()
 
 execute_process(

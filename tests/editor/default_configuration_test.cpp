@@ -1,6 +1,6 @@
 // The editor on the shipped configuration and a sample document: the load succeeds and every
-// field sits on the page of its own slot with the tag of its own place. With
-// TAVIK_EDITOR_SCREENSHOT set to a file name, the window is also saved as a picture there.
+// field sits on the page of its own slot with the tag of its own place. With TAVIK_SCREENSHOTS set
+// to a folder, the pictures of the documentation are also saved there (scripts/screenshots).
 
 #include "editor_fixture.h"
 
@@ -8,7 +8,11 @@
 #include "config/resolution.h"
 #include "docsvc/system_read.h"
 #include "editor/control_tag.h"
+#include "editor/multi_column_combo_box.h"
 
+#include <QCheckBox>
+#include <QListWidget>
+#include <QTabBar>
 #include <QTest>
 
 using namespace tavik;
@@ -41,10 +45,28 @@ TEST_F(DefaultConfigurationTest, OpensOnASampleDocument)
                 }
     EXPECT_GT(fields, 0);
 
-    const QByteArray screenshot = qgetenv("TAVIK_EDITOR_SCREENSHOT");
-    if (!screenshot.isEmpty()) {
+    const QString shots = qEnvironmentVariable("TAVIK_SCREENSHOTS");
+    if (!shots.isEmpty()) {
         m.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&m));
-        EXPECT_TRUE(m.grab().save(QString::fromLocal8Bit(screenshot)));
+        auto save = [&](const char *name) {
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(m.grab().save(shots + QLatin1Char('/') + QLatin1String(name))) << name;
+        };
+        save("editor.png");
+        // The Stock tab: a linked list and its selector.
+        auto *tabs = m.findChild<QWidget *>(QStringLiteral("gMultiPage_0"))->findChild<QTabBar *>();
+        ASSERT_NE(tabs, nullptr);
+        tabs->setCurrentIndex(1);
+        save("editor-stock.png");
+        // The first configuration's page of the same tab.
+        if (!m.useConfigs()->isChecked())
+            m.useConfigs()->click();
+        m.configsList()->setCurrentRow(1);
+        save("editor-configuration.png");
+        // The Drawing frame, with its serial number and Get Next button.
+        m.configsList()->setCurrentRow(0);
+        m.frameSelect()->setCurrentIndex(1);
+        save("editor-drawing.png");
     }
 }

@@ -233,7 +233,8 @@ TEST_F(LayoutTest, UnlinkedListMembersTakeARowEachPastThePage)
 
 TEST_F(LayoutTest, CounterLimitsFailTheLoadWithTheirStage)
 {
-    struct Case { int stage; std::function<void(SharedState &)> build; };
+    // The reason names the counter that passed its limit, by how much, and where.
+    struct Case { int stage; const char *reason; std::function<void(SharedState &)> build; };
     auto listOf = [](SharedState &s, const QString &memberType) {
         std::vector<CPItem> members;
         for (int k = 0; k < 4; ++k) {
@@ -250,11 +251,11 @@ TEST_F(LayoutTest, CounterLimitsFailTheLoadWithTheirStage)
         g.lists.push_back(list);
     };
     const Case cases[] = {
-        {1, [&](SharedState &s) { listOf(s, "list"); }},
-        {2, [](SharedState &s) { addGroup(s, 0, "G", {plainItem("A"), plainItem("B")}); }},
-        {3, [&](SharedState &s) { listOf(s, "standard"); }},
-        {4, [](SharedState &s) { for (int g = 0; g < 3; ++g) addGroup(s, 0, "G", {}); }},
-        {5, [](SharedState &s) { for (int f = 0; f < 4; ++f) addGroup(s, f, "G", {}); }},
+        {1, "the form needs 5 drop-down lists", [&](SharedState &s) { listOf(s, "list"); }},
+        {2, "the form needs 4 label places", [](SharedState &s) { addGroup(s, 0, "G", {plainItem("A"), plainItem("B")}); }},
+        {3, "the form needs 4 text fields", [&](SharedState &s) { listOf(s, "standard"); }},
+        {4, "the form needs 3 tab pages", [](SharedState &s) { for (int g = 0; g < 3; ++g) addGroup(s, 0, "G", {}); }},
+        {5, "the configuration has 4 frames; the editor shows at most 3", [](SharedState &s) { for (int f = 0; f < 4; ++f) addGroup(s, f, "G", {}); }},
     };
     openPart("Limits.SLDPRT", {});
     for (const auto &c : cases) {
@@ -264,7 +265,10 @@ TEST_F(LayoutTest, CounterLimitsFailTheLoadWithTheirStage)
         EXPECT_FALSE(editor->formLoad()) << c.stage;
         EXPECT_FALSE(state.runOk);
         EXPECT_EQ(state.errorTitle, "Fatal Error");
-        EXPECT_EQ(state.errorMessage, QStringLiteral("Error  0 () in <Form Load>     \r\nExiting %1").arg(c.stage));
+        EXPECT_TRUE(state.errorMessage.startsWith(QStringLiteral("Error  0 (") + QLatin1String(c.reason)))
+            << state.errorMessage.toStdString();
+        EXPECT_TRUE(state.errorMessage.endsWith(QStringLiteral(") in <Form Load>     \r\nExiting %1").arg(c.stage)))
+            << state.errorMessage.toStdString();
         // The window has unloaded itself: one empty frame is left.
         ASSERT_EQ(state.frames.size(), 1u);
         EXPECT_TRUE(state.frames[0].groups.empty());
