@@ -262,6 +262,9 @@ private:
             for (const CPOption &option : item.options)
                 composite.parts.push_back({item.ref(), option.useValue, option.values[0]});
             item.editable = false;
+            // The options name the parts; none of them is a value. The field shows what the parts
+            // make.
+            item.defaultValue.clear();
         } else if (item.type == QLatin1String("systemRead")) {
             item.sameForAllConfigs = true;
             item.editable = false;
@@ -269,6 +272,10 @@ private:
             if (name != SerialNumberName) {
                 item.defaultValue = m_readSystemValue(name);
                 m_state.loadStage = 0; // the system read service keeps its own steps there
+            } else if (item.defaultValue.compare(SerialNumberName, Qt::CaseInsensitive) == 0) {
+                // The option only marks a serial number; its text (upper-cased for an all-capitals
+                // item) is no number: an unnumbered field starts empty.
+                item.defaultValue.clear();
             }
         }
         m_item = increased(m_item, element);

@@ -2,6 +2,7 @@
 
 #include "addin/runtime_error.h"
 #include "config/exiting_failure.h"
+#include "config/feed_graph.h"
 #include "config/model.h"
 
 #include <cstdint>
@@ -82,6 +83,25 @@ void resolveList(SharedState &state, int16_t f, int16_t g, int16_t l)
     }
 }
 
+// Items that feed each other in a ring would have the editor rebuild them without end, and a
+// composite that is a list's target would be both built and chosen: neither can be shown.
+bool refuseUnshowable(SharedState &state)
+{
+    QString reason;
+    const QStringList ring = feedingRing(state);
+    if (!ring.isEmpty()) {
+        reason = ringText(ring);
+    } else if (const QString composite = compositeListTarget(state); !composite.isEmpty()) {
+        reason = QStringLiteral("The composite ") + composite + QStringLiteral(" cannot be the target of a linked list");
+    } else {
+        return true;
+    }
+    state.runOk = false;
+    state.currentProc = QStringLiteral("doCPLists");
+    state.errorMessage = reason + QStringLiteral("\r\nExiting");
+    return false;
+}
+
 } // namespace
 
 bool doComposites(SharedState &state)
@@ -108,7 +128,8 @@ bool doCPLists(SharedState &state)
                     resolveList(state, index16(f), index16(g), index16(l));
             }
         }
-        return true;
+        firstGroup = true;
+        return refuseUnshowable(state);
     } catch (const std::exception &e) {
         if (!firstGroup)
             throw;

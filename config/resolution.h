@@ -22,6 +22,9 @@ bool doComposites(SharedState &state);
 // An error met while the first group of the first frame is examined gives false with the texts of
 // doComposites under the name "doCPLists". An error met later is NOT caught here: it propagates to
 // the command driver, which reports it with its default texts ("Unknown error" / "Exiting").
+// Once every list is bound, a configuration whose items feed each other in a ring, or whose list
+// targets a composite, is refused: false, runOk false, currentProc "doCPLists", and errorMessage
+// naming the ring's items (or the composite) followed by "\r\nExiting".
 bool doCPLists(SharedState &state);
 
 } // namespace tavik

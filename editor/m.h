@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -29,6 +30,7 @@ namespace tavik {
 
 struct SharedState;
 struct CPItem;
+struct CPRef;
 class CounterStore;
 class Prompts;
 class SettingsStore;
@@ -83,6 +85,9 @@ public:
     void buildComposites(int f_idx, int g_idx, int i_idx, int c_idx);
     // Shows in slot c the member of the list that list target (f, g, i) has chosen.
     void dispLinkedItem(int f_idx, int g_idx, int i_idx, int c_idx);
+    // Rebuilds every composite of every frame in every slot, parts before the composites they
+    // feed: after the load, each composite shows what its parts hold.
+    void buildAllComposites();
 
     // Field editing: the handlers of the value fields while the user edits them. Each starts
     // from the field's tag. The lost-focus check of a prototype keeps a rejected entry's field
@@ -246,6 +251,13 @@ private:
     void hideSlotPages(int c);
     void updateFrameCaption(int f, int c);
     void markSelectedConfig();
+
+    // Rebuilds in slot c the composites owned by the items reached from starts, in feeding order.
+    // Items that feed each other in a ring are reported once per run, naming them.
+    void rebuildInOrder(const std::vector<CPRef> &starts, int c);
+    bool m_buildingComposites = false;
+    bool m_ringReported = false;
+    std::vector<std::array<int, 4>> m_showingLinked;
 
     // Runs a handler's work under its error name: an error is reported and the editor stays open.
     void guarded(const QString &procName, const std::function<void()> &work);

@@ -5,6 +5,7 @@
 #include "editor/m.h"
 
 #include "addin/runtime_error.h"
+#include "config/feed_graph.h"
 #include "config/model.h"
 #include "editor/colours.h"
 #include "editor/field_text_box.h"
@@ -13,30 +14,14 @@
 #include "editor/multi_column_combo_box.h"
 
 #include <QLabel>
+#include <QScopedValueRollback>
+#include <QTextBoundaryFinder>
 
 namespace tavik {
 
 namespace {
 
 const QString IncompleteHint = QStringLiteral("Highlighted field is incomplete");
-
-// A composite field may itself be a part of another composite: putting its text in runs its own
-// change handler, which rebuilds the next one. Composites that use each other in a ring would do
-// so without end; past this depth the rebuild stops with "Out of stack space".
-constexpr int MaxCompositeNesting = 64;
-int compositeNesting = 0;
-
-struct NestingLevel {
-    NestingLevel()
-    {
-        if (compositeNesting >= MaxCompositeNesting)
-            throw RuntimeError(28, QStringLiteral("Out of stack space"));
-        ++compositeNesting;
-    }
-    ~NestingLevel() { --compositeNesting; }
-    NestingLevel(const NestingLevel &) = delete;
-    NestingLevel &operator=(const NestingLevel &) = delete;
-};
 
 [[noreturn]] void outOfRange()
 {
@@ -133,6 +118,18 @@ QString partText(SharedState &state, const CompositePart &part, int c, bool &com
     return combo->list(selected, part.useValue);
 }
 
+// The longest start of text of at most limit code units that ends between two characters as the
+// reader sees them: a cut never leaves half of a surrogate pair or of a combined character.
+QString leftWholeCharacters(const QString &text, int limit)
+{
+    if (text.size() <= limit)
+        return text;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    finder.setPosition(limit);
+    const qsizetype end = finder.isAtBoundary() ? limit : finder.toPreviousBoundary();
+    return text.left(std::max<qsizetype>(0, end));
+}
+
 void rebuildComposite(SharedState &state, const Composite &composite, int c)
 {
     const CPItem &owner = itemAt(state, composite.owner);
@@ -149,14 +146,63 @@ void rebuildComposite(SharedState &state, const Composite &composite, int c)
     for (const CompositePart &part : composite.parts)
         text += partText(state, part, c, complete);
 
+    // The change handler of an all-capitals field would upper-case the text only while events
+    // run; the composite holds the same text either way.
+    if (owner.allCaps)
+        text = text.toUpper();
     if (auto *box = qobject_cast<FieldTextBox *>(field); box && box->lengthLimit() > 0)
-        text = text.left(box->lengthLimit());
+        text = leftWholeCharacters(text, box->lengthLimit());
     setFieldValue(field, text);
 
     // After the value: the field's own change handler puts the units hint back as it runs.
     if (QWidget *label = slotControl(owner.labelControls, c))
         colours::setForeColor(label, complete ? colours::ButtonText : colours::Incomplete);
     field->setToolTip(complete ? owner.units : IncompleteHint);
+}
+
+// Whether a linked list shows a member in slot c: its selector has a selection there.
+ListChoice choiceIn(SharedState &state, int c)
+{
+    return [&state, c](const CPList &list) {
+        if (list.members.empty())
+            return false;
+        QWidget *selector = slotControl(itemAt(state, list.members.front()).labelControls, c);
+        return selector && comboOf(selector)->listIndex() >= 0;
+    };
+}
+
+// Marks a list target as being shown in a slot while it is, so that the members' change handlers
+// that showing it sets off cannot show it again from within (a target that is its own member).
+class ShowingLinked {
+public:
+    ShowingLinked(std::vector<std::array<int, 4>> &showing, std::array<int, 4> key)
+        : m_showing(showing), m_entered(std::find(showing.begin(), showing.end(), key) == showing.end())
+    {
+        if (m_entered)
+            m_showing.push_back(key);
+    }
+    ~ShowingLinked()
+    {
+        if (m_entered)
+            m_showing.pop_back();
+    }
+    ShowingLinked(const ShowingLinked &) = delete;
+    ShowingLinked &operator=(const ShowingLinked &) = delete;
+    bool entered() const { return m_entered; }
+
+private:
+    std::vector<std::array<int, 4>> &m_showing;
+    bool m_entered;
+};
+
+// Rebuilds in slot c every composite that item owner owns.
+void rebuildOwned(SharedState &state, const CPRef &owner, int c)
+{
+    if (owner.f_idx < 0 || size_t(owner.f_idx) >= state.frames.size())
+        outOfRange();
+    for (const Composite &composite : state.frames[size_t(owner.f_idx)].composites)
+        if (composite.owner == owner)
+            rebuildComposite(state, composite, c);
 }
 
 void bringForward(QWidget *control, bool enabled)
@@ -199,34 +245,51 @@ bool M::splitTag(const QString &tag, int16_t &f_idx, int16_t &g_idx, int16_t &i_
     return true;
 }
 
+void M::rebuildInOrder(const std::vector<CPRef> &starts, int c)
+{
+    const ListChoice choice = choiceIn(m_state, c);
+    QStringList ring;
+    const std::vector<CPRef> order = feedOrder(m_state, starts, ring, choice);
+    if (!ring.isEmpty()) {
+        // A ring has no order to rebuild in. It is told once; the fields stay as they are.
+        if (m_ringReported)
+            return;
+        m_ringReported = true;
+        throw RuntimeError(28, ringText(ring));
+    }
+    for (const CPRef &ref : order)
+        rebuildOwned(m_state, ref, c);
+}
+
 void M::buildComposites(int f_idx, int g_idx, int i_idx, int c_idx)
 {
+    // A rebuild under way reaches everything its items feed: the change handlers of the fields it
+    // fills come back here, and must not start it over.
+    if (m_buildingComposites)
+        return;
     guarded(QStringLiteral("buildComposites"), [&] {
-        NestingLevel level;
-        const CPItem *item = &itemAt(m_state, CPRef{int16_t(f_idx), int16_t(g_idx), int16_t(i_idx)});
-        if (item->inList) {
-            // Composites name a list by its first member; only the chosen member is shown. A
-            // member without a place in this slot, or a list with nothing chosen, has no
-            // composite to show.
-            const CPItem &first = firstMember(m_state, listAt(m_state, item->listRef));
-            QWidget *selector = slotControl(first.labelControls, c_idx);
-            if (!selector || comboOf(selector)->listIndex() < 0)
-                return;
-            item = &first;
-        }
-        if (item->compositeRefsUpper < 0) {
-            m_state.runOk = true;
-            return;
-        }
-        if (item->f_idx < 0 || size_t(item->f_idx) >= m_state.frames.size())
-            outOfRange();
-        const std::vector<Composite> &composites = m_state.frames[size_t(item->f_idx)].composites;
-        const int last = std::min<int>(item->compositeRefsUpper, int(item->compositeRefs.size()) - 1);
-        for (int k = 0; k <= last; ++k) {
-            const int r = item->compositeRefs[size_t(k)];
-            if (r < 0 || size_t(r) >= composites.size())
-                outOfRange();
-            rebuildComposite(m_state, composites[size_t(r)], c_idx);
+        const QScopedValueRollback building(m_buildingComposites, true);
+        const CPItem &item = itemAt(m_state, CPRef{int16_t(f_idx), int16_t(g_idx), int16_t(i_idx)});
+        rebuildInOrder(fedItems(m_state, item, choiceIn(m_state, c_idx)), c_idx);
+        m_state.runOk = true;
+    });
+}
+
+void M::buildAllComposites()
+{
+    if (m_buildingComposites)
+        return;
+    guarded(QStringLiteral("buildComposites"), [&] {
+        const QScopedValueRollback building(m_buildingComposites, true);
+        for (const Frame &frame : m_state.frames) {
+            std::vector<CPRef> owners;
+            size_t slotCount = 0;
+            for (const Composite &composite : frame.composites) {
+                owners.push_back(composite.owner);
+                slotCount = std::max(slotCount, itemAt(m_state, composite.owner).valueControls.size());
+            }
+            for (size_t c = 0; c < slotCount; ++c)
+                rebuildInOrder(owners, int(c));
         }
         m_state.runOk = true;
     });
@@ -234,6 +297,9 @@ void M::buildComposites(int f_idx, int g_idx, int i_idx, int c_idx)
 
 void M::dispLinkedItem(int f_idx, int g_idx, int i_idx, int c_idx)
 {
+    const ShowingLinked showing(m_showingLinked, {f_idx, g_idx, i_idx, c_idx});
+    if (!showing.entered())
+        return;
     guarded(QStringLiteral("dispLinkedItem"), [&] {
         const CPItem &target = itemAt(m_state, CPRef{int16_t(f_idx), int16_t(g_idx), int16_t(i_idx)});
         if (!target.isListTarget)

@@ -343,6 +343,8 @@ void M::finishLoad()
     m_state.activeConfigIndex = 0;
 
     findOrCreateAttribute();
+    // Whether or not values were read, every composite shows what its parts hold.
+    buildAllComposites();
 
     m_form.suppressEvents = false;
     m_form.purged = false;

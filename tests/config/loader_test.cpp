@@ -305,7 +305,7 @@ TEST_F(Loader, CompositesAndSystemReads)
         "<item CPTag=\"Desc\" type=\"composite\" editable=\"true\">"
         "<option>Name</option><option> - </option><option useValue=\"y\">Mat</option></item>"
         "<item CPTag=\"Date\" type=\"systemRead\" editable=\"true\"><option>systemShortDate</option></item>"
-        "<item CPTag=\"Serial\" type=\"systemRead\"><option><value>nextSerialNumber</value>"
+        "<item CPTag=\"Serial\" type=\"systemRead\" allCaps=\"true\"><option><value>nextSerialNumber</value>"
         "<value>Project</value></option></item>"
         "<item CPTag=\"Bare\" type=\"systemRead\"/>"
         "<item CPTag=\"Odd\" type=\"INVALID_INDEX\"><option>x</option></item>"
@@ -327,6 +327,10 @@ TEST_F(Loader, CompositesAndSystemReads)
     EXPECT_TRUE(g.items[1].sameForAllConfigs);
     EXPECT_FALSE(g.items[1].editable);
     EXPECT_TRUE(g.items[2].isSerialNumber());
+    // Option texts that name a part or mark a serial number are no values: both start empty.
+    EXPECT_EQ(g.items[0].defaultValue, "");
+    EXPECT_EQ(g.items[2].defaultValue, "");
+    EXPECT_EQ(g.items[5].defaultValue, "");
     EXPECT_EQ(g.items[3].type, "standard");
     // An unknown type, INVALID_INDEX among them, is kept as written and changes nothing.
     EXPECT_EQ(g.items[4].type, "INVALID_INDEX");

@@ -1,4 +1,5 @@
 #include "addin/runtime_error.h"
+#include "config/feed_graph.h"
 #include "config/model.h"
 #include "config/resolution.h"
 
@@ -156,4 +157,65 @@ TEST(Resolution, ErrorsGiveTheExitingTextOrReachTheCaller)
     EXPECT_THROW(doCPLists(later.s), RuntimeError);
     EXPECT_EQ(later.s.errorMessage, "Unknown error\r\nExiting");
     EXPECT_EQ(later.at(t).type, "list");
+}
+
+TEST(Resolution, RingsOfCompositesAndListsAndCompositeTargetsAreRefusedByName)
+{
+    const auto refusal = [](Model &m) {
+        m.s.runOk = true;
+        const bool resolved = doComposites(m.s) && doCPLists(m.s);
+        EXPECT_FALSE(resolved || m.s.runOk);
+        EXPECT_EQ(m.s.currentProc, "doCPLists");
+        return m.s.errorMessage.toStdString();
+    };
+    const std::string ring = "Composites and linked lists feed each other in a ring: ";
+
+    // A list whose target is its own member.
+    Model self;
+    self.list(0, 0, "M", {self.item(0, 0, "M")});
+    EXPECT_EQ(refusal(self), ring + "M -> M\r\nExiting");
+    EXPECT_EQ(feedingRing(self.s), QStringList{"M"});
+
+    // A chain of lists that ends in one. A target that is also another list's member keeps that
+    // list as its own, so the chain closes a ring at its first link.
+    Model chain;
+    const CPRef q = chain.item(0, 0, "Q"), t = chain.item(0, 0, "T");
+    const CPRef s = chain.item(0, 0, "S"), z = chain.item(0, 0, "Z");
+    chain.list(0, 0, "T", {q});
+    chain.list(0, 0, "S", {t});
+    chain.list(0, 0, "Z", {s, z});
+    EXPECT_EQ(refusal(chain), ring + "T -> T\r\nExiting");
+
+    // A composite that is also the target of a list one of whose members it reads.
+    Model target;
+    target.item(0, 0, "A");
+    const CPRef m = target.item(0, 0, "M");
+    target.list(0, 0, "C", {m});
+    target.composite(target.item(0, 0, "C"), {"A", "M"});
+    EXPECT_EQ(refusal(target), ring + "C -> M -> C\r\nExiting");
+
+    // A composite that names itself, and one that feeds a composite reading it back.
+    Model named;
+    named.item(0, 0, "A");
+    named.composite(named.item(0, 0, "C"), {"A", "C"});
+    EXPECT_EQ(refusal(named), ring + "C -> C\r\nExiting");
+    Model pair;
+    pair.composite(pair.item(0, 1, "P"), {"Q", "!"});
+    pair.composite(pair.item(0, 1, "Q"), {"P"});
+    EXPECT_EQ(refusal(pair), ring + "P -> Q -> P\r\nExiting");
+
+    // Without a ring a composite still cannot be a list's target: it would be built and chosen.
+    Model plain;
+    plain.list(0, 0, "C", {plain.item(0, 0, "M")});
+    plain.composite(plain.item(0, 0, "C"), {"A", "-"});
+    EXPECT_EQ(refusal(plain), "The composite C cannot be the target of a linked list\r\nExiting");
+
+    // Composites over composites and over list members in a line are no ring.
+    Model line;
+    line.item(0, 0, "A");
+    line.list(0, 0, "A", {line.item(0, 0, "M1"), line.item(0, 0, "M2")});
+    line.composite(line.item(0, 0, "C"), {"M1", "M2"});
+    line.composite(line.item(0, 0, "C2"), {"C", "!"});
+    EXPECT_TRUE(doComposites(line.s) && doCPLists(line.s));
+    EXPECT_TRUE(feedingRing(line.s).isEmpty());
 }

@@ -188,31 +188,77 @@ TEST_F(CompositesTest, SplitTagReadsFourNumbersAndRefusesAnythingElse)
     EXPECT_TRUE(prompts.boxes().empty());
 }
 
-TEST_F(CompositesTest, FailuresAreReportedUnderTheirOwnNames)
+TEST_F(CompositesTest, CompositesFollowTheirPartsInFeedingOrderFromTheLoadOn)
 {
+    // Items: a, b, the list target t with members m1 and m2, then composites declared before
+    // the composites they read: c2 = c + "!", c = a + "+" + b, second = m2, cut = "ab" + a.
     openPart("Part1.SLDPRT", {});
-    addGroup(state, 0, "G", {plainItem("a"), typed("k", "composite"), typed("ring", "composite")});
-    addComposite(1, {part(0)});
-    // Two composites that use each other, through change handlers that rebuild without end.
-    addComposite(2, {part(1), literal("x")});
-    addComposite(1, {part(2)});
+    CPItem target = typed("t", "list", {{"one", "", ""}, {"two", "", ""}});
+    target.isListTarget = true;
+    target.listRef = CPRef{0, 0, 0};
+    std::vector<CPItem> items{plainItem("a"), plainItem("b"), target};
+    for (const char *tag : {"m1", "m2"}) {
+        items.push_back(plainItem(tag));
+        items.back().inList = true;
+        items.back().listRef = CPRef{0, 0, 0};
+    }
+    for (const char *tag : {"c2", "c", "second", "cut"})
+        items.push_back(typed(tag, "composite"));
+    items.back().length = 3;
+    Group &group = addGroup(state, 0, "G", std::move(items));
+    group.lists.push_back(CPList{});
+    group.lists[0].members = {CPRef{0, 0, 3}, CPRef{0, 0, 4}};
+    addComposite(5, {part(6), literal("!")});
+    addComposite(6, {part(0), literal("+"), part(1)});
+    addComposite(7, {part(4)});
+    addComposite(8, {literal("ab"), part(0)});
     M &m = loadQuiet();
-    for (int i : {1, 2})
-        QObject::connect(qobject_cast<QLineEdit *>(field(i)), &QLineEdit::textChanged, &m,
-                         [&m, i] { m.buildComposites(0, 0, i, 0); });
-    set(0, "A");
-    m.buildComposites(0, 0, 0, 0);
-    ASSERT_EQ(prompts.boxes().size(), 1u);
-    EXPECT_EQ(prompts.boxes()[0].text, "Error 0 : 28 (Out of stack space) in <buildComposites>     ");
+    EXPECT_EQ(text(6), "a-default+b-default") << "built at the load without a stored value";
+    EXPECT_EQ(text(5), "a-default+b-default!");
+    EXPECT_EQ(text(7), "m2-default");
 
-    item(0, 0, 0).compositeRefs = {7};
+    set(0, QString::fromUtf8("\xF0\x9F\x98\x80x"));
     m.buildComposites(0, 0, 0, 0);
+    EXPECT_EQ(text(5), QString::fromUtf8("\xF0\x9F\x98\x80x+b-default!")) << "the composite of a composite";
+    EXPECT_EQ(text(8), "ab") << "half an emoji is no character";
+    set(4, "M2");
+    m.buildComposites(0, 0, 4, 0);
+    EXPECT_EQ(text(7), "M2") << "a composite over the list's second member";
+    EXPECT_TRUE(prompts.boxes().empty());
+}
+
+TEST_F(CompositesTest, RingsAreReportedOnceByNameAndHandlersNeverReenterWithoutBound)
+{
+    // A list target that is its own member, which the load refuses; the editor still stops.
+    openPart("Part1.SLDPRT", {});
+    CPItem self = typed("self", "list", {{"self label", "", ""}});
+    self.isListTarget = self.inList = true;
+    self.listRef = CPRef{0, 0, 0};
+    Group &group = addGroup(state, 0, "G", {self, plainItem("a"), typed("k", "composite"), typed("ring", "composite")});
+    group.lists.push_back(CPList{});
+    group.lists[0].members = {CPRef{0, 0, 0}};
+    addComposite(2, {part(1)});
+    // Two composites that use each other, through change handlers that would rebuild them again.
+    addComposite(3, {part(2), literal("x")});
+    addComposite(2, {part(3)});
+    M &m = load();
+    ASSERT_EQ(prompts.boxes().size(), 1u) << "told once, at the load";
+    EXPECT_EQ(prompts.boxes()[0].text,
+              "Error 0 : 28 (Composites and linked lists feed each other in a ring: k -> ring -> k) in <buildComposites>     ");
+    m.comboBoxChange(combo(0));
+    EXPECT_EQ(combo(0)->listIndex(), 0);
+    set(1, "A");
+    m.buildComposites(0, 0, 1, 0);
+    EXPECT_EQ(prompts.boxes().size(), 1u);
+
+    item(0, 0, 1).compositeRefs = {7};
+    m.buildComposites(0, 0, 1, 0);
     EXPECT_FALSE(state.runOk);
     EXPECT_EQ(prompts.boxes().back().title, "Tavik: Error");
     EXPECT_EQ(prompts.boxes().back().text, "Error 0 : 9 (Subscript out of range) in <buildComposites>     ");
 
-    item(0, 0, 0).isListTarget = true;
-    item(0, 0, 0).listRef = CPRef{0, 0, 3};
-    m.dispLinkedItem(0, 0, 0, 0);
+    item(0, 0, 1).isListTarget = true;
+    item(0, 0, 1).listRef = CPRef{0, 0, 3};
+    m.dispLinkedItem(0, 0, 1, 0);
     EXPECT_EQ(prompts.boxes().back().text, "Error 0 : 9 (Subscript out of range) in <dispLinkedItem>     ");
 }
