@@ -60,10 +60,11 @@ public:
     // errorMessage / errorTitle hold the report.
     bool formLoad();
 
-    // Fills the fields of the frame to be shown from the document when it carries the attribute,
-    // and shows the settings read from it (check box, frame, configuration list). A failure is
-    // reported as "CP Load"; the values read until then stay.
-    void loadDocumentValues();
+    // Fills the fields of the frame to be shown from the document, and shows the settings read
+    // from it (check box, frame, configuration list). A failure is reported as "CP Load"; the
+    // values read until then stay. With onlyHeld (a document the editor has never saved into) a
+    // property the document lacks leaves its field's default in place.
+    void loadDocumentValues(bool onlyHeld = false);
 
     // Navigation handlers, called by the controls' signals and directly by other operations.
     void frameSelectChange();
@@ -136,7 +137,7 @@ public:
     void loadFromDoc(sw::ModelDoc2 *source, const QString &configuration);
     void connectCopy();
     // Gives field (f, g, i) of slot c the text value() returns when the field is empty: a text
-    // box while it holds no text, a combo box while it has no selection (its first entry when
+    // box while it holds no text, a combo box while it has no selection nor text (its first entry when
     // the text is none of its entries); then rebuilds what depends on it. Copy From... and the
     // scratchpad's Load fill through it.
     void fillEmptyField(const CPItem &item, int f, int g, int i, int c, const std::function<QString()> &value);

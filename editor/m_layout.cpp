@@ -361,16 +361,19 @@ void M::findOrCreateAttribute()
     const std::shared_ptr<sw::ModelDoc2> document = activeDocument(m_state);
     const std::shared_ptr<sw::Feature> feature = document->FeatureByName(QStringLiteral("TavikAttribute"));
     if (!feature) {
-        // A document seen for the first time: the configuration file's settings stay in force.
+        // A document seen for the first time: the configuration file's settings stay in force,
+        // and the values it already holds are shown; defaults fill only what it lacks, so that
+        // Done does not write them over the document's own values.
         m_state.attribute = required(required(m_state.attributeDef)->CreateInstance5(
             document, nullptr, nullptr, QStringLiteral("TavikAttribute"), 1, 2));
+        loadDocumentValues(true);
         return;
     }
     m_state.attribute = required(feature->GetSpecificFeature());
     const double useConfigs = required(m_state.attribute->GetParameter(QStringLiteral("USE_CONFIGS")))->GetDoubleValue();
     const double useFrame = required(m_state.attribute->GetParameter(QStringLiteral("USE_FRAME")))->GetDoubleValue();
     m_state.useConfigs = useConfigs != 0.0;
-    m_state.defaultFrame = toInt16(useFrame);
+    m_state.defaultFrame = storedFrame(useFrame);
     loadDocumentValues();
 }
 
