@@ -92,6 +92,10 @@ public:
     void comboBoxChange(MultiColumnComboBox *box);
     void textBoxLostFocus(FieldTextBox *box);
     void comboBoxLostFocus(MultiColumnComboBox *box);
+    // A list field's typed text that is none of its entries goes to the first entry once the
+    // user is done typing: when the field is left, or Done is clicked.
+    void settleTypedEntry(MultiColumnComboBox *box);
+    void settleTypedEntries();
     // A mouse button released over a field: remembers the field in menuTag, and the right
     // button selects the whole entry and opens valueMenu at globalPos.
     void fieldMouseUp(QWidget *field, Qt::MouseButton button, const QPoint &globalPos);

@@ -110,12 +110,14 @@ TEST_F(EditingTest, TypedEntriesAreNormalised)
     QTest::keyClicks(capsBox, "x");
     EXPECT_EQ(capsBox->text(), QStringLiteral("AB-XC"));
 
-    // A combo field always holds one of its entries: typed text that is none selects the first,
-    // whichever entry was chosen before.
+    // Typed text that is none of a combo field's entries stays while the user types, and the
+    // first entry takes its place when the field is left, whichever entry was chosen before.
     auto *finish = field<MultiColumnComboBox>(0, 0, 1, 0);
     for (int before : {1, 0}) {
         finish->setListIndex(before);
         type(finish, "qq");
+        EXPECT_EQ(finish->value(), QStringLiteral("qq"));
+        leaveTo(capsBox);
         EXPECT_EQ(finish->listIndex(), 0);
         EXPECT_EQ(finish->value(), QStringLiteral("Paint"));
     }
