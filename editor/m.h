@@ -128,6 +128,9 @@ public:
     void connectSaving();
     void connectScratchpad();
     void writeFrameProperties();
+    // Done's check for a field that the form has refused (its entry does not match the
+    // prototype): shows the first one Done would write and says which it is. True when found.
+    bool refuseRejectedEntry();
     void saveFailed(const RuntimeError &error);
     // Runs a scratchpad command's work on the frame and slot shown with the field handlers held;
     // no frame or slot to work on, or a failing store, is reported under procName.
