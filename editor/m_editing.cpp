@@ -15,6 +15,7 @@
 #include "editor/field_value.h"
 #include "editor/ignoring_errors.h"
 #include "editor/multi_column_combo_box.h"
+#include "editor/suppressed_events.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -239,16 +240,22 @@ void M::comboBoxLostFocus(MultiColumnComboBox *box)
         return;
 
     if (item->sameForAllConfigs) {
-        // A document value that is none of the entries travels as its text.
+        // A document value that is none of the entries travels as its text, which the change
+        // handler would otherwise replace with the first entry in every other slot.
         const int chosen = box->listIndex();
         const QString text = box->value();
         for (int k = 0; k < m_configsList->count(); ++k)
             ignoringErrors([&] {
                 MultiColumnComboBox *other = comboOf(requiredSlotControl(item->valueControls, k));
-                if (chosen >= 0)
+                if (chosen >= 0) {
                     other->setListIndex(chosen);
-                else
+                    return;
+                }
+                {
+                    SuppressedEvents hold(m_form);
                     other->setValue(text);
+                }
+                buildComposites(at.f, at.g, at.i, k);
             });
     }
     m_state.runOk = true;
