@@ -169,7 +169,8 @@ void M::comboBoxChange(MultiColumnComboBox *box)
         // Text equal to an entry selects it. Text that is none goes to the first entry, but
         // not while the user is still typing it: each keystroke would throw the entry away.
         if (!selector && box->listIndex() < 0 && box->listCount() > 0) {
-            if (box->hasFocus() || (box->lineEdit() && box->lineEdit()->hasFocus()))
+            // The box has the focus while its text area has it.
+            if (box->hasFocus())
                 box->setProperty(TypedEntry, true);
             else
                 box->setListIndex(0);
