@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QValidator>
+#include <limits>
 
 namespace tavik {
 
@@ -34,6 +35,8 @@ private:
 FieldTextBox::FieldTextBox(QWidget *parent)
     : QLineEdit(parent)
 {
+    // The line edit's own limit of 32,767 would cut a longer document value as it comes in.
+    setMaxLength(std::numeric_limits<int>::max());
 }
 
 void FieldTextBox::setLengthLimit(int limit)

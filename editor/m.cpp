@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <limits>
 
 namespace tavik {
 
@@ -198,6 +199,8 @@ void M::buildTemplates()
         [](QWidget *parent) {
             auto *combo = new MultiColumnComboBox(parent);
             combo->setEditable(true);
+            // A document value that is none of the entries is kept whole, however long.
+            combo->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
             return combo;
         },
         this);

@@ -62,10 +62,11 @@ public:
     // errorMessage / errorTitle hold the report.
     bool formLoad();
 
-    // Fills the fields of the frame to be shown from the document when it carries the attribute,
-    // and shows the settings read from it (check box, frame, configuration list). A failure is
-    // reported as "CP Load"; the values read until then stay.
-    void loadDocumentValues();
+    // Fills the fields of the frame to be shown from the document, and shows the settings read
+    // from it (check box, frame, configuration list). A failure is reported as "CP Load"; the
+    // values read until then stay. With onlyHeld (a document the editor has never saved into) a
+    // property the document lacks leaves its field's default in place.
+    void loadDocumentValues(bool onlyHeld = false);
 
     // Navigation handlers, called by the controls' signals and directly by other operations.
     void frameSelectChange();
@@ -96,6 +97,10 @@ public:
     void comboBoxChange(MultiColumnComboBox *box);
     void textBoxLostFocus(FieldTextBox *box);
     void comboBoxLostFocus(MultiColumnComboBox *box);
+    // A list field's typed text that is none of its entries goes to the first entry once the
+    // user is done typing: when the field is left, or Done is clicked.
+    void settleTypedEntry(MultiColumnComboBox *box);
+    void settleTypedEntries();
     // A mouse button released over a field: remembers the field in menuTag, and the right
     // button selects the whole entry and opens valueMenu at globalPos.
     void fieldMouseUp(QWidget *field, Qt::MouseButton button, const QPoint &globalPos);
@@ -128,6 +133,9 @@ public:
     void connectSaving();
     void connectScratchpad();
     void writeFrameProperties();
+    // Done's check for a field that the form has refused (its entry does not match the
+    // prototype): shows the first one Done would write and says which it is. True when found.
+    bool refuseRejectedEntry();
     void saveFailed(const RuntimeError &error);
     // Runs a scratchpad command's work on the frame and slot shown with the field handlers held;
     // no frame or slot to work on, or a failing store, is reported under procName.
@@ -141,7 +149,7 @@ public:
     void loadFromDoc(sw::ModelDoc2 *source, const QString &configuration);
     void connectCopy();
     // Gives field (f, g, i) of slot c the text value() returns when the field is empty: a text
-    // box while it holds no text, a combo box while it has no selection (its first entry when
+    // box while it holds no text, a combo box while it has no selection nor text (its first entry when
     // the text is none of its entries); then rebuilds what depends on it. Copy From... and the
     // scratchpad's Load fill through it.
     void fillEmptyField(const CPItem &item, int f, int g, int i, int c, const std::function<QString()> &value);

@@ -125,7 +125,8 @@ void M::defaultsClick()
         for (const auto &[index, combo] : m_comboBox->elements()) {
             ignoringErrors([&] {
                 MultiColumnComboBox *box = comboOf(combo.data());
-                if (box->listIndex() >= 0)
+                // A document value that is none of the entries is a value all the same.
+                if (box->listIndex() >= 0 || !box->value().isEmpty())
                     return;
                 FieldIndex at;
                 if (!splitTag(tagOf(box), at.f, at.g, at.i, at.c))

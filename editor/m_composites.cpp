@@ -305,6 +305,9 @@ void M::dispLinkedItem(int f_idx, int g_idx, int i_idx, int c_idx)
         if (!target.isListTarget)
             return;
         CPList &list = listAt(m_state, target.listRef);
+        // A list without members has nothing to show.
+        if (list.members.empty())
+            return;
         const CPItem &first = firstMember(m_state, list);
 
         for (const CPRef &ref : list.members) {

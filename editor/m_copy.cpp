@@ -115,7 +115,7 @@ void M::fillEmptyField(const CPItem &item, int f, int g, int i, int c, const std
     QWidget *field = requiredSlotControl(item.valueControls, c);
     if (item.type == QLatin1String("list")) {
         MultiColumnComboBox *combo = comboOf(field);
-        if (combo->listIndex() >= 0)
+        if (combo->listIndex() >= 0 || !combo->value().isEmpty())
             return;
         combo->setValue(value());
         if (combo->listIndex() < 0)

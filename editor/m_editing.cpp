@@ -15,10 +15,12 @@
 #include "editor/field_value.h"
 #include "editor/ignoring_errors.h"
 #include "editor/multi_column_combo_box.h"
+#include "editor/suppressed_events.h"
 
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <algorithm>
 
 namespace tavik {
 
@@ -35,9 +37,55 @@ CPList &listOf(SharedState &state, const CPItem &item)
     if (ref.g_idx < 0 || size_t(ref.g_idx) >= frame.groups.size())
         throw RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange));
     Group &group = frame.groups[size_t(ref.g_idx)];
-    if (ref.i_idx < 0 || size_t(ref.i_idx) >= group.lists.size() || group.lists[size_t(ref.i_idx)].members.empty())
+    if (ref.i_idx < 0 || size_t(ref.i_idx) >= group.lists.size())
         throw RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange));
     return group.lists[size_t(ref.i_idx)];
+}
+
+// Marks a list field whose text the user typed and that is none of its entries yet; leaving the
+// field settles it on the first entry.
+const char *const TypedEntry = "typedEntry";
+
+// Index of the code unit after the whole character that begins at index i.
+qsizetype nextCharacter(const QString &text, qsizetype i)
+{
+    return text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? i + 2 : i + 1;
+}
+
+// text cut to at most n code units without splitting a character.
+QString cutWhole(const QString &text, qsizetype n)
+{
+    qsizetype end = 0;
+    while (end < text.size() && nextCharacter(text, end) <= n)
+        end = nextCharacter(text, end);
+    return text.left(end);
+}
+
+struct Capitals {
+    QString text;
+    int cursor;
+};
+
+// The upper-case form of the whole text, with the cursor after what was typed. A capital form can
+// be longer than its letter ("ß" is "SS"); the text still never grows past the limit (or past its
+// own length when the program put a longer text in): from the first character before the cursor
+// whose capitals do not fit, what was typed is dropped whole.
+Capitals capitals(const QString &text, int cursor, int limit)
+{
+    const qsizetype room = limit > 0 ? std::max<qsizetype>(limit, text.size()) : -1;
+    QString after = text.mid(cursor).toUpper();
+    if (room >= 0 && after.size() > room)
+        after = cutWhole(after, room);
+    QString before;
+    for (qsizetype i = 0; i < cursor;) {
+        const qsizetype next = nextCharacter(text, i);
+        const QString upper = text.mid(i, next - i).toUpper();
+        if (room >= 0 && before.size() + upper.size() + after.size() > room)
+            break;
+        before += upper;
+        i = next;
+    }
+    return {before + after, int(before.size())};
 }
 
 QLineEdit *textAreaOf(QWidget *field)
@@ -95,11 +143,10 @@ void M::textBoxChange(FieldTextBox *box)
         // The units hint replaces a mismatch message as soon as the entry changes.
         box->setToolTip(item.units);
         if (item.allCaps) {
-            const QString upper = box->text().toUpper();
-            if (upper != box->text()) {
-                const int cursor = box->cursorPosition();
-                box->setText(upper);
-                box->setCursorPosition(cursor);
+            const Capitals upper = capitals(box->text(), box->cursorPosition(), box->lengthLimit());
+            if (upper.text != box->text()) {
+                box->setText(upper.text);
+                box->setCursorPosition(upper.cursor);
             }
         }
         buildComposites(at.f, at.g, at.i, at.c);
@@ -119,9 +166,17 @@ void M::comboBoxChange(MultiColumnComboBox *box)
         // A list selector shows what its list target chose, or nothing while the target has no
         // choice; only value fields always hold one of their entries.
         const bool selector = slotControl(item.labelControls, at.c) == box;
-        if (!selector && box->listIndex() < 0 && box->listCount() > 0)
-            box->setListIndex(0);
-        if (!selector && item.isListTarget) {
+        // Text equal to an entry selects it. Text that is none goes to the first entry, but
+        // not while the user is still typing it: each keystroke would throw the entry away.
+        if (!selector && box->listIndex() < 0 && box->listCount() > 0) {
+            // The box has the focus while its text area has it.
+            if (box->hasFocus())
+                box->setProperty(TypedEntry, true);
+            else
+                box->setListIndex(0);
+        }
+        // A list without members has nothing to show.
+        if (!selector && item.isListTarget && !listOf(m_state, item).members.empty()) {
             CPList &list = listOf(m_state, item);
             const int chosen = box->listIndex();
             list.defaultIndex = int16_t(chosen);
@@ -178,6 +233,7 @@ void M::comboBoxLostFocus(MultiColumnComboBox *box)
     FieldIndex at;
     const CPItem *item = nullptr;
     guarded(QStringLiteral("CB lf"), [&] {
+        settleTypedEntry(box);
         if (splitTag(tagOf(box), at.f, at.g, at.i, at.c))
             item = &itemAt(m_state, CPRef{at.f, at.g, at.i});
     });
@@ -185,11 +241,41 @@ void M::comboBoxLostFocus(MultiColumnComboBox *box)
         return;
 
     if (item->sameForAllConfigs) {
+        // A document value that is none of the entries travels as its text, which the change
+        // handler would otherwise replace with the first entry in every other slot.
         const int chosen = box->listIndex();
+        const QString text = box->value();
         for (int k = 0; k < m_configsList->count(); ++k)
-            ignoringErrors([&] { comboOf(requiredSlotControl(item->valueControls, k))->setListIndex(chosen); });
+            ignoringErrors([&] {
+                MultiColumnComboBox *other = comboOf(requiredSlotControl(item->valueControls, k));
+                if (chosen >= 0) {
+                    other->setListIndex(chosen);
+                    return;
+                }
+                {
+                    SuppressedEvents hold(m_form);
+                    other->setValue(text);
+                }
+                buildComposites(at.f, at.g, at.i, k);
+            });
     }
     m_state.runOk = true;
+}
+
+void M::settleTypedEntry(MultiColumnComboBox *box)
+{
+    if (!box->property(TypedEntry).toBool())
+        return;
+    box->setProperty(TypedEntry, false);
+    if (box->listIndex() < 0 && box->listCount() > 0)
+        box->setListIndex(0);
+}
+
+void M::settleTypedEntries()
+{
+    for (const auto &[index, combo] : m_comboBox->elements())
+        if (combo)
+            settleTypedEntry(combo);
 }
 
 void M::fieldMouseUp(QWidget *field, Qt::MouseButton button, const QPoint &globalPos)

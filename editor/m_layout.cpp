@@ -47,15 +47,14 @@ struct LimitStage {
     throw RuntimeError(0, QString());
 }
 
-// A stored number as a 16-bit integer: nearest, halves to even; outside the range is an overflow.
-int16_t toInt16(double value)
+// The stored frame number as a frame index: nearest, halves to even. A number that names no
+// frame (below 0, or too large for an index) opens the first frame, as one beyond the last frame
+// does: failing would load nothing, and Done would then write defaults over the document's values.
+int16_t storedFrame(double value)
 {
-    if (!std::isfinite(value) || value < -32768.5 || value >= 32767.5)
-        throw RuntimeError(err::Overflow, errorDescription(err::Overflow));
-    const double rounded = std::nearbyint(value);
-    if (rounded < -32768.0 || rounded > 32767.0)
-        throw RuntimeError(err::Overflow, errorDescription(err::Overflow));
-    return static_cast<int16_t>(rounded);
+    if (!std::isfinite(value) || value < -0.5 || value >= 32767.5)
+        return 0;
+    return static_cast<int16_t>(std::nearbyint(value));
 }
 
 template <typename T>
@@ -360,16 +359,19 @@ void M::findOrCreateAttribute()
     const std::shared_ptr<sw::ModelDoc2> document = activeDocument(m_state);
     const std::shared_ptr<sw::Feature> feature = document->FeatureByName(QStringLiteral("TavikAttribute"));
     if (!feature) {
-        // A document seen for the first time: the configuration file's settings stay in force.
+        // A document seen for the first time: the configuration file's settings stay in force,
+        // and the values it already holds are shown; defaults fill only what it lacks, so that
+        // Done does not write them over the document's own values.
         m_state.attribute = required(required(m_state.attributeDef)->CreateInstance5(
             document, nullptr, nullptr, QStringLiteral("TavikAttribute"), 1, 2));
+        loadDocumentValues(true);
         return;
     }
     m_state.attribute = required(feature->GetSpecificFeature());
     const double useConfigs = required(m_state.attribute->GetParameter(QStringLiteral("USE_CONFIGS")))->GetDoubleValue();
     const double useFrame = required(m_state.attribute->GetParameter(QStringLiteral("USE_FRAME")))->GetDoubleValue();
     m_state.useConfigs = useConfigs != 0.0;
-    m_state.defaultFrame = toInt16(useFrame);
+    m_state.defaultFrame = storedFrame(useFrame);
     loadDocumentValues();
 }
 

@@ -1,6 +1,7 @@
-// Loading the document's values into M: once, when the editor opens on a document that already
-// carries the editor's attribute. Only the frame that will be shown is read; each item is read
-// for the document slot and, while configurations are in use, for every configuration slot.
+// Loading the document's values into M: once, when the editor opens. Only the frame that will be
+// shown is read; each item is read for the document slot and, while configurations are in use,
+// for every configuration slot. On a document the editor has never saved into, only the
+// properties it holds are read; the others keep their defaults.
 
 #include "editor/m.h"
 
@@ -33,8 +34,9 @@ bool isType(const CPItem &item, const char *type)
 // One run of the load over frame f.
 class DocumentValueLoad {
 public:
-    DocumentValueLoad(M &editor, int f)
-        : m_editor(editor), m_state(editor.state()), m_f(f), m_slotCount(editor.configsList()->count())
+    DocumentValueLoad(M &editor, int f, bool onlyHeld)
+        : m_editor(editor), m_state(editor.state()), m_f(f), m_slotCount(editor.configsList()->count()),
+          m_onlyHeld(onlyHeld)
     {
     }
 
@@ -114,6 +116,11 @@ private:
         return activeDocument(m_state)->CustomInfo2(configurationOf(c), item.CPTag);
     }
 
+    bool held(const CPItem &item, int c) const
+    {
+        return activeDocument(m_state)->GetCustomInfoNames2(configurationOf(c)).contains(item.CPTag);
+    }
+
     void loadItem(const CPItem &item, int c, bool showLinkedMember)
     {
         QWidget *field = requiredSlotControl(item.valueControls, c);
@@ -125,16 +132,16 @@ private:
             m_editor.buildComposites(item.f_idx, item.g_idx, item.i_idx, c);
             return;
         }
+        if (m_onlyHeld && !held(item, c))
+            return;
         setFieldValue(field, storedValue(item, c));
         if (item.isSerialNumber()) {
             loadSerialNumberLook(item, field, c);
             return;
         }
         if (isType(item, "list")) {
-            // A stored text that is none of the entries shows as no selection at all.
-            MultiColumnComboBox *combo = comboOf(field);
-            if (combo->listIndex() < 0)
-                combo->setListIndex(-1);
+            // A stored text that is none of the entries has no selection, and stays as the
+            // field's text, so that Done gives it back unchanged unless the user picks an entry.
             if (item.isListTarget && showLinkedMember)
                 m_editor.dispLinkedItem(item.f_idx, item.g_idx, item.i_idx, c);
         }
@@ -168,11 +175,12 @@ private:
     SharedState &m_state;
     int m_f;
     int m_slotCount;
+    bool m_onlyHeld;
 };
 
 } // namespace
 
-void M::loadDocumentValues()
+void M::loadDocumentValues(bool onlyHeld)
 {
     m_state.runOk = false;
     try {
@@ -184,7 +192,7 @@ void M::loadDocumentValues()
         if (f < 0)
             outOfRange();
 
-        DocumentValueLoad load(*this, f);
+        DocumentValueLoad load(*this, f, onlyHeld);
         load.firstPass();
         load.secondPass();
 

@@ -15,14 +15,18 @@
 #include "config/product.h"
 #include "docsvc/active_document.h"
 #include "docsvc/system_write.h"
+#include "editor/colours.h"
 #include "editor/field_value.h"
 #include "editor/list_row.h"
 #include "editor/multi_column_combo_box.h"
+#include "editor/suppressed_events.h"
+#include "editor/tab_strip.h"
 #include "platform/prompts.h"
 
 #include <QCheckBox>
 #include <QListWidget>
 #include <QPushButton>
+#include <functional>
 
 namespace tavik {
 
@@ -50,6 +54,35 @@ void addProperty(SharedState &state, const QString &configuration, const QString
                        QStringLiteral("the host did not add the property %1 to %2").arg(name, where));
 }
 
+// Calls visit(c, item, field) for every field Done writes, in the order it writes them: per row of
+// the frame on screen the member shown, for the document slot and then, while the configurations
+// are in use, for each configuration slot.
+void forEachWrittenField(M &m, const std::function<void(int c, const CPItem &written, QWidget *field)> &visit)
+{
+    SharedState &state = m.state();
+    const int f = m.frameSelect()->listIndex();
+    if (f < 0 || size_t(f) >= state.frames.size())
+        throw RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange));
+    const bool configsInUse = m.useConfigs()->isChecked();
+    const int slotCount = m.configsList()->count();
+
+    for (Group &group : state.frames[size_t(f)].groups) {
+        int span = 1;
+        for (size_t i = 0; i < group.items.size(); i += size_t(span)) {
+            const CPItem &item = group.items[i];
+            span = rowSpan(state, item);
+            if (i + size_t(span) > group.items.size())
+                throw RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange));
+            for (int c = item.location == OnlyConfigurations ? 1 : 0; c < slotCount; ++c) {
+                if (c > 0 && (item.location == OnlyDocument || !configsInUse))
+                    break;
+                const CPItem &written = rowMember(group, i, span, c);
+                visit(c, written, requiredSlotControl(written.valueControls, c));
+            }
+        }
+    }
+}
+
 void setParameter(sw::Attribute &attribute, const QString &name, double value)
 {
     if (!required(attribute.GetParameter(name))->SetDoubleValue(value))
@@ -68,6 +101,16 @@ void M::connectSaving()
 
 void M::doneClick()
 {
+    settleTypedEntries();
+    // A refused entry is not saved; the user puts it right first.
+    m_state.loadStage = SaveStage::Properties;
+    try {
+        if (refuseRejectedEntry())
+            return;
+    } catch (const std::exception &e) {
+        saveFailed(errorFromException(e));
+        return;
+    }
     // Purge reports its own failure; the document then still holds what it held.
     if (!purgeCP())
         return;
@@ -96,39 +139,54 @@ void M::doneClick()
 
 void M::writeFrameProperties()
 {
-    const int f = m_frameSelect->listIndex();
-    if (f < 0 || size_t(f) >= m_state.frames.size())
-        throw RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange));
-    const bool configsInUse = m_useConfigs->isChecked();
-    const int slotCount = m_configsList->count();
-
-    for (Group &group : m_state.frames[size_t(f)].groups) {
-        int span = 1;
-        for (size_t i = 0; i < group.items.size(); i += size_t(span)) {
-            const CPItem &item = group.items[i];
-            span = rowSpan(m_state, item);
-            if (i + size_t(span) > group.items.size())
-                throw RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange));
-
-            if (item.location != OnlyConfigurations) {
-                const CPItem &written = rowMember(group, i, span, 0);
-                const QString value = fieldValue(requiredSlotControl(written.valueControls, 0));
-                if (!writeSystemValue(m_state, written.systemWriteValue, value))
-                    m_prompts.message(QStringLiteral("Could not set [") + written.systemWriteValue
-                                          + QStringLiteral("]      "),
-                                      product::title() + QStringLiteral(": System Write Warning"),
-                                      MessageIcon::Exclamation, MessageButtons::Ok);
-                addProperty(m_state, QString(), written.CPTag, value);
-            }
-            if (item.location != OnlyDocument && configsInUse) {
-                for (int c = 1; c < slotCount; ++c) {
-                    const CPItem &written = rowMember(group, i, span, c);
-                    addProperty(m_state, m_configsList->item(c)->text(), written.CPTag,
-                                fieldValue(requiredSlotControl(written.valueControls, c)));
-                }
-            }
+    forEachWrittenField(*this, [this](int c, const CPItem &written, QWidget *field) {
+        const QString value = fieldValue(field);
+        if (c > 0) {
+            addProperty(m_state, m_configsList->item(c)->text(), written.CPTag, value);
+            return;
         }
+        // An empty field has nothing to say about a document setting: a list with no choice
+        // would otherwise switch the units to metres or blank the title.
+        if (!value.isEmpty() && !writeSystemValue(m_state, written.systemWriteValue, value))
+            m_prompts.message(QStringLiteral("Could not set [") + written.systemWriteValue + QStringLiteral("]      "),
+                              product::title() + QStringLiteral(": System Write Warning"),
+                              MessageIcon::Exclamation, MessageButtons::Ok);
+        addProperty(m_state, QString(), written.CPTag, value);
+    });
+}
+
+bool M::refuseRejectedEntry()
+{
+    int slot = -1;
+    const CPItem *item = nullptr;
+    QWidget *rejected = nullptr;
+    forEachWrittenField(*this, [&](int c, const CPItem &written, QWidget *field) {
+        if (!rejected && colours::backColor(field) == colours::toColor(colours::Mismatch)) {
+            slot = c;
+            item = &written;
+            rejected = field;
+        }
+    });
+    if (!rejected)
+        return false;
+
+    // Brought into view on its tab and slot, where the mismatch then holds the editor.
+    const int f = m_frameSelect->listIndex();
+    Frame &frame = m_state.frames[size_t(f)];
+    {
+        SuppressedEvents hold(m_form);
+        m_configsList->setCurrentRow(slot);
+        frame.currentTab = item->g_idx;
+        static_cast<TabStrip *>(frame.tabStrip)->selectTab(item->g_idx + 1);
     }
+    showFramePage(f, slot);
+    m_form.prototypeMismatch = true;
+    rejected->setFocus(Qt::OtherFocusReason);
+    const QString where = slot > 0 ? QStringLiteral(" in configuration ") + m_configsList->item(slot)->text() : QString();
+    m_prompts.message(item->displayName + where + QStringLiteral(" does not match its prototype ") + item->prototype
+                          + QStringLiteral("; nothing was saved."),
+                      product::title() + QStringLiteral(": Warning"), MessageIcon::Exclamation, MessageButtons::Ok);
+    return true;
 }
 
 void M::saveFailed(const RuntimeError &error)

@@ -3,9 +3,9 @@
 // left click and opens its menu on the right button.
 //
 // A successful Save, Load or Clear sets runOk, as the editor's other commands do, so that a failure
-// reported earlier in the run is not shown once more when the editor closes. A list row takes
-// part with the member its selector shows (the first member while it shows none), the same
-// member Done writes.
+// reported earlier in the run is not shown once more when the editor closes. Save stores of a
+// list row the member its selector shows (the first member while it shows none), the same member
+// Done writes; Load fills every member.
 
 #include "editor/m.h"
 
@@ -103,15 +103,14 @@ void M::loadScratch()
             fillEmptyField(item, f, g, i, c, [&] { return stored; });
         };
 
-        // Plain rows first: list targets among them choose which member each list shows.
+        // Every field, list members included: Save stored each member that was shown, and a
+        // member shown now or not keeps its value for when the user picks it.
         for (size_t g = 0; g < groups.size(); ++g)
             for (size_t i = 0; i < groups[g].items.size(); ++i) {
                 const CPItem &item = groups[g].items[i];
-                if (!item.inList && slotControl(item.valueControls, c))
+                if (slotControl(item.valueControls, c))
                     fieldStep([&] { fill(item, int(g), int(i)); });
             }
-        forEachShownMember(m_state, groups, c, true, fieldStep,
-                           [&](int g, const CPItem &member) { fill(member, g, int(member.i_idx)); });
     });
 }
 

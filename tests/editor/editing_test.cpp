@@ -7,6 +7,7 @@
 #include "editor/tab_strip.h"
 
 #include <QListWidget>
+#include <QPushButton>
 
 using namespace tavik;
 
@@ -96,6 +97,40 @@ TEST_F(EditingTest, RefusedEntryHoldsTheTabAndSlotUntilItIsPutRight)
     EXPECT_EQ(state.activeConfigIndex, 2);
 }
 
+TEST_F(EditingTest, DoneRefusesARefusedEntryAndShowsItsField)
+{
+    auto doc = openPart("Part1.SLDPRT", {"Default", "Long"});
+    addGroup(state, 0, "Main", {prototyped("Code", "###-??"), plainItem("Note")});
+    addGroup(state, 0, "More", {plainItem("Finish")});
+    state.useConfigs = true;
+    M &m = open();
+    auto *strip = qobject_cast<TabStrip *>(state.frames[0].tabStrip);
+
+    // Refused in the Default slot. Should the editor ever move away from it, Done still finds
+    // it and brings it back.
+    m.configsList()->setCurrentRow(1);
+    FieldTextBox *code = field(0, 0, 0, 1);
+    type(code, "12-AB");
+    leaveTo(field(0, 0, 1, 1));
+    m.formState().prototypeMismatch = false;
+    m.configsList()->setCurrentRow(2);
+    strip->selectTab(2);
+    ASSERT_EQ(state.frames[0].currentTab, 1);
+
+    m.done()->click();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(prompts.boxes().size(), 1u);
+    EXPECT_EQ(prompts.boxes()[0].text, "Code in configuration Default does not match its prototype ###-??; nothing was saved.");
+    EXPECT_EQ(prompts.boxes()[0].title, "Tavik: Warning");
+    EXPECT_TRUE(m.isVisible()) << "the editor stays open";
+    EXPECT_EQ(doc->CustomInfo2("Default", "Code"), "") << "nothing is written";
+    EXPECT_EQ(state.activeConfigIndex, 1);
+    EXPECT_EQ(strip->selectedIndex(), 1);
+    EXPECT_TRUE(page(0, 0, 1)->isVisibleTo(&m));
+    EXPECT_EQ(QApplication::focusWidget(), code);
+    EXPECT_TRUE(m.formState().prototypeMismatch);
+}
+
 TEST_F(EditingTest, TypedEntriesAreNormalised)
 {
     openPart("Part1.SLDPRT", {});
@@ -110,12 +145,14 @@ TEST_F(EditingTest, TypedEntriesAreNormalised)
     QTest::keyClicks(capsBox, "x");
     EXPECT_EQ(capsBox->text(), QStringLiteral("AB-XC"));
 
-    // A combo field always holds one of its entries: typed text that is none selects the first,
-    // whichever entry was chosen before.
+    // Typed text that is none of a combo field's entries stays while the user types, and the
+    // first entry takes its place when the field is left, whichever entry was chosen before.
     auto *finish = field<MultiColumnComboBox>(0, 0, 1, 0);
     for (int before : {1, 0}) {
         finish->setListIndex(before);
         type(finish, "qq");
+        EXPECT_EQ(finish->value(), QStringLiteral("qq"));
+        leaveTo(capsBox);
         EXPECT_EQ(finish->listIndex(), 0);
         EXPECT_EQ(finish->value(), QStringLiteral("Paint"));
     }
@@ -143,4 +180,16 @@ TEST_F(EditingTest, SameForAllConfigurationsSpreadsIntoEverySlot)
         EXPECT_EQ(field<MultiColumnComboBox>(0, 0, 1, c)->listIndex(), 2) << c;
     }
     EXPECT_EQ(field(0, 0, 2, 0)->text(), QStringLiteral("Own-default"));
+
+    // A value the document held that is none of the entries spreads as it is.
+    auto *grade = field<MultiColumnComboBox>(0, 0, 1, 2);
+    m.formState().suppressEvents = true;
+    grade->setValue(QStringLiteral("Z"));
+    m.formState().suppressEvents = false;
+    grade->setFocus();
+    leaveTo(field(0, 0, 2, 2));
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_EQ(field<MultiColumnComboBox>(0, 0, 1, c)->value(), QStringLiteral("Z")) << c;
+        EXPECT_EQ(field<MultiColumnComboBox>(0, 0, 1, c)->listIndex(), -1) << c;
+    }
 }

@@ -120,7 +120,7 @@ TEST_F(LoadingTest, ListsSerialNumbersAndSystemValues)
 
     auto *finishBox = qobject_cast<MultiColumnComboBox *>(item(0, 0, 0).valueControls[0]);
     EXPECT_EQ(finishBox->listIndex(), -1);
-    EXPECT_EQ(finishBox->value(), "");
+    EXPECT_EQ(finishBox->value(), "Painted") << "a stored text that is no entry stays as the text";
     EXPECT_EQ(text(0, 0, 0, 1), "Anodised");
 
     auto *numbered = qobject_cast<QPushButton *>(item(0, 0, 1).unitsControls[0]);

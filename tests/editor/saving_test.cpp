@@ -163,6 +163,20 @@ TEST_F(SavingTest, SystemWritesComeBeforeTheItemsPropertyAndAFailureOnlyWarns)
     EXPECT_TRUE(document->isChanged());
 }
 
+TEST_F(SavingTest, LongValuesComeBackWhole)
+{
+    // Longer than a line edit holds by default, and ending in a mark a cut would lose.
+    const QString value = QString(40000, QLatin1Char('x')) + QStringLiteral("END");
+    document = openPart("Part1.SLDPRT", {}, 0, 0);
+    give("", {"a=" + value, "l=" + value});
+    addGroup(state, 0, "G", {plainItem("a"), listItem("l", {"one", "two"}, "one")});
+    M &m = load();
+    m.done()->click();
+
+    EXPECT_TRUE(state.runOk) << state.errorMessage.toStdString();
+    EXPECT_EQ(props(""), QStringList({"a=" + value, "l=" + value}));
+}
+
 TEST_F(SavingTest, PurgeThenQuitLeavesOnlyUnnamedProperties)
 {
     document = openPart("Part1.SLDPRT", {"Default"});
