@@ -7,6 +7,7 @@
 #   EXPECT_STDERR                 a regular expression standard error must match (optional)
 #   ADDIN_FILES                   |-list of files put beside a private copy of the plugin in
 #                                 WORK/addin (when set, that copy is loaded instead of ADDIN)
+#   EXPECT_FILE                   NAME|REGEX: the file WORK/NAME must match REGEX afterwards
 # With TAVIK_E2E_UPDATE=1 in the environment the transcript is written to EXPECTED instead.
 string(REPLACE "|" ";" DOCS "${DOCS}")
 if(NOT DEFINED EXPECT_CODE)
@@ -59,4 +60,13 @@ if(NOT code STREQUAL "${EXPECT_CODE}")
 endif()
 if(DEFINED EXPECT_STDERR AND NOT err MATCHES "${EXPECT_STDERR}")
   message(FATAL_ERROR "standard error does not match \"${EXPECT_STDERR}\":\n${err}")
+endif()
+if(DEFINED EXPECT_FILE)
+  string(REPLACE "|" ";" EXPECT_FILE "${EXPECT_FILE}")
+  list(GET EXPECT_FILE 0 fileName)
+  list(GET EXPECT_FILE 1 fileRegex)
+  file(READ "${WORK}/${fileName}" written)
+  if(NOT written MATCHES "${fileRegex}")
+    message(FATAL_ERROR "${WORK}/${fileName} does not match \"${fileRegex}\":\n${written}")
+  endif()
 endif()
