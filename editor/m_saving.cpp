@@ -69,7 +69,7 @@ void M::connectSaving()
 void M::doneClick()
 {
     // Purge reports its own failure; the document then still holds what it held.
-    if (!purgeCP())
+    if (!backOnEditorDocument() || !purgeCP())
         return;
 
     m_state.runOk = false;

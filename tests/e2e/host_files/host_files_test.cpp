@@ -1,5 +1,6 @@
 // Document files under real tavik-host processes: two hosts saving one document, a full disk, a
-// read-only file, a FIFO in a document's place.
+// read-only file, a FIFO in a document's place, and Done after a Copy From... whose return to the
+// editor's document failed.
 
 #include "scratch_base.h"
 
@@ -72,6 +73,15 @@ protected:
         return finish(host, name);
     }
 };
+
+// The number (from 1) of the first call of member after call `after`, 0 when there is none.
+int callAfter(const QStringList &calls, const QString &member, int after)
+{
+    for (int k = after; k < calls.size(); ++k)
+        if (calls[k].startsWith(member + QLatin1Char('(')))
+            return k + 1;
+    return 0;
+}
 
 } // namespace
 
@@ -159,4 +169,38 @@ TEST_F(HostFiles, FullDiskReadOnlyFileAndFifoAreReportedAndKept)
         << err.toStdString();
     EXPECT_TRUE(out.endsWith(QStringLiteral("Plate.sldprt\nfiller\nunchanged\n"))) << "no temporary file left: "
                                                                                      << out.toStdString();
+}
+
+TEST_F(HostFiles, DoneWritesOnlyIntoTheEditorsDocument)
+{
+    // Copy From... whose return to Plate fails leaves Gusset active: Done brings Plate back,
+    // and when that fails too it writes nothing anywhere.
+    const QStringList docs{sample(QStringLiteral("Gusset.sldprt")), sample(QStringLiteral("Plate.sldprt"))};
+    const QByteArray script = "command\n"
+                              "type 000:000:003:000 \"base plate\"\n"
+                              "file Gusset.sldprt\nclick Copy\nclick done\n"
+                              "click done\n"
+                              "activate Gusset.sldprt\nexpect-prop \"\" Name GUSSET\n"
+                              "activate Plate.sldprt\nprops\n";
+    const HostRun clean = run(QStringLiteral("clean"), script, docs);
+    ASSERT_EQ(clean.exitCode, 0) << clean.err.toStdString();
+    const int back = callAfter(clean.calls, QStringLiteral("SldWorks.ActivateDoc2"),
+                               callAfter(clean.calls, QStringLiteral("SldWorks.ActivateDoc2"), 0));
+    ASSERT_GT(back, 0) << "Copy From... activates Gusset, then Plate again";
+
+    const HostRun once = run(QStringLiteral("once"), script, docs, {QStringLiteral("--fail-call"), QString::number(back)});
+    EXPECT_EQ(once.exitCode, 0) << once.err.toStdString();
+    EXPECT_TRUE(once.out.contains(QStringLiteral("Problem reactivating original SW document")));
+    EXPECT_TRUE(once.out.contains(QStringLiteral("PROP\t\"\"\tName\tBASE PLATE\n"))) << once.out.toStdString();
+
+    const int again = callAfter(once.calls, QStringLiteral("SldWorks.ActivateDoc2"), back);
+    ASSERT_GT(again, 0) << "Done activates Plate again";
+    const HostRun twice = run(QStringLiteral("twice"), script, docs,
+                          {QStringLiteral("--fail-call"), QString::number(back), QStringLiteral("--fail-call"),
+                           QString::number(again)});
+    EXPECT_EQ(twice.exitCode, 0) << twice.err.toStdString();
+    EXPECT_TRUE(twice.out.contains(QStringLiteral("MSGBOX\tTavik: Error\tThe document this editor was opened on cannot be "
+                                                  "made active again. Nothing was written.\tOK\n")))
+        << twice.out.toStdString();
+    EXPECT_FALSE(twice.out.contains(QStringLiteral("PROP\t"))) << "Plate holds nothing";
 }
