@@ -266,8 +266,11 @@ long HostDocument::SaveAs2(const QString &path, int version, bool saveAsCopy, bo
     DocumentData written = m_data;
     if (!saveAsCopy)
         written.title.reset(); // the title follows the new file name
+    // Saved as its own file, the document must not write over another program's save of it.
+    const bool sameFile = !m_path.isEmpty() && QFileInfo(m_path) == QFileInfo(target);
     try {
-        written.stamp = DocumentFile::write(written, target);
+        written.stamp = DocumentFile::write(written, target, sameFile ? DocumentFile::Overwrite::IfUnchanged
+                                                                      : DocumentFile::Overwrite::Always);
     } catch (const DocumentFileError &) {
         return 1;
     }
