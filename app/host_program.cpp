@@ -93,9 +93,9 @@ int HostProgram::run()
             callLog.flush();
         });
     }
-    if (m_options.failCall > 0)
-        app->calls()->failCall(QStringLiteral("*"), m_options.failCall, err::Automation,
-                               QStringLiteral("Injected fault in host call %1").arg(m_options.failCall));
+    for (const int n : m_options.failCalls)
+        app->calls()->failCall(QStringLiteral("*"), n, err::Automation,
+                               QStringLiteral("Injected fault in host call %1").arg(n));
     HostWindow window(app, prompts);
     qtPrompts.setParentWidget(&window);
     if (scripted)

@@ -13,9 +13,9 @@ struct HostOptions {
     QString scriptFile;    // empty: a person works the window
     QStringList documents; // opened in order; the last one is active
     // For fault sweeps: every host call written to this file as it is made, one a line
-    // ("Object.member(args)"), and the n-th host call (from 1) made to fail; 0 for none.
+    // ("Object.member(args)"), and the host calls (numbered from 1) made to fail.
     QString callLogFile;
-    int failCall = 0;
+    QList<int> failCalls;
 };
 
 class HostProgram {

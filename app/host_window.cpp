@@ -1,4 +1,5 @@
 #include "app/host_window.h"
+#include "app/document_saving.h"
 
 #include "addin/host.h"
 #include "host/document_file_error.h"
@@ -170,9 +171,14 @@ bool HostWindow::openDocument()
 bool HostWindow::saveDocument()
 {
     try {
-        m_app->saveActiveDocument();
+        const auto active = m_app->activeDocument();
+        if (!active) {
+            showError(tr("No document is open."));
+            return false;
+        }
+        const bool saved = tavik::saveDocument(*active, m_prompts, ProgramTitle);
         refreshDocuments();
-        return true;
+        return saved;
     } catch (const DocumentFileError &e) {
         showError(e.message);
     } catch (const std::exception &e) {
@@ -191,7 +197,8 @@ bool HostWindow::closeDocument(const std::shared_ptr<HostDocument> &doc)
             return false;
         if (answer == MessageAnswer::Yes) {
             try {
-                doc->save();
+                if (!tavik::saveDocument(*doc, m_prompts, ProgramTitle))
+                    return false;
             } catch (const DocumentFileError &e) {
                 showError(e.message);
                 return false;

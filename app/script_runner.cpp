@@ -60,6 +60,7 @@ const std::vector<ScriptRunner::Verb> &ScriptRunner::verbs()
         {"type", 2, 2, "type TAG TEXT", &ScriptRunner::doType},
         {"settext", 2, 2, "settext NAME TEXT", &ScriptRunner::doSetText},
         {"leave", 0, 0, "leave", &ScriptRunner::doLeave},
+        {"wait-file", 1, 1, "wait-file PATH", &ScriptRunner::doWaitFile},
     };
     return table;
 }
@@ -102,6 +103,10 @@ void ScriptRunner::step()
 {
     if (m_finishing)
         return;
+    if (m_waiting) {
+        m_stepDeferred = true;
+        return;
+    }
     if (m_settling) {
         QTimer::singleShot(0, this, &ScriptRunner::step);
         return;

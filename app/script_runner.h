@@ -82,6 +82,7 @@ private:
     void doType(const QStringList &args);
     void doSetText(const QStringList &args);
     void doLeave(const QStringList &args);
+    void doWaitFile(const QStringList &args);
 
     // Types text into a text box as a person would: the old text selected, then one key per
     // character, so that length limits and change handlers see typing.
@@ -102,6 +103,8 @@ private:
     int m_promptFailureLine = 0;  // the line after whose start a prompt found no answer
     bool m_finishing = false;
     bool m_settling = false;
+    bool m_waiting = false;       // a wait-file line is waiting; later lines hold back
+    bool m_stepDeferred = false;  // a step came due during the wait
     bool m_exitAtOnce = true;
     std::function<void(int)> m_finished;
     QString m_failure;

@@ -2,6 +2,7 @@
 
 #include "app/script_runner.h"
 
+#include "app/document_saving.h"
 #include "app/host_window.h"
 #include "app/script_line_failure.h"
 #include "app/script_prompts.h"
@@ -17,7 +18,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -132,11 +136,43 @@ void ScriptRunner::doActivate(const QStringList &args)
 
 void ScriptRunner::doSave(const QStringList &)
 {
+    const auto active = m_app->activeDocument();
+    if (!active)
+        failLine(QStringLiteral("no document is active"));
     try {
-        m_app->saveActiveDocument();
+        // The host program's title, as on the window's own saves.
+        saveDocument(*active, m_prompts, QStringLiteral("tavik-host"));
     } catch (const DocumentFileError &e) {
         failLine(e.message);
     }
+}
+
+// Lets two programs take turns on one file: a line waits until another program creates PATH,
+// watching its folder, for at most a minute.
+void ScriptRunner::doWaitFile(const QStringList &args)
+{
+    const QString path = QFileInfo(args[0]).absoluteFilePath();
+    QFileSystemWatcher watcher({QFileInfo(path).absolutePath()});
+    QEventLoop loop;
+    QTimer bound;
+    bound.setSingleShot(true);
+    connect(&watcher, &QFileSystemWatcher::directoryChanged, &loop, [&] {
+        if (QFileInfo::exists(path))
+            loop.exit(0);
+    });
+    connect(&bound, &QTimer::timeout, &loop, [&] { loop.exit(1); });
+    if (QFileInfo::exists(path))
+        return;
+    bound.start(60000);
+    m_waiting = true;
+    const int outcome = loop.exec();
+    m_waiting = false;
+    if (m_stepDeferred) {
+        m_stepDeferred = false;
+        QTimer::singleShot(0, this, &ScriptRunner::step);
+    }
+    if (outcome != 0)
+        failLine(QStringLiteral("%1 did not appear within 60 seconds").arg(args[0]));
 }
 
 void ScriptRunner::doCommand(const QStringList &)

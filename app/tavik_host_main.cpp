@@ -33,7 +33,7 @@ int main(int argc, char *argv[])
         "  --settings FILE   the settings store to use (default: the user's)\n"
         "  --script FILE     run the script unattended and exit (0 done, 1 a line failed)\n"
         "  --call-log FILE   write every host call to FILE, one a line (for fault sweeps)\n"
-        "  --fail-call N     make the N-th host call fail (for fault sweeps)\n"
+        "  --fail-call N     make the N-th host call fail (for fault sweeps; may be given again)\n"
         "Exit status 2: bad arguments.\n";
     if (!parser.parse(arguments)) {
         std::fprintf(stderr, "tavik-host: %s\n%s", qPrintable(parser.errorText()), usage);
@@ -47,14 +47,15 @@ int main(int argc, char *argv[])
         std::fputs("tavik-host " TAVIK_VERSION "\n", stdout);
         return 0;
     }
-    int failCallIndex = 0;
-    if (parser.isSet(failCall)) {
+    QList<int> failCallIndexes;
+    for (const QString &value : parser.values(failCall)) {
         bool ok = false;
-        failCallIndex = parser.value(failCall).toInt(&ok);
-        if (!ok || failCallIndex < 1) {
+        const int index = value.toInt(&ok);
+        if (!ok || index < 1) {
             std::fprintf(stderr, "tavik-host: --fail-call needs a call number from 1\n%s", usage);
             return tavik::HostProgram::BadArguments;
         }
+        failCallIndexes.append(index);
     }
     for (const QString &doc : parser.positionalArguments()) {
         if (doc.startsWith(QLatin1Char('-'))) {
@@ -69,7 +70,7 @@ int main(int argc, char *argv[])
     options.scriptFile = parser.value(script);
     options.documents = parser.positionalArguments();
     options.callLogFile = parser.value(callLog);
-    options.failCall = failCallIndex;
+    options.failCalls = failCallIndexes;
 
     // A script needs no screen: without a display it runs on the offscreen platform.
     if (!options.scriptFile.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")

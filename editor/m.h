@@ -148,6 +148,10 @@ public:
     void copyClick();
     void loadFromDoc(sw::ModelDoc2 *source, const QString &configuration);
     void connectCopy();
+    // Done writes into the host's active document. After a Copy From... another document may be
+    // active: the editor's own is made active again, and when that fails the user is told and
+    // false returned, so that nothing is written into the wrong document.
+    bool backOnEditorDocument();
     // Gives field (f, g, i) of slot c the text value() returns when the field is empty: a text
     // box while it holds no text, a combo box while it has no selection nor text (its first entry when
     // the text is none of its entries); then rebuilds what depends on it. Copy From... and the
@@ -282,6 +286,8 @@ private:
     QPushButton *m_defaults = nullptr;
     QPushButton *m_scratch = nullptr;
     QPushButton *m_copy = nullptr;
+    // The document the editor was opened on, known once a Copy From... has made another active.
+    std::shared_ptr<sw::ModelDoc2> m_editorDocument;
     QFrame *m_line1 = nullptr;
     QPushButton *m_clear = nullptr;
     QFrame *m_line2 = nullptr;

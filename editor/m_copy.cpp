@@ -10,7 +10,6 @@
 #include "config/model.h"
 #include "config/product.h"
 #include "editor/field_value.h"
-#include "editor/ignoring_errors.h"
 #include "editor/list_row.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/suppressed_events.h"
@@ -68,13 +67,40 @@ void M::copyClick()
                                QStringLiteral("The FileName buffer is too small to store the selected file name"));
         ConfigsSelect dialog(*this);
         dialog.setFilePath(*path);
-        if (dialog.formLoad())
+        const bool loaded = dialog.formLoad();
+        // The first Copy From... finds the editor's document active; a later one may not.
+        if (!m_editorDocument)
+            m_editorDocument = dialog.editorDocument();
+        if (loaded)
             dialog.exec();
     } catch (const std::exception &e) {
         m_prompts.message(QStringLiteral("Error: ") + QString::number(errorFromException(e).number)
                               + QStringLiteral(" Exiting"),
                           QString(), MessageIcon::None, MessageButtons::Ok);
     }
+}
+
+bool M::backOnEditorDocument()
+{
+    if (!m_editorDocument)
+        return true; // no Copy From... ran: the editor's document is still the active one
+    try {
+        if (m_state.swApp && m_state.swApp->ActiveDoc() == m_editorDocument)
+            return true;
+        int error = 0;
+        const auto doc = m_state.swApp->ActivateDoc2(ConfigsSelect::activationName(*m_editorDocument), true, error);
+        if (error != sw::swActivateDocError && doc == m_editorDocument) {
+            m_state.swModel = doc;
+            return true;
+        }
+    } catch (const std::exception &) {
+        // Told below, as a failed activation.
+    }
+    m_state.runOk = false;
+    m_prompts.message(QStringLiteral("The document this editor was opened on cannot be made active again. "
+                                     "Nothing was written."),
+                      product::title() + QStringLiteral(": Error"), MessageIcon::Critical, MessageButtons::Ok);
+    return false;
 }
 
 void M::loadFromDoc(sw::ModelDoc2 *source, const QString &configuration)
@@ -96,18 +122,31 @@ void M::loadFromDoc(sw::ModelDoc2 *source, const QString &configuration)
         fillEmptyField(item, f, g, i, c, [&] { return source->CustomInfo2(configuration, item.CPTag); });
     };
 
+    // A failing field is skipped and the copy goes on; the user is told once at the end, so
+    // that a field left empty is not taken for a copied one.
+    bool skipped = false;
+    const auto skipping = [&](auto &&work) {
+        try {
+            work();
+        } catch (const std::exception &) {
+            skipped = true;
+        }
+    };
     // Every field first, list members included: a member the selector does not show now keeps
     // the other document's value for when the user picks it.
     for (size_t g = 0; g < groups.size(); ++g)
         for (size_t i = 0; i < groups[g].items.size(); ++i) {
             const CPItem &item = groups[g].items[i];
             if (slotControl(item.valueControls, c))
-                ignoringErrors([&] { fill(item, int(g), int(i)); });
+                skipping([&] { fill(item, int(g), int(i)); });
         }
     // Then the member each list row shows, now that the list targets have chosen it.
-    forEachShownMember(m_state, groups, c, true, [](auto &&work) { ignoringErrors(work); },
+    forEachShownMember(m_state, groups, c, true, skipping,
                        [&](int g, const CPItem &member) { fill(member, g, int(member.i_idx)); });
     m_state.runOk = true;
+    if (skipped)
+        m_prompts.message(QStringLiteral("Some CP values could not be copied"), QString(), MessageIcon::None,
+                          MessageButtons::Ok);
 }
 
 void M::fillEmptyField(const CPItem &item, int f, int g, int i, int c, const std::function<QString()> &value)

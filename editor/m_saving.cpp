@@ -112,7 +112,7 @@ void M::doneClick()
         return;
     }
     // Purge reports its own failure; the document then still holds what it held.
-    if (!purgeCP())
+    if (!backOnEditorDocument() || !purgeCP())
         return;
 
     m_state.runOk = false;

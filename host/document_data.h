@@ -1,6 +1,9 @@
 #pragma once
 // The content of one document of the bundled host, as read from and written to its JSON file.
 
+#include "host/file_stamp.h"
+
+#include <QByteArray>
 #include <QJsonObject>
 #include <QList>
 #include <QMap>
@@ -20,10 +23,16 @@ struct AttributeInstance {
     QString definition;
     QList<std::pair<QString, double>> parameters;
     QJsonObject original; // the instance as read, so that members the host does not know survive
+    QMap<QString, QByteArray> rawMembers; // each member's value as written in the file
 };
 
 struct DocumentData {
     QJsonObject original; // the file as read, so that members the host does not know survive
+    // Each member's value as written in the file, and those of "summaryInfo": members the host
+    // does not know are written back in these words, numbers exactly as they were.
+    QMap<QString, QByteArray> rawMembers;
+    QMap<QString, QByteArray> rawSummaryMembers;
+    FileStamp stamp; // the file as read
 
     int type = 1;
     std::optional<QString> title; // absent: the file name stands for it

@@ -1,14 +1,14 @@
 #include "host/document_file.h"
 
 #include "host/document_file_error.h"
+#include "host/json_text.h"
 #include "host/length_units.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
+#include <QUuid>
 #include <QSet>
+#include <algorithm>
 #include <cmath>
 
 namespace tavik {
@@ -216,20 +216,6 @@ int DocumentFile::typeFromExtension(const QString &path)
     return 0;
 }
 
-DocumentData DocumentFile::read(const QString &path, int typeHint)
-{
-    QFile file(path);
-    if (!QFileInfo(path).isFile())
-        throw DocumentFileError(path, QFileInfo::exists(path) ? QStringLiteral("not a file")
-                                                              : QStringLiteral("no such file"));
-    if (!file.open(QIODevice::ReadOnly))
-        throw DocumentFileError(path, QStringLiteral("the file cannot be read (%1)").arg(file.errorString()));
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw DocumentFileError(path, QStringLiteral("the file cannot be read (%1)").arg(file.errorString()));
-    return parse(content, path, typeHint);
-}
-
 DocumentData DocumentFile::parse(const QByteArray &json, const QString &path, int typeHint)
 {
     // Editors on other systems may put a byte-order mark before the text.
@@ -246,12 +232,61 @@ DocumentData DocumentFile::parse(const QByteArray &json, const QString &path, in
                                           .arg(error.errorString()).arg(error.offset));
     if (!doc.isObject())
         throw DocumentFileError(path, QStringLiteral("the file does not hold a JSON object"));
-    return Reader(path).read(doc.object(), typeHint);
+    // Qt's reader keeps one of two members of the same name; the other would be lost on save.
+    const QString repeated = jsonText::firstRepeatedMember(text);
+    if (!repeated.isEmpty())
+        throw DocumentFileError(path, repeated);
+    DocumentData d = Reader(path).read(doc.object(), typeHint);
+    d.rawMembers = jsonText::members(text);
+    d.rawSummaryMembers = jsonText::members(d.rawMembers.value(QStringLiteral("summaryInfo")));
+    const QList<QByteArray> attributes = jsonText::elements(d.rawMembers.value(QStringLiteral("attributes")));
+    for (qsizetype k = 0; k < d.attributes.size() && k < attributes.size(); ++k)
+        d.attributes[k].rawMembers = jsonText::members(attributes[k]);
+    return d;
 }
+
+namespace {
+
+// Members the host does not know go out in the words they came in: Qt would write their numbers
+// rounded. Each one is written first as a unique placeholder text, then put back in place of it.
+class RawMembers {
+public:
+    RawMembers() : m_mark(QUuid::createUuid().toString(QUuid::Id128)) {}
+
+    void keep(QJsonObject &o, const QMap<QString, QByteArray> &raw, std::initializer_list<const char *> known)
+    {
+        for (auto it = raw.cbegin(); it != raw.cend(); ++it) {
+            if (!o.contains(it.key()) || std::any_of(known.begin(), known.end(), [&](const char *k) {
+                    return it.key() == QLatin1String(k);
+                }))
+                continue;
+            const QString placeholder = QStringLiteral("tavik-raw-%1-%2").arg(m_texts.size()).arg(m_mark);
+            o[it.key()] = placeholder;
+            m_texts.append(std::make_pair('"' + placeholder.toUtf8() + '"', it.value()));
+        }
+    }
+
+    QByteArray putBack(QByteArray json) const
+    {
+        for (const auto &[placeholder, text] : m_texts)
+            json.replace(placeholder, text);
+        return json;
+    }
+
+private:
+    QString m_mark;
+    QList<std::pair<QByteArray, QByteArray>> m_texts;
+};
+
+} // namespace
 
 QByteArray DocumentFile::toJson(const DocumentData &d)
 {
+    RawMembers raw;
     QJsonObject o = d.original;
+    raw.keep(o, d.rawMembers, {"type", "title", "configurations", "activeConfiguration", "customProperties",
+                               "summaryInfo", "lengthUnit", "unitsString", "density", "massProperties",
+                               "attributes"});
     o[u"type"] = d.type;
     if (d.title)
         o[u"title"] = *d.title;
@@ -275,6 +310,7 @@ QByteArray DocumentFile::toJson(const DocumentData &d)
     QJsonObject summary = d.original[u"summaryInfo"].toObject();
     for (size_t k = 0; k < summaryInfoKeys.size(); ++k)
         summary[QString::fromLatin1(summaryInfoKeys[k])] = d.summaryInfo[k];
+    raw.keep(summary, d.rawSummaryMembers, {"title", "subject", "author", "keywords", "comments", "savedBy"});
     o[u"summaryInfo"] = summary;
 
     o[u"lengthUnit"] = d.lengthUnit;
@@ -292,6 +328,7 @@ QByteArray DocumentFile::toJson(const DocumentData &d)
     QJsonArray attributes;
     for (const AttributeInstance &a : d.attributes) {
         QJsonObject ao = a.original;
+        raw.keep(ao, a.rawMembers, {"name", "definition", "parameters"});
         ao[u"name"] = a.name;
         ao[u"definition"] = a.definition;
         QJsonObject params;
@@ -303,22 +340,7 @@ QByteArray DocumentFile::toJson(const DocumentData &d)
     o[u"attributes"] = attributes;
     // Qt's reader drops a byte-order mark that opens a text, so a value starting with U+FEFF would
     // come back shorter. The writer emits the character only inside texts: write it escaped.
-    return QJsonDocument(o).toJson(QJsonDocument::Indented).replace("\xEF\xBB\xBF", "\\ufeff");
-}
-
-void DocumentFile::write(const DocumentData &data, const QString &path)
-{
-    const QByteArray content = toJson(data);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw DocumentFileError(path, QStringLiteral("the file cannot be written (%1)").arg(file.errorString()));
-    if (file.write(content) != content.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw DocumentFileError(path, QStringLiteral("the file cannot be written (%1)").arg(reason));
-    }
-    if (!file.commit())
-        throw DocumentFileError(path, QStringLiteral("the file cannot be written (%1)").arg(file.errorString()));
+    return raw.putBack(QJsonDocument(o).toJson(QJsonDocument::Indented).replace("\xEF\xBB\xBF", "\\ufeff"));
 }
 
 } // namespace tavik

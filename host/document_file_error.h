@@ -24,4 +24,12 @@ private:
     std::string m_what;
 };
 
+// The refusal to write over a file that another program has written since it was read: saving
+// it would lose that program's work.
+class DocumentChangedError : public DocumentFileError {
+public:
+    explicit DocumentChangedError(QString path)
+        : DocumentFileError(std::move(path), QStringLiteral("the file was changed by another program since it was read")) {}
+};
+
 } // namespace tavik

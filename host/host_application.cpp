@@ -122,7 +122,7 @@ std::shared_ptr<sw::ModelDoc2> HostApplication::OpenDoc6(const QString &path, in
     errors = 0;
     warnings = 0;
     m_lastOpenError.clear();
-    auto doc = findDocument(absolute(path));
+    auto doc = findDocumentByPath(absolute(path));
     if (!doc) {
         if (!QFileInfo(absolute(path)).isFile()) {
             errors = 2;
@@ -193,7 +193,7 @@ std::shared_ptr<HostDocument> HostApplication::addDocument(std::shared_ptr<HostD
 std::shared_ptr<HostDocument> HostApplication::openDocument(const QString &path)
 {
     const QString file = absolute(path);
-    auto doc = findDocument(file);
+    auto doc = findDocumentByPath(file);
     if (!doc)
         doc = addDocument(std::make_shared<HostDocument>(m_calls, DocumentFile::read(file), file, weak_from_this()));
     activate(doc);
@@ -247,10 +247,18 @@ std::shared_ptr<HostDocument> HostApplication::findDocument(const QString &nameO
 {
     if (nameOrPath.isEmpty())
         return nullptr;
-    for (const auto &doc : m_documents)
-        if (doc->title() == nameOrPath || (!doc->path().isEmpty() && QFileInfo(doc->path()).fileName() == nameOrPath))
-            return doc;
-    const QString path = absolute(nameOrPath);
+    // A name with a folder in it is a path, and only a document's path can answer it: a title
+    // may be any text, also the path of another file.
+    if (!nameOrPath.contains(QLatin1Char('/'))) {
+        for (const auto &doc : m_documents)
+            if (doc->title() == nameOrPath || (!doc->path().isEmpty() && QFileInfo(doc->path()).fileName() == nameOrPath))
+                return doc;
+    }
+    return findDocumentByPath(absolute(nameOrPath));
+}
+
+std::shared_ptr<HostDocument> HostApplication::findDocumentByPath(const QString &path) const
+{
     for (const auto &doc : m_documents)
         if (sameFile(doc->path(), path))
             return doc;

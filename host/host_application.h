@@ -77,7 +77,10 @@ public:
     // Interface calls on the document afterwards throw RuntimeError 91. The last opened of the
     // others becomes active when it was the active one.
     void closeDocument(const std::shared_ptr<HostDocument> &doc);
+    // By title or file name, or by path; a name holding a "/" is a path and matches paths only.
     std::shared_ptr<HostDocument> findDocument(const QString &nameOrPath) const;
+    // The document whose file is that one (an absolute path), or none.
+    std::shared_ptr<HostDocument> findDocumentByPath(const QString &path) const;
     // Why the last OpenDoc6 gave none ("" when it gave a document).
     QString lastOpenError() const { return m_lastOpenError; }
 

@@ -266,8 +266,11 @@ long HostDocument::SaveAs2(const QString &path, int version, bool saveAsCopy, bo
     DocumentData written = m_data;
     if (!saveAsCopy)
         written.title.reset(); // the title follows the new file name
+    // Saved as its own file, the document must not write over another program's save of it.
+    const bool sameFile = !m_path.isEmpty() && QFileInfo(m_path) == QFileInfo(target);
     try {
-        DocumentFile::write(written, target);
+        written.stamp = DocumentFile::write(written, target, sameFile ? DocumentFile::Overwrite::IfUnchanged
+                                                                      : DocumentFile::Overwrite::Always);
     } catch (const DocumentFileError &) {
         return 1;
     }
@@ -299,14 +302,14 @@ std::shared_ptr<sw::Feature> HostDocument::FeatureByName(const QString &name)
     return std::make_shared<HostFeature>(shared_from_this(), name);
 }
 
-void HostDocument::save()
+void HostDocument::save(DocumentFile::Overwrite overwrite)
 {
     if (m_closed)
         throw DocumentFileError(title(), QStringLiteral("the document is closed"));
     if (m_path.isEmpty())
         throw DocumentFileError(title(), QStringLiteral("the document has never been saved, so it has no "
                                                         "file to save to"));
-    DocumentFile::write(m_data, m_path);
+    m_data.stamp = DocumentFile::write(m_data, m_path, overwrite);
     m_changed = false;
 }
 

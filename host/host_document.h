@@ -4,6 +4,7 @@
 
 #include "addin/host.h"
 #include "host/document_data.h"
+#include "host/document_file.h"
 
 #include <memory>
 
@@ -64,8 +65,9 @@ public:
     bool isChanged() const { return m_changed; }
     bool isClosed() const { return m_closed; }
     // Writes the document to its file atomically. Throws DocumentFileError, also for a
-    // document that was never saved.
-    void save();
+    // document that was never saved, and DocumentChangedError when another program has written
+    // the file since this host read or wrote it, unless told to overwrite it always.
+    void save(DocumentFile::Overwrite overwrite = DocumentFile::Overwrite::IfUnchanged);
     // After this every interface call on the document or its objects throws RuntimeError 91.
     void close() { m_closed = true; }
     // The length unit as the application's user preference sets it.

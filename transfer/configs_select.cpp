@@ -35,21 +35,20 @@ int documentTypeOf(const QString &path)
     return 0;
 }
 
-// The name the editor's document is activated by again. Titles and file names repeat across
-// folders, and activating another document of the same name would let Done write into it; the
-// full path does not. A document that was never saved has no path, only its title.
-QString activationName(sw::ModelDoc2 &doc)
-{
-    const QString path = doc.GetPathName();
-    return path.isEmpty() ? doc.GetTitle() : path;
-}
-
 void tell(Prompts &prompts, const QString &text)
 {
     prompts.message(text, QString(), MessageIcon::None, MessageButtons::Ok);
 }
 
 } // namespace
+
+// Titles and file names repeat across folders, and activating another document of the same name
+// would let Done write into it; the full path does not.
+QString ConfigsSelect::activationName(sw::ModelDoc2 &doc)
+{
+    const QString path = doc.GetPathName();
+    return path.isEmpty() ? doc.GetTitle() : path;
+}
 
 ConfigsSelect::ConfigsSelect(M &editor)
     : QDialog(&editor), m_editor(editor)

@@ -57,6 +57,10 @@ public:
     const QString &selectedConfiguration() const { return m_selectedConfig; }
     // The name the editor's document is activated by again.
     const QString &editorDocumentName() const { return m_editorDocName; }
+    // The host's active document when the dialog loaded: the editor's.
+    const std::shared_ptr<sw::ModelDoc2> &editorDocument() const { return m_editorDoc; }
+    // The name a document is activated by: its path, or its title when it has never been saved.
+    static QString activationName(sw::ModelDoc2 &doc);
     int openError() const { return m_openError; }
     int activateError() const { return m_activateError; }
 

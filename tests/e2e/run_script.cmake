@@ -11,6 +11,7 @@
 #   CONFIG_ENV                    |-list of NAME=VALUE for the host's environment, "%WORK%"
 #                                 standing for WORK; by default no configuration folder of the
 #                                 machine or the user is searched
+#   EXPECT_FILE                   NAME|REGEX: the file WORK/NAME must match REGEX afterwards
 # With TAVIK_E2E_UPDATE=1 in the environment the transcript is written to EXPECTED instead.
 string(REPLACE "|" ";" DOCS "${DOCS}")
 if(NOT DEFINED EXPECT_CODE)
@@ -83,4 +84,13 @@ if(NOT code STREQUAL "${EXPECT_CODE}")
 endif()
 if(DEFINED EXPECT_STDERR AND NOT err MATCHES "${EXPECT_STDERR}")
   message(FATAL_ERROR "standard error does not match \"${EXPECT_STDERR}\":\n${err}")
+endif()
+if(DEFINED EXPECT_FILE)
+  string(REPLACE "|" ";" EXPECT_FILE "${EXPECT_FILE}")
+  list(GET EXPECT_FILE 0 fileName)
+  list(GET EXPECT_FILE 1 fileRegex)
+  file(READ "${WORK}/${fileName}" written)
+  if(NOT written MATCHES "${fileRegex}")
+    message(FATAL_ERROR "${WORK}/${fileName} does not match \"${fileRegex}\":\n${written}")
+  endif()
 endif()

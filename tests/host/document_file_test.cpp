@@ -120,6 +120,9 @@ TEST_F(DocumentFileTest, RefusesBrokenFilesNamingFileAndFault)
         {"q.sldprt", R"({"massProperties": "oops"})", "array of numbers or \"error\""},
         {"r.sldprt", R"({"attributes": [{"name": "X", "parameters": {"P": "1"}}]})", "parameter \"P\" of attribute \"X\""},
         {"s.sldprt", R"({"attributes": [{"definition": "d"}]})", "\"name\" of each attribute"},
+        {"t.sldprt", R"({"type": 1, "title": "A", "title": "B"})", "member \"title\" is given twice"},
+        {"u.sldprt", R"({"customProperties": {"": [], "": [["N", "1"]]}})", "member \"\" is given twice"},
+        {"v.sldprt", R"({"vendor": [{"k": 1, "\u006b": 2}]})", "member \"k\" is given twice"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.fileName);
@@ -246,4 +249,49 @@ TEST_F(DocumentFileTest, TextsOpeningWithAByteOrderMarkComeBackWhole)
     auto again = std::make_shared<HostApplication>()->openDocument(path);
     EXPECT_EQ(again->data().customProperties, doc->data().customProperties);
     EXPECT_EQ(again->CustomInfo2("Default", "Note"), mark + "x");
+}
+
+TEST_F(DocumentFileTest, UnknownMembersKeepTheirNumbersAsWritten)
+{
+    const QByteArray raw = R"({"type": 1, "configurations": ["Default"], "customProperties": {"": [], "Default": []},
+        "vendor": {"serial": 12345678901234567891, "offset": -0.0, "text": "a\"b"}, "count": 1.50,
+        "summaryInfo": {"author": "A", "pages": 100000000000000000001},
+        "attributes": [{"name": "X", "parameters": {"P": 1.0}, "weight": 2.5e-0}]})";
+    const QString path = write("numbers.sldprt", raw);
+    auto doc = app->openDocument(path);
+    ASSERT_TRUE(doc->AddCustomInfo3("", "PartNo", 30, "A100"));
+    for (int round = 0; round < 2; ++round) { // as written, also by a save of a saved file
+        app->saveActiveDocument();
+        const QByteArray saved = read(path);
+        for (const char *literal : {R"("serial": 12345678901234567891, "offset": -0.0, "text": "a\"b")",
+                                    R"("count": 1.50)", R"("pages": 100000000000000000001)", R"("weight": 2.5e-0)"})
+            EXPECT_TRUE(saved.contains(literal)) << literal << " in\n" << saved.toStdString();
+        doc = std::make_shared<HostApplication>()->openDocument(path);
+        EXPECT_EQ(doc->CustomInfo2("", "PartNo"), "A100");
+        EXPECT_EQ(doc->SummaryInfo(2), "A");
+    }
+}
+
+TEST_F(DocumentFileTest, AWriteIfUnchangedLeavesAnotherProgramsSave)
+{
+    const QString path = write("shared.sldprt", QByteArray(bracket));
+    DocumentData mine = DocumentFile::read(path);
+    EXPECT_FALSE(DocumentFile::changedSince(path, mine.stamp));
+    mine.stamp = DocumentFile::write(mine, path, DocumentFile::Overwrite::IfUnchanged);
+    EXPECT_FALSE(DocumentFile::changedSince(path, mine.stamp)) << "its own save is no other program's";
+
+    // The same bytes written again by another program lose nothing; other bytes do.
+    const QByteArray same = read(path);
+    QFile::remove(path);
+    write("shared.sldprt", same);
+    EXPECT_FALSE(DocumentFile::changedSince(path, mine.stamp));
+    DocumentData theirs = DocumentFile::read(path);
+    theirs.customProperties[QString()].append({QStringLiteral("Theirs"), QStringLiteral("1")});
+    DocumentFile::write(theirs, path);
+    const QByteArray theirBytes = read(path);
+    EXPECT_TRUE(DocumentFile::changedSince(path, mine.stamp));
+    EXPECT_THROW(DocumentFile::write(mine, path, DocumentFile::Overwrite::IfUnchanged), DocumentChangedError);
+    EXPECT_EQ(read(path), theirBytes);
+    DocumentFile::write(mine, path);
+    EXPECT_NE(read(path), theirBytes) << "written over when told to";
 }

@@ -122,6 +122,12 @@ TEST_F(HostDocumentTest, SaveAs2MovesTheDocumentAndItsTitle)
     EXPECT_NE(doc->SaveAs2(dir.filePath("nowhere/X.sldprt"), 0, false, false), 0);
     EXPECT_EQ(doc->GetPathName(), newPath);
 
+    // Never over another program's save of its own file.
+    const QByteArray theirs = readFile(newPath).replace("\"2\"", "\"3\"");
+    writeFile(newPath, theirs);
+    EXPECT_NE(doc->SaveAs2(newPath, 0, false, false), 0);
+    EXPECT_EQ(readFile(newPath), theirs);
+
     // Never over the file of another open document.
     app->openDocument(write("Busy.sldprt", QJsonObject()));
     EXPECT_NE(doc->SaveAs2(dir.filePath("Busy.sldprt"), 0, false, false), 0);

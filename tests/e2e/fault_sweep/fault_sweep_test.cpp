@@ -55,6 +55,7 @@ SessionRun runSession(const QString &folder, int failCall)
     QDir().mkpath(folder);
     const QDir work(folder);
     QFile::copy(QDir(samples).filePath(document), work.filePath(document));
+    QFile::copy(QDir(samples).filePath(QStringLiteral("Gusset.sldprt")), work.filePath(QStringLiteral("Gusset.sldprt")));
 
     QStringList args{QStringLiteral("--addin"), QStringLiteral(TAVIK_PLUGIN),
                      QStringLiteral("--settings"), work.filePath(QStringLiteral("settings.sqlite")),
