@@ -39,7 +39,11 @@ public:
 // True for the file names of a kind of document that openBatchDocument reads.
 bool isBatchDocumentPath(const QString &path);
 
+// ReadOnly skips what only saving needs (the digest of the file as read): such a document cannot
+// be saved.
+enum class DocumentAccess { ReadOnly, ReadWrite };
+
 // Throws DocumentFileError naming the file and the fault.
-std::unique_ptr<BatchDocument> openBatchDocument(const QString &path);
+std::unique_ptr<BatchDocument> openBatchDocument(const QString &path, DocumentAccess access = DocumentAccess::ReadWrite);
 
 } // namespace tavik

@@ -6,7 +6,9 @@
 #include "batch/progress.h"
 #include "host/document_file_error.h"
 
+#include <QHash>
 #include <QSet>
+#include <algorithm>
 #include <future>
 #include <vector>
 
@@ -30,7 +32,8 @@ public:
         : m_request(request), m_columns(std::move(columns))
     {
         m_names = QStringList{PathColumn, ConfigurationColumn} + m_columns;
-        m_known = QSet<QString>(m_columns.begin(), m_columns.end());
+        for (qsizetype k = 0; k < m_columns.size(); ++k)
+            m_columnIndex.insert(m_columns[k], k);
     }
 
     QByteArray header() const
@@ -47,35 +50,19 @@ public:
     {
         DocumentRows result;
         try {
-            const std::unique_ptr<BatchDocument> doc = openBatchDocument(path);
+            const std::unique_ptr<BatchDocument> doc = openBatchDocument(path, DocumentAccess::ReadOnly);
             const QStringList levels = QStringList{QString()} + doc->configurations();
+            std::vector<const QString *> cells(size_t(m_columns.size()));
             for (const QString &level : levels) {
                 const PropertyList props = doc->properties(level);
-                QStringList names = m_names;
-                QStringList values{path, level};
-                for (const QString &tag : m_columns) {
-                    QString value;
-                    for (const auto &[n, v] : props)
-                        if (n == tag) {
-                            value = v;
-                            break;
-                        }
-                    values << value;
-                }
-                if (m_request.format == SheetFormat::Csv) {
-                    appendCsvRecord(result.text, values);
-                } else {
-                    // A JSON row names its own members: every other property of the level follows.
-                    if (m_request.all)
-                        for (const auto &[n, v] : props)
-                            if (!m_known.contains(n)) {
-                                names << n;
-                                values << v;
-                            }
-                    result.text += "\n";
-                    appendJsonRow(result.text, names, values);
-                    result.text += ",";
-                }
+                std::fill(cells.begin(), cells.end(), nullptr);
+                for (const auto &[name, value] : props)
+                    if (const auto it = m_columnIndex.constFind(name); it != m_columnIndex.cend())
+                        cells[size_t(*it)] = &value;
+                if (m_request.format == SheetFormat::Csv)
+                    appendCsvRow(result.text, path, level, cells);
+                else
+                    appendJsonRow(result.text, path, level, cells, props);
                 ++result.rows;
             }
         } catch (const DocumentFileError &e) {
@@ -87,10 +74,45 @@ public:
     }
 
 private:
+    void appendCsvRow(QByteArray &out, const QString &path, const QString &level,
+                      const std::vector<const QString *> &cells) const
+    {
+        QString record;
+        appendCsvField(record, path);
+        record += u',';
+        appendCsvField(record, level);
+        for (const QString *cell : cells) {
+            record += u',';
+            if (cell)
+                appendCsvField(record, *cell);
+        }
+        record += QLatin1String("\r\n");
+        out += record.toUtf8();
+    }
+
+    // A JSON row names its own members: with --all, every other property of the level follows.
+    void appendJsonRow(QByteArray &out, const QString &path, const QString &level,
+                       const std::vector<const QString *> &cells, const PropertyList &props) const
+    {
+        QStringList names = m_names;
+        QStringList values{path, level};
+        for (const QString *cell : cells)
+            values << (cell ? *cell : QString());
+        if (m_request.all)
+            for (const auto &[n, v] : props)
+                if (!m_columnIndex.contains(n)) {
+                    names << n;
+                    values << v;
+                }
+        out += "\n";
+        tavik::appendJsonRow(out, names, values);
+        out += ",";
+    }
+
     const ExportRequest &m_request;
     QStringList m_columns;
     QStringList m_names;
-    QSet<QString> m_known;
+    QHash<QString, qsizetype> m_columnIndex;
 };
 
 std::vector<DocumentRows> readChunk(const Exporter &exporter, const std::vector<QString> &paths)
@@ -114,7 +136,7 @@ QStringList otherProperties(const QStringList &paths, const QStringList &configu
     QStringList others;
     DocumentWalk(paths).run([&](const QString &path) {
         try {
-            const std::unique_ptr<BatchDocument> doc = openBatchDocument(path);
+            const std::unique_ptr<BatchDocument> doc = openBatchDocument(path, DocumentAccess::ReadOnly);
             for (const QString &level : QStringList{QString()} + doc->configurations())
                 for (const auto &[name, value] : doc->properties(level))
                     if (!known.contains(name)) {

@@ -18,21 +18,31 @@ bool needsQuotes(const QString &field)
 
 } // namespace
 
+void appendCsvField(QString &record, const QString &field)
+{
+    if (!needsQuotes(field)) {
+        record += field;
+        return;
+    }
+    record += u'"';
+    for (const QChar c : field) {
+        if (c == u'"')
+            record += u'"';
+        record += c;
+    }
+    record += u'"';
+}
+
 void appendCsvRecord(QByteArray &out, const QStringList &fields)
 {
+    QString record;
     for (qsizetype k = 0; k < fields.size(); ++k) {
         if (k > 0)
-            out += ',';
-        const QString &field = fields[k];
-        if (needsQuotes(field)) {
-            out += '"';
-            out += QString(field).replace(QLatin1Char('"'), QStringLiteral("\"\"")).toUtf8();
-            out += '"';
-        } else {
-            out += field.toUtf8();
-        }
+            record += u',';
+        appendCsvField(record, fields[k]);
     }
-    out += "\r\n";
+    record += QLatin1String("\r\n");
+    out += record.toUtf8();
 }
 
 CsvReader::CsvReader(const QByteArray &text) : m_text(text)

@@ -10,6 +10,9 @@
 
 namespace tavik {
 
+// Appends one field to a record being built, quoted when it needs to be (no separator).
+void appendCsvField(QString &record, const QString &field);
+
 // Appends one record (its fields and the CR LF that ends it) to out.
 void appendCsvRecord(QByteArray &out, const QStringList &fields);
 
