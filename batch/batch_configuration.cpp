@@ -41,13 +41,18 @@ std::optional<BatchConfiguration> loadBatchConfiguration(const QString &folder, 
             + QString(state.errorMessage).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         return std::nullopt;
     }
-    for (const Frame &frame : state.frames)
+    for (const Frame &frame : state.frames) {
+        QHash<QString, const CPItem *> &inFrame = config.frameRules.emplace_back();
         for (const Group &group : frame.groups)
-            for (const CPItem &item : group.items)
+            for (const CPItem &item : group.items) {
+                if (!inFrame.contains(item.CPTag))
+                    inFrame.insert(item.CPTag, &item);
                 if (!config.rules.contains(item.CPTag)) {
                     config.rules.insert(item.CPTag, &item);
                     config.tags << item.CPTag;
                 }
+            }
+    }
     return config;
 }
 

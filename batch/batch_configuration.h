@@ -15,8 +15,17 @@ struct BatchConfiguration {
     std::unique_ptr<SharedState> state;
     QStringList tags;                       // distinct CPTags, frames, groups and items in order
     QHash<QString, const CPItem *> rules;   // the first item of each tag carries its rules
+    std::vector<QHash<QString, const CPItem *>> frameRules; // the same within each frame
 
-    const CPItem *item(const QString &tag) const { return rules.value(tag, nullptr); }
+    // The item whose rules a property follows: the first item of that tag in frame (the frame the
+    // document was last edited in), else the first in the whole configuration.
+    const CPItem *item(const QString &tag, int frame = -1) const
+    {
+        if (frame >= 0 && size_t(frame) < frameRules.size())
+            if (const CPItem *inFrame = frameRules[size_t(frame)].value(tag, nullptr))
+                return inFrame;
+        return rules.value(tag, nullptr);
+    }
 };
 
 // The folder that holds Tavik.xml and Tavik.xsd: the one given, else the add-in's folder beside

@@ -20,6 +20,8 @@ public:
 
     virtual QString path() const = 0;
     virtual QString title() const = 0;
+    // The frame the editor last showed for the document (its USE_FRAME); -1 when it never did.
+    virtual int frame() const = 0;
     // Configuration names in the document's order.
     virtual QStringList configurations() const = 0;
     // The [name, value] pairs of a level in the document's order; empty for an unknown level.

@@ -98,6 +98,7 @@ std::vector<PropertyChange> planDocument(const BatchConfiguration &config, const
                                          const std::vector<const SheetRow *> &rows, std::vector<SheetIssue> &issues)
 {
     const QStringList levels = QStringList{QString()} + doc.configurations();
+    const int frame = doc.frame();
     const auto current = [&doc](const QString &level, const QString &property) {
         return doc.value(level, property).value_or(QString());
     };
@@ -125,7 +126,7 @@ std::vector<PropertyChange> planDocument(const BatchConfiguration &config, const
             if (cell == old)
                 continue;
             QString value = cell;
-            const CPItem *item = config.item(property);
+            const CPItem *item = config.item(property, frame);
             if (item && item->type == QLatin1String("composite")) {
                 compositeCells.push_back({level, property, cell, level});
                 continue;
@@ -146,7 +147,7 @@ std::vector<PropertyChange> planDocument(const BatchConfiguration &config, const
     // A value that is the same for all configurations goes to every level where the item lives.
     const std::vector<Desires::Entry> typed = desires.entries();
     for (const Desires::Entry &e : typed) {
-        const CPItem *item = config.item(e.property);
+        const CPItem *item = config.item(e.property, frame);
         if (!item || !item->sameForAllConfigs)
             continue;
         for (const QString &level : levels) {
@@ -171,7 +172,7 @@ std::vector<PropertyChange> planDocument(const BatchConfiguration &config, const
     for (qsizetype pass = 0; pass <= config.tags.size(); ++pass) {
         bool changed = false;
         for (const QString &tag : config.tags) {
-            const CPItem *owner = config.item(tag);
+            const CPItem *owner = config.item(tag, frame);
             const Composite *composite = owner->type == QLatin1String("composite") ? compositeOf(state, *owner) : nullptr;
             if (!composite)
                 continue;

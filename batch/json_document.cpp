@@ -101,6 +101,16 @@ public:
     QString title() const override { return m_data.title.value_or(QFileInfo(m_path).fileName()); }
     QStringList configurations() const override { return m_data.configurations; }
 
+    int frame() const override
+    {
+        for (const AttributeInstance &a : m_data.attributes)
+            if (a.name == QLatin1String("TavikAttribute"))
+                for (const auto &[name, value] : a.parameters)
+                    if (name == QLatin1String("USE_FRAME") && value >= 0 && value < 32768)
+                        return int(value);
+        return -1;
+    }
+
     PropertyList properties(const QString &level) const override
     {
         const PropertyList *list = m_data.level(level);
