@@ -121,3 +121,28 @@ TEST_F(BatchDocuments, ANumberDrawnForADocumentThatWasNotWrittenIsItsNumberOnThe
     EXPECT_EQ(store.keys("Tavik", "batchPendingNumbers"), QStringList());
     EXPECT_EQ(title, "Plate.SLDPRT");
 }
+
+TEST_F(BatchDocuments, ReadingForExportTakesWhatTheHostReadsAndLeavesFaultsToIt)
+{
+    const QString late = write("late.sldprt", R"({"customProperties": {"B": [["Name", "caf\u00e9\n\"x\""]], "": []},
+                                                 "configurations": ["A", "B"], "density": 1})");
+    const std::unique_ptr<BatchDocument> read = openBatchDocument(late, DocumentAccess::ReadOnly);
+    EXPECT_EQ(read->configurations(), (QStringList{"A", "B"}));
+    EXPECT_EQ(read->value("B", "Name"), QStringLiteral("café\n\"x\""));
+    EXPECT_EQ(read->value("A", "Name"), std::nullopt);
+
+    for (const auto &[content, fault] : std::initializer_list<std::pair<const char *, const char *>>{
+             {R"({"customProperties": {"": [["A", "1"], ["A", "2"]]}})", "custom property \"A\" of the document level is given twice"},
+             {R"({"customProperties": {"C": []}, "configurations": ["A"]})", "which is not a configuration"},
+             {R"({"configurations": ["A", "A"]})", "configuration \"A\" is listed twice"},
+             {R"({"customProperties": {"": [["A"]]}})", "[name, value] pair"},
+             {R"({"customProperties": {"": [["A", "1"]]})", "not valid JSON"}}) {
+        const QString path = write("bad.sldprt", content);
+        try {
+            openBatchDocument(path, DocumentAccess::ReadOnly);
+            ADD_FAILURE() << content;
+        } catch (const DocumentFileError &e) {
+            EXPECT_TRUE(e.fault.contains(QString::fromLatin1(fault))) << e.fault.toStdString();
+        }
+    }
+}
