@@ -209,7 +209,8 @@ ExportOutcome exportDocuments(const BatchConfiguration &config, const ExportRequ
         writeRows(reading.get());
     if (request.format == SheetFormat::Json)
         write("\n]\n");
-    std::fflush(out);
+    if (std::fflush(out) != 0 || std::ferror(out))
+        outcome.problems << QStringLiteral("the sheet could not be written to the output");
     progress.finish();
     outcome.problems = walk.problems + outcome.problems;
     return outcome;

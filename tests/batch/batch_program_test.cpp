@@ -113,6 +113,13 @@ TEST_F(BatchProgram, ExportWritesEveryLevelInPathOrderAndAnUneditedExportImports
     }
     EXPECT_EQ(snapshot(), before);
 
+    QProcess full;
+    full.setWorkingDirectory(dir.path());
+    full.setStandardOutputFile("/dev/full");
+    full.start(QStringLiteral(TAVIK_BINARY_DIR "/tavik-batch"), {"export", "--addin=" + addin, "docs"});
+    ASSERT_TRUE(full.waitForFinished(120000));
+    EXPECT_EQ(full.exitCode(), 1) << "an output that cannot be written is a failure";
+
     const ProgramRun missing = batch({"export", "docs", "nowhere"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(missing.err.contains("nowhere: no such file or folder"));
