@@ -255,7 +255,7 @@ ApplyOutcome applyImport(ImportRecord &record, ImportJournal &journal, Progress 
 {
     ApplyOutcome outcome;
     // Journalled first: an import that is stopped half way can still be undone.
-    journal.save(record);
+    journal.create(record);
     for (DocumentChanges &d : record.documents) {
         try {
             const std::unique_ptr<BatchDocument> doc = openBatchDocument(d.path);

@@ -46,8 +46,8 @@ struct ApplyOutcome {
 };
 
 // Writes the planned changes, each document atomically and only when its file is still what was
-// read when the plan was made. record (journalled before and after) gets the identity of each file
-// written.
+// read when the plan was made. record is journalled under a new ID before the first document and
+// again at the end, with the identity of each file written.
 ApplyOutcome applyImport(ImportRecord &record, ImportJournal &journal, Progress &progress);
 
 // Puts a journalled change list back into a document: old values restored, properties the import

@@ -129,7 +129,6 @@ int BatchProgram::runImport()
 
     SettingsStore settings(m_options.settingsFile.isEmpty() ? SettingsStore::defaultPath() : m_options.settingsFile);
     ImportJournal journal(settings);
-    record.id = journal.newId();
     Progress writing(m_err, Progress::isTerminal(m_err) ? qint64(record.documents.size()) : -1);
     const ApplyOutcome outcome = applyImport(record, journal, writing);
     writing.finish();

@@ -49,18 +49,25 @@ qsizetype ImportRecord::changeCount() const
     return n;
 }
 
-QString ImportJournal::newId() const
+void ImportJournal::create(ImportRecord &record)
 {
+    // Two imports started in the same second take different IDs: an ID is taken only by writing
+    // its entry where there was none, in one step of the store.
     const QString stem = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const QStringList existing = ids();
     for (int n = 1;; ++n) {
-        const QString id = stem + QStringLiteral("-%1").arg(n);
-        if (!existing.contains(id, Qt::CaseInsensitive))
-            return id;
+        record.id = stem + QStringLiteral("-%1").arg(n);
+        const QString text = recordText(record);
+        bool taken = false;
+        m_store.update(product::title(), Section, record.id, [&](const std::optional<QString> &current) -> std::optional<QString> {
+            taken = current.has_value();
+            return taken ? std::nullopt : std::optional<QString>(text);
+        });
+        if (!taken)
+            return;
     }
 }
 
-void ImportJournal::save(const ImportRecord &record)
+QString ImportJournal::recordText(const ImportRecord &record)
 {
     QJsonArray documents;
     for (const DocumentChanges &d : record.documents) {
@@ -82,8 +89,12 @@ void ImportJournal::save(const ImportRecord &record)
                         {QStringLiteral("sheet"), record.sheet},
                         {QStringLiteral("state"), stateName(record.state)},
                         {QStringLiteral("documents"), documents}};
-    m_store.write(product::title(), Section, record.id,
-                  QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
+    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+}
+
+void ImportJournal::save(const ImportRecord &record)
+{
+    m_store.write(product::title(), Section, record.id, recordText(record));
 }
 
 std::optional<ImportRecord> ImportJournal::load(const QString &id) const

@@ -43,14 +43,16 @@ class ImportJournal {
 public:
     explicit ImportJournal(SettingsStore &store) : m_store(store) {}
 
-    // A new ID, unused in the journal: the UTC time of day and a sequence number.
-    QString newId() const;
+    // Gives record a new ID (the UTC time and a sequence number) and journals it.
+    void create(ImportRecord &record);
+    // Replaces the journalled record.
     void save(const ImportRecord &record);
     std::optional<ImportRecord> load(const QString &id) const;
     // IDs, oldest first.
     QStringList ids() const;
 
 private:
+    static QString recordText(const ImportRecord &record);
     SettingsStore &m_store;
 };
 

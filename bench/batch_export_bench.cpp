@@ -172,7 +172,6 @@ int main(int argc, char *argv[])
     tavik::SettingsStore settings(dir.filePath(QStringLiteral("settings.sqlite")));
     tavik::ImportJournal journal(settings);
     tavik::ImportRecord record;
-    record.id = journal.newId();
     record.documents = std::move(plan.documents);
     const tavik::ApplyOutcome applied = tavik::applyImport(record, journal, quiet);
     const double total = clock.nsecsElapsed() / 1e9;
