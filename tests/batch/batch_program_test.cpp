@@ -287,6 +287,10 @@ TEST_F(BatchProgram, ArgumentsHelpAndVersion)
                                                      {"export", "--format", "xml", "docs"}})
         EXPECT_EQ(batch(bad).exitCode, 2) << bad.join(' ').toStdString();
     EXPECT_EQ(batch({"number", "--item", "Name", "docs"}).exitCode, 2);
+    QDir(dir.path()).mkdir("empty");
+    const ProgramRun noConfiguration = batch({"export", "--addin=empty", "docs"});
+    EXPECT_EQ(noConfiguration.exitCode, 1);
+    EXPECT_TRUE(noConfiguration.err.contains("Tavik: File not found\nTavik.xsd could not be found...")) << noConfiguration.err.toStdString();
     const ProgramRun badSheet = batch({"import", "nowhere.csv"});
     EXPECT_EQ(badSheet.exitCode, 1);
 }
