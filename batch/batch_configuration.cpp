@@ -1,5 +1,6 @@
 #include "batch/batch_configuration.h"
 
+#include "config/configuration_folder.h"
 #include "config/loader.h"
 #include "config/product.h"
 #include "config/resolution.h"
@@ -13,10 +14,12 @@ QString configurationFolder(const QString &given)
 {
     if (!given.isEmpty())
         return given;
-    const QString built = QCoreApplication::applicationDirPath() + QStringLiteral("/addin");
-    if (QDir(built).exists())
-        return built;
-    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" TAVIK_ADDIN_RELDIR));
+    // Without --addin the batch reads the configuration the editor would read: the team's folder
+    // when one is set up, else the add-in's own.
+    QString addin = QCoreApplication::applicationDirPath() + QStringLiteral("/addin");
+    if (!QDir(addin).exists())
+        addin = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" TAVIK_ADDIN_RELDIR));
+    return findConfigurationFolder(addin).path;
 }
 
 std::optional<BatchConfiguration> loadBatchConfiguration(const QString &folder, QString &error)

@@ -28,8 +28,9 @@ struct BatchConfiguration {
     }
 };
 
-// The folder that holds Tavik.xml and Tavik.xsd: the one given, else the add-in's folder beside
-// the program (build tree) or where the package installs it. The one place that decides it.
+// The folder that holds Tavik.xml and Tavik.xsd: the one given, else the folder the editor would
+// use, searched from the add-in's folder beside the program (build tree) or where the package
+// installs it. The one place that decides it.
 QString configurationFolder(const QString &given);
 
 // Loads and resolves the configuration of folder. On failure returns nothing and puts the

@@ -17,13 +17,9 @@ namespace {
 
 // Saves data over path unless the file is no longer what asRead says. The one place where
 // tavik-batch checks a document file against changes made on disk since it was read.
-FileIdentity saveUnchangedSince(const DocumentData &data, const QString &path, const FileIdentity &asRead)
+FileIdentity identityOf(const FileStamp &stamp)
 {
-    // A change made between this comparison and the rename of the new file is not seen.
-    if (FileIdentity::ofFile(path) != asRead)
-        throw DocumentFileError(path, QStringLiteral("the file has changed on disk since it was read"));
-    DocumentFile::write(data, path);
-    return FileIdentity::of(DocumentFile::toJson(data));
+    return FileIdentity{stamp.size, stamp.sha256.toHex()};
 }
 
 QString text(std::string_view utf8)
@@ -87,6 +83,13 @@ class JsonDocument : public BatchDocument {
 public:
     JsonDocument(const QString &path, DocumentAccess access) : m_path(path), m_access(access)
     {
+        // A document that may be written is read by the host's own reader, whose stamp lets the
+        // save refuse a file that another program has written since.
+        if (access == DocumentAccess::ReadWrite) {
+            m_data = DocumentFile::read(path);
+            m_identity = identityOf(m_data.stamp);
+            return;
+        }
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
             // Asked only now, so that reading a document costs one look-up of its path.
@@ -98,9 +101,7 @@ public:
         const QByteArray content = file.readAll();
         if (file.error() != QFileDevice::NoError)
             throw DocumentFileError(path, QStringLiteral("the file cannot be read (%1)").arg(file.errorString()));
-        if (access == DocumentAccess::ReadWrite)
-            m_identity = FileIdentity::of(content);
-        else if (readPropertiesOnly(content, path, m_data))
+        if (readPropertiesOnly(content, path, m_data))
             return;
         m_data = DocumentFile::parse(content, path);
     }
@@ -159,7 +160,8 @@ public:
     {
         if (m_access != DocumentAccess::ReadWrite)
             throw DocumentFileError(m_path, QStringLiteral("the document was opened for reading only"));
-        m_identity = saveUnchangedSince(m_data, m_path, m_identity);
+        m_data.stamp = DocumentFile::write(m_data, m_path, DocumentFile::Overwrite::IfUnchanged);
+        m_identity = identityOf(m_data.stamp);
         return m_identity;
     }
 

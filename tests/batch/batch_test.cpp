@@ -108,7 +108,7 @@ TEST_F(BatchDocuments, ANumberDrawnForADocumentThatWasNotWrittenIsItsNumberOnThe
     NumberOutcome first = numberDocuments(*config, *config->item("SerialNo"), request, counters, store, prompts, progress, title);
     EXPECT_EQ(first.numbered, 0);
     ASSERT_EQ(first.problems.size(), 1);
-    EXPECT_TRUE(first.problems[0].contains("changed on disk")) << first.problems[0].toStdString();
+    EXPECT_TRUE(first.problems[0].contains("changed by another program")) << first.problems[0].toStdString();
     EXPECT_EQ(property("parts/Plate.sldprt", "", "SerialNo"), std::nullopt);
 
     counters.onDraw = nullptr;
