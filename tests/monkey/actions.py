@@ -42,6 +42,30 @@ class Case:
         self.tail_drops = set()   # tail lines the editor refused (fields that have no control)
         self.tail_answers = []    # answers queued before Done, added by the runner
 
+    def apply_model(self, model):
+        """Takes each item's place and settings from the model the configuration loads into (as
+        tavik-check --json prints it): page splits, list membership and what resolution changed
+        decide the tags, and they are the editor's to decide."""
+        loaded = {}
+        for f, frame in enumerate(model.get("frames", [])):
+            for g, group in enumerate(frame.get("groups", [])):
+                for i, it in enumerate(group.get("items", [])):
+                    loaded[(f, it["CPTag"])] = (g, i, it)
+        names = {0: "onlyDocument", 1: "onlyConfigurations", 2: "both"}
+        for item in self.gen.items:
+            found = loaded.get((item.frame, item.tag))
+            if not found:
+                continue
+            item.page, item.index, it = found
+            item.location = names.get(it.get("location"), "both")
+            item.visible = it.get("visible", item.visible)
+            item.editable = it.get("editable", item.editable)
+            item.link_target = item.link_target or it.get("isListTarget", False)
+            if not it.get("inList", True):
+                item.in_list = None
+            if item.kind != "serial":
+                item.kind = it.get("type", item.kind)
+
     # Planning ----------------------------------------------------------------------------------
 
     def plan(self):
@@ -57,9 +81,20 @@ class Case:
         self.done_frame = r.randrange(len(self.gen.frames))
         acts.append(Action("frame", frame=self.done_frame))
 
+    def slot_for(self, item, slot):
+        """A slot in which the item has a field: the document's only, or the configurations'."""
+        if item.location == "onlyDocument":
+            return 0
+        if item.location == "onlyConfigurations" and self.slots > 1:
+            return max(1, slot)
+        return slot
+
     def random_action(self, r, items):
-        slot = r.randrange(self.slots)
-        item = r.choice(items) if items else None
+        # Mostly fields a person can edit; now and then any field, to try the editor's refusals.
+        editable = [i for i in items if i.kind in ("standard", "list") and i.editable and i.visible
+                    and (i.in_list is None or i is i.in_list.members[0])]
+        item = r.choice(editable if editable and r.random() < 0.9 else items) if items else None
+        slot = self.slot_for(item, r.randrange(self.slots)) if item else 0
         roll = r.random()
         if item is None or roll < 0.04:
             return Action("use_configs", value=r.randint(0, 1))
@@ -81,8 +116,12 @@ class Case:
             serials = [i for i in items if i.kind == "serial"]
             if serials:
                 it = r.choice(serials)
+                slot = self.slot_for(it, slot)
                 if r.random() < 0.5:
-                    return Action("get_next", it, slot)
+                    a = Action("get_next", it, slot)
+                    # A counter that does not exist yet is offered to be created.
+                    a.answers.append(r.choice(["Yes", "No"]))
+                    return a
                 entry = r.choice(["clear_Ser_Num", "set", "zero", "setLocal"])
                 valid = r.random() < 0.8
                 text = texts.matching(r, (it.prototype or "####").replace("\\", "")) if valid \
@@ -100,14 +139,19 @@ class Case:
                           button=r.choice(["done", "copyScratch", "cancel"]), use=r.randint(0, 1))
         if roll < 0.9:
             return Action("print", item, slot)
-        if roll < 0.95:
-            return Action("props")
-        return Action("leave")
+        return Action("props")
 
     # Rendering ---------------------------------------------------------------------------------
 
     def plain_items(self):
-        return [i for i in self.gen.items if i.plain and i.visible]
+        return [i for i in self.gen.items if i.plain and i.visible and i.editable]
+
+    def field_slots(self, item):
+        if item.location == "onlyDocument":
+            return [0]
+        if item.location == "onlyConfigurations":
+            return list(range(1, self.slots))
+        return list(range(self.slots))
 
     def render(self):
         """The script's lines, and for each line the action it belongs to (None for the tail)."""
@@ -202,7 +246,6 @@ class Case:
                 emit("file %s" % self.other_name, n)
                 emit("click Copy", n)
                 emit("select list %d" % a.args["index"], n)
-                emit("select useConfigs %d" % a.args["use"], n)
                 emit("click %s" % a.args["button"], n)
             elif k == "print":
                 emit("print %s" % a.item.field_tag(a.slot), n)
@@ -212,7 +255,7 @@ class Case:
                 emit("leave", n)
         # The tail: what every field holds before Done, then Done, save, and what was stored.
         for item in self.plain_items():
-            for slot in range(self.slots):
+            for slot in self.field_slots(item):
                 if (item.field_tag(slot)) not in self.tail_drops:
                     emit("print %s" % item.field_tag(slot), None)
         for ans in self.tail_answers:
@@ -236,7 +279,7 @@ class Case:
     def reopen_script(self):
         lines = ["answer No", "command"]
         for item in self.plain_items():
-            for slot in range(self.slots):
+            for slot in self.field_slots(item):
                 if item.field_tag(slot) not in self.tail_drops:
                     lines.append("print %s" % item.field_tag(slot))
         lines.append("click Quit")

@@ -161,6 +161,8 @@ class Generator:
             for k in range(r.choice([0, 0, 1, 1, 2, 3])):
                 text = texts.matching(r, item.prototype) if item.prototype and r.random() < 0.7 \
                     else texts.option_text(r)
+                # An option must hold a text: an empty option element does not load.
+                text = text or "x"
                 attrs = {"default": "true"} if r.random() < 0.2 else {}
                 item.options.append(([text], attrs))
         return item
@@ -402,13 +404,12 @@ def generate(seed, odd=None):
     main_doc = gen.document(main_name, r.random() < 0.5)
     other_doc = gen.document(other_name, r.random() < 0.5)
     import actions
-    case = actions.Case(gen, main_name, main_doc, other_name, other_doc)
-    case.plan()
-    return case
+    return actions.Case(gen, main_name, main_doc, other_name, other_doc)
 
 
 if __name__ == "__main__":
     import sys
     c = generate(int(sys.argv[1]))
+    c.plan()
     sys.stdout.write(c.gen.xml())
     sys.stdout.write("\n".join(c.render()[0]) + "\n")

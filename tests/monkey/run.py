@@ -34,6 +34,8 @@ LINE_FAILURE = re.compile(r"^tavik-host: [^:]*\.script:(\d+): (.*)$", re.M)
 NO_ANSWER = "asks a question and no answer is queued"
 WRONG_ANSWER = re.compile(r"the queued answer (\w+) is not a button of the message box .*\((.*)\)")
 NO_FILE = "opened and no file answer is queued"
+DIALOG_LEFT_OPEN = re.compile(r"in (setSerNum|configsSelect)$")
+DIALOG_ACTIONS = {"setSerNum": "serial_menu", "configsSelect": "copy"}
 MAX_REPAIRS = 40
 
 
@@ -50,7 +52,7 @@ class Build:
         self.host = args.host or os.path.join(d, "tavik-host")
         self.check = args.check or os.path.join(d, "tavik-check")
         plugins = [args.plugin] if args.plugin else sorted(
-            glob.glob(os.path.join(d, "**", "*tavik_plugin*.so"), recursive=True))
+            glob.glob(os.path.join(d, "addin", "*.so")))
         if not plugins or not os.path.exists(self.host):
             sys.exit("monkey: no tavik-host and plugin in %s (build it first)" % d)
         self.plugin = plugins[0]
@@ -120,9 +122,10 @@ class CaseRun:
         shutil.copy(os.path.join(self.dir, "other.json"), os.path.join(self.dir, self.case.other_name))
 
     def check_configuration(self):
-        p = subprocess.run([self.build.check, os.path.join(self.dir, "addin")], capture_output=True,
+        p = subprocess.run([self.build.check, "--json", os.path.join(self.dir, "addin")], capture_output=True,
                            text=True, timeout=60, env=self.build.env)
         if p.returncode == 0:
+            self.case.apply_model(json.loads(p.stdout[p.stdout.index("{"):]))
             return True
         reason = first_line(p.stdout + p.stderr)
         if not self.case.gen.odd:
@@ -167,6 +170,7 @@ class CaseRun:
     def run(self):
         self.prepare()
         self.check_configuration()
+        self.case.plan()
         rng = random.Random(self.seed * 7919 + 1)
         case = self.case
         for attempt in range(MAX_REPAIRS + 1):
@@ -179,7 +183,7 @@ class CaseRun:
             if code != 1 or not m:
                 raise Outcome("crash", "edit: exit %d; %s" % (code, first_line(err)))
             number, reason = int(m.group(1)), m.group(2)
-            if "in tavikHost" in reason or (lines[number - 1].startswith("print ") and "FIELD\t" not in out):
+            if "in tavikHost" in reason:
                 # The editor is not open: its configuration did not load, or it closed early.
                 boxes = [l for l in out.splitlines() if l.startswith("MSGBOX")]
                 raise Outcome("clean" if case.gen.odd else "invariant",
@@ -194,6 +198,8 @@ class CaseRun:
         """Changes the plan after the editor refused line NUMBER, or raises a broken invariant."""
         line = lines[number - 1]
         owner = owners[number - 1]
+        with open(os.path.join(self.dir, "repairs.log"), "a", encoding="utf-8") as log:
+            log.write("%d: %s: %s\n" % (number, line[:80], reason))
         if line.startswith("expect ") or line.startswith("expect-prop "):
             raise Outcome("invariant", "line %d: %s" % (number, reason))
         case = self.case
@@ -213,6 +219,14 @@ class CaseRun:
         if NO_FILE in reason and target:
             target.files.append("cancel")
             return
+        dialog = DIALOG_LEFT_OPEN.search(reason)
+        if dialog and (target is None or target.kind != DIALOG_ACTIONS[dialog.group(1)]):
+            # A dialog that an earlier action opened is still open: that action is the one to drop.
+            before = case.actions if owner is None else case.actions[:owner]
+            opener = [a for a in before if not a.dropped and a.kind == DIALOG_ACTIONS[dialog.group(1)]]
+            if opener:
+                opener[-1].dropped = True
+                return
         if target is not None:
             if target.kind == "command":
                 raise Outcome("invariant", "line %d (command): %s" % (number, reason))

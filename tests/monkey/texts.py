@@ -15,13 +15,16 @@ def option_text(r):
 
 
 def typed_text(r):
-    """What a person may type: no line breaks; sometimes long."""
+    """What a person may type: no line breaks; sometimes long. The script runner types one UTF-16
+    unit a key, so characters beyond the basic plane (emoji) reach the editor only from documents."""
     roll = r.random()
     if roll < 0.1:
         return ""
     if roll < 0.18:
-        return (word(r) + " ") * r.randint(20, 60)
-    return option_text(r)
+        text = (word(r) + " ") * r.randint(20, 60)
+    else:
+        text = option_text(r)
+    return "".join(c for c in text if ord(c) < 0x10000)
 
 
 def document_value(r):
@@ -54,7 +57,7 @@ def matching(r, proto):
         if c == "#":
             out.append(str(r.randrange(10)))
         elif c == "?":
-            out.append(r.choice("AbZß🙂"))
+            out.append(r.choice("AbZßש"))
         elif c == "*":
             out.append(r.choice(["", "x", "Straße", "12"]))
         elif c == "[":
