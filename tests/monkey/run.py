@@ -101,6 +101,7 @@ class CaseRun:
         self.dir = os.path.join(work, "seed-%d" % seed)
         self.case = generate.generate(seed, odd)
         self.runs = 0
+        self.compared = 0
 
     # Files -------------------------------------------------------------------------------------
 
@@ -151,9 +152,12 @@ class CaseRun:
             p = subprocess.run(cmd, cwd=self.dir, capture_output=True, timeout=self.build.timeout,
                                env=self.build.env)
         except subprocess.TimeoutExpired as e:
-            write(os.path.join(self.dir, name + ".stdout"), (e.stdout or b"").decode("utf-8", "replace"))
-            last = (e.stdout or b"").decode("utf-8", "replace").strip().splitlines()[-1:] or [""]
-            raise Outcome("hang", "%s ran past %d s; last output: %s" % (name, self.build.timeout, last[0][:150]))
+            # A flood of message boxes writes millions of lines: keep the end of it.
+            tail = (e.stdout or b"")[-20000:].decode("utf-8", "replace").splitlines()[1:]
+            write(os.path.join(self.dir, name + ".stdout"), "".join(t + "\n" for t in tail))
+            last = tail[-1:] or [""]
+            raise Outcome("hang", "%s ran past %d s; last output: %s" % (name, self.build.timeout,
+                                                                        last[0].replace("\t", " ")[:150]))
         out = p.stdout.decode("utf-8", "replace")
         err = p.stderr.decode("utf-8", "replace")
         write(os.path.join(self.dir, name + ".stdout"), out)
@@ -274,6 +278,8 @@ class CaseRun:
                 if slot > 0 and (item.location == "onlyDocument" or not use_configs):
                     continue
                 tag = item.field_tag(slot)
+                if tag in before and tag in after:
+                    self.compared += 1
                 if tag in before and tag in after and before[tag] != after[tag]:
                     raise Outcome("invariant", "field %s (%s) was saved as \"%s\" and reopens as \"%s\""
                                   % (tag, item.tag, before[tag][:60], after[tag][:60]))
@@ -291,7 +297,7 @@ def run_seed(build, seed, work, keep, odd=None):
         cls, cause = "invalid", "the monkey failed: %r" % e
     if cls == "clean" and not keep:
         shutil.rmtree(c.dir, ignore_errors=True)
-    return cls, cause, c.runs, time.monotonic() - started
+    return cls, cause, c, time.monotonic() - started
 
 
 def main(argv=None):
@@ -306,6 +312,7 @@ def main(argv=None):
     p.add_argument("--count", type=int, default=0, help="run this many seeds from --first")
     p.add_argument("--timeout", type=int, default=60, help="bound of each host run in seconds")
     p.add_argument("--keep", action="store_true", help="keep the folders of clean cases too")
+    p.add_argument("--log", help="append one line per seed (seed, class, host runs, seconds, odd, cause)")
     p.add_argument("--odd", choices=["yes", "no"], help="force or forbid links and composites that feed each other")
     args = p.parse_args(argv)
     build = Build(args)
@@ -323,17 +330,25 @@ def main(argv=None):
     counts = {c: 0 for c in CLASSES}
     failures = []
     runs = 0
+    compared = 0
+    log = open(args.log, "a", encoding="utf-8") if args.log else None
     started = time.monotonic()
 
     def one(seed):
         nonlocal runs
-        cls, cause, host_runs, took = run_seed(build, seed, work, args.keep or bool(args.seed), odd)
+        nonlocal compared
+        cls, cause, c, took = run_seed(build, seed, work, args.keep or bool(args.seed), odd)
         counts[cls] += 1
-        runs += host_runs
+        runs += c.runs
+        compared += c.compared
+        if log:
+            log.write("%d\t%s\t%d\t%.1f\t%s\t%s\n" % (seed, cls, c.runs, took, "odd" if c.case.gen.odd else "-", cause))
+            log.flush()
         if cls != "clean":
             failures.append((seed, cls, cause))
-            print("seed %d: %s: %s\n  kept in %s\n  replay: scripts/monkey --build %s --seed %d"
-                  % (seed, cls, cause, os.path.join(work, "seed-%d" % seed), args.build, seed), flush=True)
+            print("seed %d: %s: %s\n  kept in %s\n  replay: scripts/monkey --build %s%s --seed %d"
+                  % (seed, cls, cause, os.path.join(work, "seed-%d" % seed), args.build,
+                     " --odd " + args.odd if args.odd else "", seed), flush=True)
         elif cause:
             print("seed %d: clean (%s)" % (seed, cause), flush=True)
 
@@ -347,8 +362,8 @@ def main(argv=None):
             one(s)
             s += 1
     total = sum(counts.values())
-    print("monkey: %d seeds, %d host runs in %.0f s: %s" % (
-        total, runs, time.monotonic() - started, ", ".join("%s %d" % (c, counts[c]) for c in CLASSES)))
+    print("monkey: %d seeds, %d host runs, %d reopened values compared, in %.0f s: %s" % (
+        total, runs, compared, time.monotonic() - started, ", ".join("%s %d" % (c, counts[c]) for c in CLASSES)))
     for seed, cls, cause in failures:
         print("  seed %d: %s: %s" % (seed, cls, cause))
     return 0 if not failures else 1
