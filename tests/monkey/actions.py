@@ -78,6 +78,12 @@ class Case:
         acts.append(Action("use_configs", value=1))
         for _ in range(r.randint(20, 70)):
             acts.append(self.random_action(r, items))
+        if self.gen.odd:
+            # Typing into the target of a link is what sets a ring going.
+            for target in [i for i in items if i.link_target]:
+                text = texts.matching(r, target.prototype) if target.prototype else "x"
+                acts.insert(r.randint(3, len(acts)), Action("type", target, self.slot_for(target, 0),
+                                                            text=text, leave=True))
         self.done_frame = r.randrange(len(self.gen.frames))
         acts.append(Action("frame", frame=self.done_frame))
 

@@ -310,7 +310,7 @@ class Generator:
                 if self.odd and r.random() < 0.4:
                     odd = r.choice(["own member", "composite", "other list member"])
                     if odd == "own member":
-                        target = r.choice(lst.members)
+                        target = lst.members[0] if r.random() < 0.6 else r.choice(lst.members)
                     elif odd == "composite":
                         comps = [i for i in items if i.kind == "composite"]
                         target = r.choice(comps) if comps else target

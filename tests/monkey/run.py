@@ -70,11 +70,22 @@ def write(path, text):
         f.write(text)
 
 
+# What Qt says on every run of the offscreen platform: not a cause.
+NOISE = re.compile(r"^(QStandardPaths: |This plugin does not support)")
+
+
 def first_line(text):
     for line in text.splitlines():
-        if line.strip():
+        if line.strip() and not NOISE.match(line):
             return line.strip()[:200]
     return ""
+
+
+def signal_name(code):
+    try:
+        return "signal %s" % __import__("signal").Signals(-code).name if code < 0 else "exit %d" % code
+    except ValueError:
+        return "exit %d" % code
 
 
 def sanitizer_line(text):
@@ -166,7 +177,9 @@ class CaseRun:
         if san:
             raise Outcome("sanitizer", "%s: %s" % (name, san))
         if p.returncode < 0 or p.returncode >= 128:
-            raise Outcome("crash", "%s: exit %d; %s" % (name, p.returncode, first_line(err)))
+            records = [l for l in out.splitlines() if not l.startswith("STATUS")]
+            raise Outcome("crash", "%s: %s; %s" % (name, signal_name(p.returncode),
+                                                   first_line(err) or "last output: " + (records[-1:] or [""])[0][:120].replace("\t", " ")))
         return p.returncode, out, err
 
     # The case ----------------------------------------------------------------------------------
