@@ -80,7 +80,10 @@ class Generator:
         self.seed = seed
         self.rng = random.Random(seed)
         # About one case in eight carries links and composites that feed each other.
-        self.odd = self.rng.random() < 0.125 if odd is None else odd
+        # The draw is made also when the caller decides, so that a seed that is odd of its own
+        # gives the same case either way.
+        drawn = self.rng.random() < 0.125
+        self.odd = drawn if odd is None else odd
         self.tags = set()
         self.frames = []          # each: list of pages; each page: list of children (Item or List)
         self.items = []           # every item, in file order

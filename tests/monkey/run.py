@@ -6,8 +6,16 @@ run past its bound), invariant (the saved file does not reopen, a field does not
 it had when it was saved, a typed value or a foreign property is lost), and invalid (the
 generator made a configuration that tavik-check refuses: a fault of this test).
 
+Each case: tavik-check must accept the configuration (its model gives the fields' tags); the
+edit script runs, and when the editor refuses one of its actions (a control not shown, a question
+with no answer queued) the action is dropped or an answer queued and the script runs again from
+fresh documents; the fields' texts are printed before Done, then Done and save. The saved file must
+be valid JSON and reopen in tavik-host, and every plain field of the frame saved must show the text
+it had before Done, in every slot its location saves.
+
 Every run of the host is bounded. A failing case keeps its folder (configuration, documents,
-scripts, outputs) and is printed with the command line that replays it.
+scripts, outputs) and is printed with the command line that replays it; adding the seed to
+seeds.txt (or ring_seeds.txt) makes it a regression test.
 """
 
 import argparse
