@@ -1,0 +1,292 @@
+"""The user's actions of a random case, and their rendering into tavik-host script lines.
+
+A case plans abstract actions ("type into this item in this slot", "open the value menu of that
+item", ...). Rendering walks them with a model of what the editor shows (frame, tab of each frame,
+slot, whether configurations are in use) and puts in the navigation each action needs. When the
+editor refuses an action (a control not shown, a menu entry that cannot be chosen), the runner
+drops the action and renders again; when a message box asks a question, it queues an answer in
+front of the action that raised it.
+"""
+
+import texts
+
+ANSWERS = ["Yes", "No", "Cancel", "OK"]
+
+
+def quote(text):
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"').replace("\n", "\\n") \
+        .replace("\r", "\\r") + '"'
+
+
+class Action:
+    def __init__(self, kind, item=None, slot=0, **args):
+        self.kind = kind
+        self.item = item          # an Item of the generator, or None
+        self.slot = slot
+        self.args = args
+        self.answers = []         # answers queued before the action, added by the runner
+        self.files = []
+        self.dropped = False
+
+
+class Case:
+    def __init__(self, gen, main_name, main_doc, other_name, other_doc):
+        self.gen = gen
+        self.seed = gen.seed
+        self.main_name = main_name
+        self.main_doc = main_doc
+        self.other_name = other_name
+        self.other_doc = other_doc
+        self.slots = 1 + len(main_doc["configurations"])
+        self.actions = []
+        self.tail_drops = set()   # tail lines the editor refused (fields that have no control)
+        self.tail_answers = []    # answers queued before Done, added by the runner
+
+    def apply_model(self, model):
+        """Takes each item's place and settings from the model the configuration loads into (as
+        tavik-check --json prints it): page splits, list membership and what resolution changed
+        decide the tags, and they are the editor's to decide."""
+        loaded = {}
+        for f, frame in enumerate(model.get("frames", [])):
+            for g, group in enumerate(frame.get("groups", [])):
+                for i, it in enumerate(group.get("items", [])):
+                    loaded[(f, it["CPTag"])] = (g, i, it)
+        names = {0: "onlyDocument", 1: "onlyConfigurations", 2: "both"}
+        for item in self.gen.items:
+            found = loaded.get((item.frame, item.tag))
+            if not found:
+                continue
+            item.page, item.index, it = found
+            item.location = names.get(it.get("location"), "both")
+            item.visible = it.get("visible", item.visible)
+            item.editable = it.get("editable", item.editable)
+            item.link_target = item.link_target or it.get("isListTarget", False)
+            if not it.get("inList", True):
+                item.in_list = None
+            if item.kind != "serial":
+                item.kind = it.get("type", item.kind)
+
+    # Planning ----------------------------------------------------------------------------------
+
+    def plan(self):
+        r = self.gen.rng
+        items = self.gen.items
+        acts = self.actions
+        if r.random() < 0.4:
+            acts.append(Action("open_other"))
+        acts.append(Action("command", answer=r.choice(["Yes", "No", None])))
+        acts.append(Action("use_configs", value=1))
+        for _ in range(r.randint(20, 70)):
+            acts.append(self.random_action(r, items))
+        if self.gen.odd:
+            # Typing into the target of a link is what sets a ring going.
+            for target in [i for i in items if i.link_target]:
+                text = texts.matching(r, target.prototype) if target.prototype else "x"
+                acts.insert(r.randint(3, len(acts)), Action("type", target, self.slot_for(target, 0),
+                                                            text=text, leave=True))
+        self.done_frame = r.randrange(len(self.gen.frames))
+        acts.append(Action("frame", frame=self.done_frame))
+
+    def slot_for(self, item, slot):
+        """A slot in which the item has a field: the document's only, or the configurations'."""
+        if item.location == "onlyDocument":
+            return 0
+        if item.location == "onlyConfigurations" and self.slots > 1:
+            return max(1, slot)
+        return slot
+
+    def random_action(self, r, items):
+        # Mostly fields a person can edit; now and then any field, to try the editor's refusals.
+        editable = [i for i in items if i.kind in ("standard", "list") and i.editable and i.visible
+                    and (i.in_list is None or i is i.in_list.members[0])]
+        item = r.choice(editable if editable and r.random() < 0.9 else items) if items else None
+        slot = self.slot_for(item, r.randrange(self.slots)) if item else 0
+        roll = r.random()
+        if item is None or roll < 0.04:
+            return Action("use_configs", value=r.randint(0, 1))
+        if roll < 0.08:
+            return Action("frame", frame=r.randrange(len(self.gen.frames)))
+        if roll < 0.12:
+            return Action("slot", slot=slot)
+        if roll < 0.45:
+            if item.kind == "list" and r.random() < 0.6:
+                return Action("choose", item, slot, index=r.randint(-1, len(item.options) - 1))
+            if item.prototype and r.random() < 0.6:
+                text = texts.matching(r, item.prototype)
+            else:
+                text = texts.typed_text(r)
+            return Action("type", item, slot, text=text, leave=r.random() < 0.5)
+        if roll < 0.55:
+            return Action("value_menu", item, slot, entry=r.choice(["copy_value", "paste_value", "clear_value"]))
+        if roll < 0.65:
+            serials = [i for i in items if i.kind == "serial"]
+            if serials:
+                it = r.choice(serials)
+                slot = self.slot_for(it, slot)
+                if r.random() < 0.5:
+                    a = Action("get_next", it, slot)
+                    # A counter that does not exist yet is offered to be created.
+                    a.answers.append(r.choice(["Yes", "No"]))
+                    return a
+                entry = r.choice(["clear_Ser_Num", "set", "zero", "setLocal"])
+                valid = r.random() < 0.8
+                text = texts.matching(r, (it.prototype or "####").replace("\\", "")) if valid \
+                    else texts.typed_text(r)
+                return Action("serial_menu", it, slot, entry=entry, text=text, valid=valid)
+        if roll < 0.7:
+            return Action("scratch_menu", entry=r.choice(["save_scratch", "load_scratch", "clear_scratchpad"]))
+        if roll < 0.75:
+            return Action("clear_menu", entry=r.choice(["clearAllCPValues", "clearConfCPValues"]))
+        if roll < 0.8:
+            return Action("button", name=r.choice(["Scratch", "Defaults", "Clear", "Purge"]))
+        if roll < 0.84:
+            configs = len(self.other_doc["configurations"])
+            return Action("copy", index=r.randrange(configs + 1),
+                          button=r.choice(["done", "copyScratch", "cancel"]), use=r.randint(0, 1))
+        if roll < 0.9:
+            return Action("print", item, slot)
+        return Action("props")
+
+    # Rendering ---------------------------------------------------------------------------------
+
+    def plain_items(self):
+        return [i for i in self.gen.items if i.plain and i.visible and i.editable]
+
+    def field_slots(self, item):
+        if item.location == "onlyDocument":
+            return [0]
+        if item.location == "onlyConfigurations":
+            return list(range(1, self.slots))
+        return list(range(self.slots))
+
+    def render(self):
+        """The script's lines, and for each line the action it belongs to (None for the tail)."""
+        lines, owners = [], []
+        frames = len(self.gen.frames)
+        state = {"frame": None, "tab": [0] * frames, "slot": 0, "use": None}
+
+        def emit(line, owner):
+            lines.append(line)
+            owners.append(owner)
+
+        def go_to(item, slot, owner):
+            f = item.frame
+            if state["frame"] != f:
+                emit("select frameSelect %d" % f, owner)
+                state["frame"] = f
+            if state["tab"][f] != item.page:
+                emit("tab %d %d" % (f, item.page + 1), owner)
+                state["tab"][f] = item.page
+            if slot != state["slot"]:
+                if not state["use"]:
+                    emit("select useConfigs 1", owner)
+                    state["use"] = True
+                emit("select configsList %d" % slot, owner)
+                state["slot"] = slot
+            return item.field_tag(slot)
+
+        for n, a in enumerate(self.actions):
+            if a.dropped:
+                continue
+            for ans in a.answers:
+                emit("answer %s" % ans, n)
+            for f in a.files:
+                emit("file %s" % f, n)
+            k = a.kind
+            if k == "open_other":
+                emit("open %s" % self.other_name, n)
+                emit("activate %s" % quote(self.main_name), n)
+            elif k == "command":
+                if a.args["answer"]:
+                    emit("answer %s" % a.args["answer"], n)
+                emit("command", n)
+            elif k == "use_configs":
+                emit("select useConfigs %d" % a.args["value"], n)
+                state["use"] = bool(a.args["value"])
+                if not state["use"]:
+                    state["slot"] = 0
+            elif k == "frame":
+                emit("select frameSelect %d" % a.args["frame"], n)
+                state["frame"] = a.args["frame"]
+            elif k == "slot":
+                if not state["use"]:
+                    emit("select useConfigs 1", n)
+                    state["use"] = True
+                emit("select configsList %d" % a.slot, n)
+                state["slot"] = a.slot
+            elif k == "type":
+                tag = go_to(a.item, a.slot, n)
+                emit("type %s %s" % (tag, quote(a.args["text"])), n)
+                if self.expect_typed(a):
+                    emit("expect %s %s" % (tag, quote(a.args["text"])), n)
+                if a.args["leave"]:
+                    emit("leave", n)
+            elif k == "choose":
+                tag = go_to(a.item, a.slot, n)
+                emit("choose %s %d" % (tag, a.args["index"]), n)
+            elif k == "value_menu":
+                tag = go_to(a.item, a.slot, n)
+                emit("rightclick field %s" % tag, n)
+                emit("menu %s" % a.args["entry"], n)
+            elif k == "get_next":
+                tag = go_to(a.item, a.slot, n)
+                emit("click getNext %s" % tag, n)
+            elif k == "serial_menu":
+                tag = go_to(a.item, a.slot, n)
+                emit("rightclick getNext %s" % tag, n)
+                emit("menu %s" % a.args["entry"], n)
+                if a.args["entry"] in ("set", "setLocal"):
+                    emit("settext Text %s" % quote(a.args["text"]), n)
+                    emit("click set", n)
+                    if not a.args["valid"]:
+                        emit("click cancel", n)
+            elif k == "scratch_menu":
+                emit("rightclick Scratch", n)
+                emit("menu %s" % a.args["entry"], n)
+            elif k == "clear_menu":
+                emit("rightclick Clear", n)
+                emit("menu %s" % a.args["entry"], n)
+            elif k == "button":
+                emit("click %s" % a.args["name"], n)
+            elif k == "copy":
+                emit("file %s" % self.other_name, n)
+                emit("click Copy", n)
+                emit("select list %d" % a.args["index"], n)
+                emit("click %s" % a.args["button"], n)
+            elif k == "print":
+                emit("print %s" % a.item.field_tag(a.slot), n)
+            elif k == "props":
+                emit("props", n)
+            elif k == "leave":
+                emit("leave", n)
+        # The tail: what every field holds before Done, then Done, save, and what was stored.
+        for item in self.plain_items():
+            for slot in self.field_slots(item):
+                if (item.field_tag(slot)) not in self.tail_drops:
+                    emit("print %s" % item.field_tag(slot), None)
+        for ans in self.tail_answers:
+            emit("answer %s" % ans, None)
+        emit("click done", None)
+        emit("save", None)
+        emit("props", None)
+        # Properties the configuration does not name stay as they were.
+        names = {i.tag for i in self.gen.items}
+        for name, value in self.main_doc["customProperties"].get("", []):
+            if name not in names:
+                emit("expect-prop \"\" %s %s" % (quote(name), quote(value)), None)
+        return lines, owners
+
+    def expect_typed(self, a):
+        """Whether the field must show exactly what was typed."""
+        it = a.item
+        return (it.plain and it.kind == "standard" and not it.all_caps and not it.prototype
+                and it.length is None and it.editable and not it.composite_part)
+
+    def reopen_script(self):
+        lines = ["answer No", "command"]
+        for item in self.plain_items():
+            for slot in self.field_slots(item):
+                if item.field_tag(slot) not in self.tail_drops:
+                    lines.append("print %s" % item.field_tag(slot))
+        lines.append("click Quit")
+        return lines
