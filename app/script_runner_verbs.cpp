@@ -392,10 +392,15 @@ void ScriptRunner::typeInto(QWidget *control, const QString &name, const QString
     sendKey(edit, Qt::Key_A, {}, Qt::ControlModifier);
     if (edit->hasSelectedText() || !edit->text().isEmpty())
         sendKey(edit, Qt::Key_Delete);
-    for (const QChar c : text) {
+    // One key a character, as a keyboard sends it: a character outside the Basic Multilingual
+    // Plane (an emoji) is one key holding both halves of its surrogate pair, never two.
+    for (qsizetype i = 0; i < text.size();) {
+        const QChar c = text.at(i);
         if (c == QLatin1Char('\n') || c == QLatin1Char('\r'))
             failLine(QStringLiteral("a line break cannot be typed into %1").arg(name));
-        sendKey(edit, 0, QString(c));
+        const qsizetype units = c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
+        sendKey(edit, 0, text.mid(i, units));
+        i += units;
     }
 }
 

@@ -6,19 +6,6 @@ namespace tavik {
 
 namespace {
 
-const CPList *listOf(const SharedState &state, const CPRef &ref)
-{
-    if (ref.f_idx < 0 || size_t(ref.f_idx) >= state.frames.size())
-        return nullptr;
-    const Frame &frame = state.frames[size_t(ref.f_idx)];
-    if (ref.g_idx < 0 || size_t(ref.g_idx) >= frame.groups.size())
-        return nullptr;
-    const Group &group = frame.groups[size_t(ref.g_idx)];
-    if (ref.i_idx < 0 || size_t(ref.i_idx) >= group.lists.size())
-        return nullptr;
-    return &group.lists[size_t(ref.i_idx)];
-}
-
 int entryIndex(const CPItem &item, const QString &value)
 {
     for (size_t o = 0; o < item.options.size(); ++o)
@@ -34,7 +21,7 @@ const CPItem *partItem(const SharedState &state, const CPItem &named,
 {
     if (!named.inList)
         return &named;
-    const CPList *list = listOf(state, named.listRef);
+    const CPList *list = listAt(state.frames, named.listRef);
     if (!list || !list->linked || list->members.empty() || !(list->members.front() == named.ref()))
         return &named;
     const CPItem &target = itemAt(state, list->target);

@@ -16,17 +16,12 @@ namespace {
     throw RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange));
 }
 
-const CPList &listAt(const SharedState &state, const CPRef &ref)
+const CPList &listOrThrow(const SharedState &state, const CPRef &ref)
 {
-    if (ref.f_idx < 0 || size_t(ref.f_idx) >= state.frames.size())
+    const CPList *list = listAt(state.frames, ref);
+    if (!list)
         outOfRange();
-    const Frame &frame = state.frames[size_t(ref.f_idx)];
-    if (ref.g_idx < 0 || size_t(ref.g_idx) >= frame.groups.size())
-        outOfRange();
-    const Group &group = frame.groups[size_t(ref.g_idx)];
-    if (ref.i_idx < 0 || size_t(ref.i_idx) >= group.lists.size())
-        outOfRange();
-    return group.lists[size_t(ref.i_idx)];
+    return *list;
 }
 
 using Key = std::tuple<int16_t, int16_t, int16_t>;
@@ -67,7 +62,7 @@ std::vector<CPRef> fedItems(const SharedState &state, const CPItem &item, const 
     if (item.inList) {
         // Composites name a list by its first member and read the member chosen; a member named
         // by itself is read by its own composites.
-        const CPList &list = listAt(state, item.listRef);
+        const CPList &list = listOrThrow(state, item.listRef);
         if (list.members.empty())
             outOfRange();
         const CPRef first = list.members.front();
@@ -79,7 +74,7 @@ std::vector<CPRef> fedItems(const SharedState &state, const CPItem &item, const 
         addCompositeOwners(state, item, out);
     }
     if (item.isListTarget)
-        for (const CPRef &member : listAt(state, item.listRef).members)
+        for (const CPRef &member : listOrThrow(state, item.listRef).members)
             addOnce(out, member);
     return out;
 }

@@ -13,19 +13,6 @@ bool shownInSlot(const CPItem &item, int c)
 
 namespace {
 
-const CPList *listOf(const std::vector<Frame> &frames, const CPRef &ref)
-{
-    if (ref.f_idx < 0 || size_t(ref.f_idx) >= frames.size())
-        return nullptr;
-    const Frame &frame = frames[size_t(ref.f_idx)];
-    if (ref.g_idx < 0 || size_t(ref.g_idx) >= frame.groups.size())
-        return nullptr;
-    const Group &group = frame.groups[size_t(ref.g_idx)];
-    if (ref.i_idx < 0 || size_t(ref.i_idx) >= group.lists.size())
-        return nullptr;
-    return &group.lists[size_t(ref.i_idx)];
-}
-
 // One counter of the layout: how far it went and where it first passed the limit.
 struct Counter {
     int16_t stage;
@@ -81,7 +68,7 @@ std::optional<LayoutLimitBreach> layoutLimitBreach(const std::vector<Frame> &fra
                     }
                     size_t span = 0;
                     if (item.inList) {
-                        const CPList *list = listOf(frames, item.listRef);
+                        const CPList *list = listAt(frames, item.listRef);
                         // A broken reference stops the layout with its own error.
                         if (!list || list->members.empty() || i + list->members.size() > group.items.size())
                             return std::nullopt;

@@ -43,6 +43,19 @@ const CPItem &itemAt(const SharedState &state, const CPRef &ref)
     return lookUp<const SharedState, const CPItem>(state, ref);
 }
 
+const CPList *listAt(const std::vector<Frame> &frames, const CPRef &ref)
+{
+    if (ref.f_idx < 0 || size_t(ref.f_idx) >= frames.size())
+        return nullptr;
+    const Frame &frame = frames[size_t(ref.f_idx)];
+    if (ref.g_idx < 0 || size_t(ref.g_idx) >= frame.groups.size())
+        return nullptr;
+    const Group &group = frame.groups[size_t(ref.g_idx)];
+    if (ref.i_idx < 0 || size_t(ref.i_idx) >= group.lists.size())
+        return nullptr;
+    return &group.lists[size_t(ref.i_idx)];
+}
+
 CPItem *findItemByTag(SharedState &state, int16_t f, const QString &tag)
 {
     if (f < 0 || size_t(f) >= state.frames.size())

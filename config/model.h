@@ -158,6 +158,9 @@ struct SharedState {
 CPItem &itemAt(SharedState &state, const CPRef &ref);
 const CPItem &itemAt(const SharedState &state, const CPRef &ref);
 
+// The list a list reference points at, or nullptr when it points nowhere.
+const CPList *listAt(const std::vector<Frame> &frames, const CPRef &ref);
+
 // First item of frame f whose CPTag equals tag exactly (groups in order, items in order).
 // Returns nullptr when there is none; throws RuntimeError 9 for a frame index out of range.
 CPItem *findItemByTag(SharedState &state, int16_t f, const QString &tag);

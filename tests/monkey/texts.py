@@ -15,8 +15,7 @@ def option_text(r):
 
 
 def typed_text(r):
-    """What a person may type: no line breaks; sometimes long. The script runner types one UTF-16
-    unit a key, so characters beyond the basic plane (emoji) reach the editor only from documents."""
+    """What a person may type: no line breaks; sometimes long; emoji and ß included."""
     roll = r.random()
     if roll < 0.1:
         return ""
@@ -24,7 +23,7 @@ def typed_text(r):
         text = (word(r) + " ") * r.randint(20, 60)
     else:
         text = option_text(r)
-    return "".join(c for c in text if ord(c) < 0x10000)
+    return text
 
 
 def document_value(r):
