@@ -4,7 +4,7 @@
 #include "config/prototype_match.h"
 #include "config/value_conversion.h"
 #include "platform/xml_document.h"
-#include "platform/xml_node.h"
+#include "platform/xml_view.h"
 #include "platform/xml_schema_cache.h"
 
 #include <QDir>
@@ -27,26 +27,26 @@ struct WalkFailure {
     QString cause;
 };
 
-[[noreturn]] void fail(const XmlNode &node, const QString &cause)
+[[noreturn]] void fail(const XmlView &node, const QString &cause)
 {
     throw WalkFailure{node.line(), cause};
 }
 
 // Counters are 16-bit like every index of the model; a file that needs more fails to load.
-int16_t increased(int16_t counter, const XmlNode &node)
+int16_t increased(int16_t counter, const XmlView &node)
 {
     if (counter == std::numeric_limits<int16_t>::max())
         fail(node, QStringLiteral("more than 32767 frames, groups, items, lists or options in one place"));
     return int16_t(counter + 1);
 }
 
-QString nodeDescription(const XmlNode &node)
+QString nodeDescription(const XmlView &node)
 {
     switch (node.kind()) {
-    case XmlNode::Kind::Comment: return QStringLiteral("a comment");
-    case XmlNode::Kind::ProcessingInstruction: return QStringLiteral("a processing instruction");
-    case XmlNode::Kind::Text:
-    case XmlNode::Kind::CData: return QStringLiteral("the text \"") + node.value().trimmed().left(40) + QLatin1Char('"');
+    case XmlView::Kind::Comment: return QStringLiteral("a comment");
+    case XmlView::Kind::ProcessingInstruction: return QStringLiteral("a processing instruction");
+    case XmlView::Kind::Text:
+    case XmlView::Kind::CData: return QStringLiteral("the text \"") + node.value().trimmed().left(40) + QLatin1Char('"');
     default: return QStringLiteral("a node that is not an element");
     }
 }
@@ -60,7 +60,7 @@ T &appendAt(std::vector<T> &elements, int16_t index)
 }
 
 // inside: what the node stands in ("a group", "a frame"), for the explanation.
-const XmlNode &requireElement(const XmlNode &node, const char *inside)
+XmlView requireElement(XmlView node, const char *inside)
 {
     if (!node.isElement())
         fail(node, nodeDescription(node) + QStringLiteral(" inside ") + QLatin1String(inside)
@@ -68,22 +68,22 @@ const XmlNode &requireElement(const XmlNode &node, const char *inside)
     return node;
 }
 
-XmlNode requiredAttributeNode(const XmlNode &element, const QString &name)
+XmlView requiredAttributeNode(const XmlView &element, const char *name)
 {
-    const XmlNode attr = element.attribute(name);
+    const XmlView attr = element.attribute(name);
     if (attr.isNull())
-        fail(element, QStringLiteral("<") + element.localName() + QStringLiteral("> has no ") + name
-                          + QStringLiteral(" attribute"));
+        fail(element, QStringLiteral("<") + element.localName() + QStringLiteral("> has no ")
+                          + QLatin1String(name) + QStringLiteral(" attribute"));
     return attr;
 }
 
-QString requiredAttribute(const XmlNode &element, const QString &name)
+QString requiredAttribute(const XmlView &element, const char *name)
 {
     return requiredAttributeNode(element, name).value();
 }
 
 template <typename T>
-T converted(const std::optional<T> &value, const XmlNode &attr)
+T converted(const std::optional<T> &value, const XmlView &attr)
 {
     if (!value)
         fail(attr, QStringLiteral("the value \"") + attr.value() + QStringLiteral("\" of ") + attr.fullName()
@@ -92,9 +92,9 @@ T converted(const std::optional<T> &value, const XmlNode &attr)
 }
 
 template <typename T, typename F>
-T convertedAttribute(const XmlNode &element, const QString &name, F convert)
+T convertedAttribute(const XmlView &element, const char *name, F convert)
 {
-    const XmlNode attr = requiredAttributeNode(element, name);
+    const XmlView attr = requiredAttributeNode(element, name);
     return converted(convert(attr.value()), attr);
 }
 
@@ -108,23 +108,25 @@ struct ListMembership {
 
 class ConfigurationWalker {
 public:
-    ConfigurationWalker(SharedState &state, const SystemValueReader &readSystemValue)
-        : m_state(state), m_readSystemValue(readSystemValue) {}
+    // Each frame's elements are freed from the document once the frame is built.
+    ConfigurationWalker(SharedState &state, const SystemValueReader &readSystemValue, XmlDocument &document)
+        : m_state(state), m_readSystemValue(readSystemValue), m_document(document) {}
 
-    void walk(const XmlNode &documentElement)
+    void walk(const XmlView &documentElement)
     {
         m_state.loadStage = 0;
         m_state.defaultFrame = 0;
         m_state.useConfigs = false;
         m_frame = 0;
-        for (const XmlNode &child : documentElement.childNodes()) {
-            if (!child.isElement())
-                continue;
-            const QString name = child.localName();
-            if (name == QLatin1String("settings"))
+        m_state.frames.reserve(elementCount(documentElement));
+        for (XmlView child = documentElement.firstChild(), next; !child.isNull(); child = next) {
+            next = child.next();
+            if (child.hasLocalName("settings")) {
                 readSettings(child);
-            else if (name == QLatin1String("frame"))
+            } else if (child.hasLocalName("frame")) {
                 buildFrame(child);
+                m_document.discard(child);
+            }
         }
     }
 
@@ -132,21 +134,20 @@ private:
     Frame &frame() { return m_state.frames[size_t(m_frame)]; }
     Group &group() { return frame().groups[size_t(m_group)]; }
 
-    void readSettings(const XmlNode &element)
+    void readSettings(const XmlView &element)
     {
-        for (const XmlNode &attr : element.attributes()) {
-            const QString name = attr.fullName();
-            if (name == QLatin1String("useConfigs"))
+        for (XmlView attr = element.firstAttribute(); !attr.isNull(); attr = attr.next()) {
+            if (attr.hasFullName("useConfigs"))
                 m_state.useConfigs = converted(toBoolean(attr.value()), attr);
-            else if (name == QLatin1String("defaultFrame"))
+            else if (attr.hasFullName("defaultFrame"))
                 m_state.defaultFrame = converted(toInt16(attr.value()), attr);
-            else if (name == QLatin1String("operation"))
+            else if (attr.hasFullName("operation"))
                 // "remote" draws serial numbers from the numbering server named by serverName and
                 // serverPort; any other value keeps the per-user counters.
                 m_state.remoteOperation = attr.value() == QLatin1String("remote");
-            else if (name == QLatin1String("serverName"))
+            else if (attr.hasFullName("serverName"))
                 m_state.serverName = attr.value();
-            else if (name == QLatin1String("serverPort"))
+            else if (attr.hasFullName("serverPort"))
                 m_state.serverPort = converted(toInt32(attr.value()), attr);
         }
         m_state.operationLabel = m_state.remoteOperation
@@ -155,33 +156,36 @@ private:
             : QStringLiteral(" [local]");
     }
 
-    void buildFrame(const XmlNode &element)
+    void buildFrame(const XmlView &element)
     {
-        appendAt(m_state.frames, m_frame).name = requiredAttribute(element, QStringLiteral("name"));
+        Frame &built = appendAt(m_state.frames, m_frame);
+        built.name = requiredAttribute(element, "name");
+        built.groups.reserve(elementCount(element));
         m_composite = -1;
         m_group = 0;
-        for (const XmlNode &child : element.childNodes()) {
+        for (XmlView child = element.firstChild(); !child.isNull(); child = child.next()) {
             buildGroup(requireElement(child, "a frame"));
             m_group = increased(m_group, child);
         }
         m_frame = increased(m_frame, element);
     }
 
-    void buildGroup(const XmlNode &element)
+    void buildGroup(const XmlView &element)
     {
         Group &first = appendAt(frame().groups, m_group);
-        const QString name = requiredAttribute(element, QStringLiteral("name"));
+        const QString name = requiredAttribute(element, "name");
         first.name = name;
+        reservePage(first, element.firstChild());
         int16_t page = 0;
         m_item = 0;
         m_list = 0;
 
-        const XmlNode last = element.lastChild();
-        for (const XmlNode &child : element.childNodes()) {
+        const XmlView last = element.lastChild();
+        for (XmlView child = element.firstChild(); !child.isNull(); child = child.next()) {
             requireElement(child, "a group");
-            if (child.localName() == QLatin1String("custPropList")) {
+            if (child.hasLocalName("custPropList")) {
                 ListMembership membership = startList(child);
-                for (const XmlNode &member : child.childNodes())
+                for (XmlView member = child.firstChild(); !member.isNull(); member = member.next())
                     buildItem(requireElement(member, "a list"), membership);
             } else {
                 ListMembership none;
@@ -193,7 +197,9 @@ private:
             if (page == 11 && !(child == last)) {
                 m_group = increased(m_group, child);
                 frame().groups[size_t(m_group) - 1].name += QStringLiteral("...");
-                appendAt(frame().groups, m_group).name = QStringLiteral("...") + name;
+                Group &next = appendAt(frame().groups, m_group);
+                next.name = QStringLiteral("...") + name;
+                reservePage(next, child.next());
                 m_item = 0;
                 m_list = 0;
                 page = 0;
@@ -203,16 +209,44 @@ private:
         }
     }
 
-    ListMembership startList(const XmlNode &element)
+    // Room for the items and lists of the page that starts at the given child of a group: the
+    // next twelve children, a list counting as one child and giving its members as items.
+    static void reservePage(Group &page, XmlView from)
+    {
+        size_t items = 0;
+        size_t lists = 0;
+        for (int k = 0; k < 12 && !from.isNull(); ++k, from = from.next()) {
+            if (from.hasLocalName("custPropList")) {
+                ++lists;
+                items += elementCount(from);
+            } else {
+                ++items;
+            }
+        }
+        page.items.reserve(items);
+        page.lists.reserve(lists);
+    }
+
+    // The number of children of a node, a bound for the vectors built from them.
+    static size_t elementCount(const XmlView &parent)
+    {
+        size_t n = 0;
+        for (XmlView child = parent.firstChild(); !child.isNull(); child = child.next())
+            ++n;
+        return n;
+    }
+
+    ListMembership startList(const XmlView &element)
     {
         CPList &list = appendAt(group().lists, m_list);
         list.position = {m_frame, m_group, m_item};
-        list.visible = convertedAttribute<bool>(element, QStringLiteral("visible"), toBoolean);
-        list.editable = convertedAttribute<bool>(element, QStringLiteral("editable"), toBoolean);
-        list.defaultIndex = convertedAttribute<int16_t>(element, QStringLiteral("defaultIndex"), toInt16);
+        list.visible = convertedAttribute<bool>(element, "visible", toBoolean);
+        list.editable = convertedAttribute<bool>(element, "editable", toBoolean);
+        list.defaultIndex = convertedAttribute<int16_t>(element, "defaultIndex", toInt16);
         list.linked = false;
+        list.members.reserve(elementCount(element));
         // A link is made only by the file itself, never by a default of the schema.
-        const XmlNode linkTo = element.attribute(QStringLiteral("linkTo"));
+        const XmlView linkTo = element.attribute("linkTo");
         if (!linkTo.isNull() && linkTo.specified())
             list.linkTo = linkTo.value();
 
@@ -224,7 +258,7 @@ private:
         return membership;
     }
 
-    void buildItem(const XmlNode &element, ListMembership &membership)
+    void buildItem(const XmlView &element, ListMembership &membership)
     {
         CPItem &item = appendAt(group().items, m_item);
         item.f_idx = m_frame;
@@ -242,14 +276,15 @@ private:
             membership.memberCounter = increased(membership.memberCounter, element);
         }
 
-        for (const XmlNode &attr : element.attributes())
+        for (XmlView attr = element.firstAttribute(); !attr.isNull(); attr = attr.next())
             readItemAttribute(item, attr);
         if (item.displayName.isEmpty())
             item.displayName = item.CPTag;
 
         bool defaultChosen = false;
-        if (element.hasChildNodes()) {
-            for (const XmlNode &child : element.childNodes())
+        if (!element.firstChild().isNull()) {
+            item.options.reserve(elementCount(element));
+            for (XmlView child = element.firstChild(); !child.isNull(); child = child.next())
                 buildOption(item, requireElement(child, "an item"), defaultChosen);
         } else {
             item.type = QStringLiteral("standard");
@@ -259,6 +294,7 @@ private:
             m_composite = increased(m_composite, element);
             Composite &composite = appendAt(frame().composites, m_composite);
             composite.owner = item.ref();
+            composite.parts.reserve(item.options.size());
             for (const CPOption &option : item.options)
                 composite.parts.push_back({item.ref(), option.useValue, option.values[0]});
             item.editable = false;
@@ -281,46 +317,46 @@ private:
         m_item = increased(m_item, element);
     }
 
-    static void readItemAttribute(CPItem &item, const XmlNode &attr)
+    static void readItemAttribute(CPItem &item, const XmlView &attr)
     {
-        const QString name = attr.fullName();
         const QString value = attr.value();
-        if (name == QLatin1String("CPTag")) {
+        const auto is = [&attr](const char *name) { return attr.hasFullName(name); };
+        if (is("CPTag")) {
             item.CPTag = value;
-        } else if (name == QLatin1String("type")) {
+        } else if (is("type")) {
             item.type = value;
-        } else if (name == QLatin1String("location")) {
+        } else if (is("location")) {
             item.location = value == QLatin1String("onlyDocument")         ? OnlyDocument
                 : value == QLatin1String("onlyConfigurations")             ? OnlyConfigurations
                                                                            : DocumentAndConfigurations;
-        } else if (name == QLatin1String("displayName")) {
+        } else if (is("displayName")) {
             item.displayName = value;
-        } else if (name == QLatin1String("units")) {
+        } else if (is("units")) {
             item.units = value;
-        } else if (name == QLatin1String("allCaps")) {
+        } else if (is("allCaps")) {
             item.allCaps = converted(toBoolean(value), attr);
-        } else if (name == QLatin1String("prototype")) {
+        } else if (is("prototype")) {
             item.prototype = value;
             item.hasPrototype = true;
-        } else if (name == QLatin1String("minVal")) {
+        } else if (is("minVal")) {
             item.minVal = value.trimmed();
-        } else if (name == QLatin1String("maxVal")) {
+        } else if (is("maxVal")) {
             item.maxVal = value.trimmed();
-        } else if (name == QLatin1String("incVal")) {
+        } else if (is("incVal")) {
             item.incVal = converted(toInt32(value), attr);
-        } else if (name == QLatin1String("visible")) {
+        } else if (is("visible")) {
             item.visible = converted(toBoolean(value), attr);
-        } else if (name == QLatin1String("editable")) {
+        } else if (is("editable")) {
             item.editable = converted(toBoolean(value), attr);
-        } else if (name == QLatin1String("sameForAllConfigs")) {
+        } else if (is("sameForAllConfigs")) {
             item.sameForAllConfigs = converted(toBoolean(value), attr);
-        } else if (name == QLatin1String("saveDefaults")) {
+        } else if (is("saveDefaults")) {
             item.saveDefaults = converted(toBoolean(value), attr);
-        } else if (name == QLatin1String("length")) {
+        } else if (is("length")) {
             item.length = converted(toInt16(value), attr);
-        } else if (name == QLatin1String("systemWrite")) {
+        } else if (is("systemWrite")) {
             item.systemWrite = converted(toBoolean(value), attr);
-        } else if (name == QLatin1String("systemWriteValue")) {
+        } else if (is("systemWriteValue")) {
             item.systemWriteValue = value;
         }
     }
@@ -334,22 +370,21 @@ private:
         return item.allCaps ? text.toUpper() : text;
     }
 
-    static void buildOption(CPItem &item, const XmlNode &element, bool &defaultChosen)
+    static void buildOption(CPItem &item, const XmlView &element, bool &defaultChosen)
     {
         CPOption &option = item.options.emplace_back();
-        const std::vector<XmlNode> children = element.childNodes();
-        if (children.empty())
+        XmlView child = element.firstChild();
+        if (child.isNull())
             fail(element, QStringLiteral("an option without text (<option/>): give it a text, or mark a blank "
                                          "one with xml:space=\"preserve\""));
-        for (size_t k = 0; k < children.size() && k < option.values.size(); ++k)
-            option.values[k] = children[k].text();
+        for (size_t k = 0; !child.isNull() && k < option.values.size(); ++k, child = child.next())
+            option.values[k] = child.text();
 
-        for (const XmlNode &attr : element.attributes()) {
-            const QString name = attr.fullName();
-            const QString value = attr.value();
-            if (name == QLatin1String("useValue")) {
+        for (XmlView attr = element.firstAttribute(); !attr.isNull(); attr = attr.next()) {
+            if (attr.hasFullName("useValue")) {
+                const QString value = attr.value();
                 option.useValue = value == QLatin1String("y") ? 1 : value == QLatin1String("z") ? 2 : 0;
-            } else if (name == QLatin1String("default") && value == QLatin1String("true")) {
+            } else if (attr.hasFullName("default") && attr.value() == QLatin1String("true")) {
                 if (const auto text = defaultFrom(item, option.values[0]))
                     item.defaultValue = *text;
                 defaultChosen = true;
@@ -363,6 +398,7 @@ private:
 
     SharedState &m_state;
     const SystemValueReader &m_readSystemValue;
+    XmlDocument &m_document;
     int16_t m_frame = 0;
     int16_t m_group = 0;
     int16_t m_item = 0;
@@ -406,18 +442,55 @@ bool loadConfiguration(SharedState &state, const SystemValueReader &readSystemVa
     return loadConfiguration(state, readSystemValue, nullptr);
 }
 
-bool loadConfiguration(SharedState &state, const SystemValueReader &readSystemValue, LoadFailureDetail *detail)
+namespace {
+
+const QString XsdTitle = QStringLiteral("XSD parse error");
+const QString XmlTitle = QStringLiteral("XML parse error");
+
+// Reads, validates and walks the configuration file. A fault before the walk belongs to the
+// stage it happened in. During the walk the system read service moves loadStage through its own
+// steps, so that cannot tell: any fault there is the walk's.
+bool loadAndWalk(SharedState &state, const SystemValueReader &readSystemValue,
+                 std::shared_ptr<const XmlSchemaCache> schemas, const QString &configPath,
+                 LoadFailureDetail *detail)
 {
-    const QString xsdTitle = QStringLiteral("XSD parse error");
-    const QString xmlTitle = QStringLiteral("XML parse error");
-    XmlDocument schemaDoc;
     XmlDocument configDoc;
     bool walking = false;
+    try {
+        configDoc.setSchemas(std::move(schemas));
+        state.loadStage = 4;
+        if (!configDoc.load(configPath))
+            return parseFailed(state, ConfigFileName, configDoc.parseError(), XmlTitle);
+        const XmlView documentElement = configDoc.documentElementView();
+        if (documentElement.isNull())
+            return parseFailed(state, ConfigFileName, configDoc.parseError(), XmlTitle);
+
+        walking = true;
+        ConfigurationWalker(state, readSystemValue, configDoc).walk(documentElement);
+        return true;
+    } catch (const WalkFailure &failure) {
+        if (detail)
+            *detail = {failure.line, failure.cause};
+        return walkFailed(state);
+    } catch (...) {
+        if (!walking && state.loadStage == 4)
+            return parseFailed(state, ConfigFileName, configDoc.parseError(), XmlTitle);
+        return walkFailed(state);
+    }
+}
+
+} // namespace
+
+bool loadConfiguration(SharedState &state, const SystemValueReader &readSystemValue, LoadFailureDetail *detail)
+{
+    XmlDocument schemaDoc;
+    std::shared_ptr<XmlSchemaCache> schemas;
+    QString configPath;
     try {
         state.loadStage = 0;
         const QDir folder(state.addinFolder);
         const QString schemaPath = folder.filePath(SchemaFileName);
-        const QString configPath = folder.filePath(ConfigFileName);
+        configPath = folder.filePath(ConfigFileName);
         if (!QFileInfo(schemaPath).isFile()) {
             state.loadStage = 1;
             return fileMissing(state, SchemaFileName);
@@ -429,40 +502,26 @@ bool loadConfiguration(SharedState &state, const SystemValueReader &readSystemVa
 
         state.loadStage = 3;
         if (!schemaDoc.load(schemaPath))
-            return parseFailed(state, SchemaFileName, schemaDoc.parseError(), xsdTitle);
+            return parseFailed(state, SchemaFileName, schemaDoc.parseError(), XsdTitle);
         const XmlNode targetNamespace = schemaDoc.selectSingleNode(QStringLiteral("//*/@targetNamespace"));
         if (targetNamespace.isNull())
-            return parseFailed(state, SchemaFileName, schemaDoc.parseError(), xsdTitle);
-        auto schemas = std::make_shared<XmlSchemaCache>();
+            return parseFailed(state, SchemaFileName, schemaDoc.parseError(), XsdTitle);
+        schemas = std::make_shared<XmlSchemaCache>();
         if (!schemas->add(targetNamespace.value(), schemaDoc))
-            return parseFailed(state, SchemaFileName, schemaDoc.parseError(), xsdTitle);
-        configDoc.setSchemas(schemas);
-
-        state.loadStage = 4;
-        if (!configDoc.load(configPath))
-            return parseFailed(state, ConfigFileName, configDoc.parseError(), xmlTitle);
-        const XmlNode documentElement = configDoc.documentElement();
-        if (documentElement.isNull())
-            return parseFailed(state, ConfigFileName, configDoc.parseError(), xmlTitle);
-
-        walking = true;
-        ConfigurationWalker(state, readSystemValue).walk(documentElement);
-        return true;
-    } catch (const WalkFailure &failure) {
-        if (detail)
-            *detail = {failure.line, failure.cause};
-        return walkFailed(state);
+            return parseFailed(state, SchemaFileName, schemaDoc.parseError(), XsdTitle);
     } catch (...) {
-        // A fault before the walk belongs to the stage it happened in. During the walk the system
-        // read service moves loadStage through its own steps, so that cannot tell.
-        if (walking)
-            return walkFailed(state);
         if (state.loadStage == 3)
-            return parseFailed(state, SchemaFileName, schemaDoc.parseError(), xsdTitle);
-        if (state.loadStage == 4)
-            return parseFailed(state, ConfigFileName, configDoc.parseError(), xmlTitle);
+            return parseFailed(state, SchemaFileName, schemaDoc.parseError(), XsdTitle);
         return walkFailed(state);
     }
+    return loadAndWalk(state, readSystemValue, std::move(schemas), configPath, detail);
+}
+
+bool loadConfigurationAgainst(SharedState &state, const SystemValueReader &readSystemValue,
+                              std::shared_ptr<const XmlSchemaCache> schemas, const QString &configPath,
+                              LoadFailureDetail *detail)
+{
+    return loadAndWalk(state, readSystemValue, std::move(schemas), configPath, detail);
 }
 
 } // namespace tavik

@@ -7,8 +7,11 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 namespace tavik {
+
+class XmlSchemaCache;
 
 // The system read service: the current text of a named system value.
 using SystemValueReader = std::function<QString(const QString &name)>;
@@ -29,5 +32,12 @@ struct LoadFailureDetail {
 };
 // The same load; when the walk fails, detail (if given) says where and why.
 bool loadConfiguration(SharedState &state, const SystemValueReader &readSystemValue, LoadFailureDetail *detail);
+
+// The same load of the configuration file at configPath, validated against schemas compiled
+// beforehand from Tavik.xsd, for a caller that loads many configurations against one schema (a
+// fuzzer, a benchmark). Missing-file and schema stages are the caller's.
+bool loadConfigurationAgainst(SharedState &state, const SystemValueReader &readSystemValue,
+                              std::shared_ptr<const XmlSchemaCache> schemas, const QString &configPath,
+                              LoadFailureDetail *detail = nullptr);
 
 } // namespace tavik

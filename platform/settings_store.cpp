@@ -38,15 +38,16 @@ QString faultOf(sqlite3 *db, const char *message)
     raise(path, faultOf(db, nullptr));
 }
 
-// A prepared statement that reports every SQLite fault as a SettingsError naming the file.
+// One use of a statement that the store keeps prepared: it reports every SQLite fault as a
+// SettingsError naming the file, and leaves the statement reset and unbound for the next use.
 class Statement {
 public:
-    Statement(const QString &path, sqlite3 *db, const char *sql) : m_path(path), m_db(db)
+    Statement(const QString &path, sqlite3 *db, sqlite3_stmt *stmt) : m_path(path), m_db(db), m_stmt(stmt) {}
+    ~Statement()
     {
-        if (sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
-            raise(m_path, m_db);
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
     }
-    ~Statement() { sqlite3_finalize(m_stmt); }
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
 
@@ -130,6 +131,25 @@ SettingsStore::SettingsStore(const QString &path, int busyTimeoutMs) : m_path(pa
 
 SettingsStore::~SettingsStore() = default;
 
+SettingsStore::Statements::~Statements()
+{
+    // A statement left unfinalized would keep the connection open.
+    for (const auto &[sql, stmt] : bySql)
+        sqlite3_finalize(stmt);
+}
+
+sqlite3_stmt *SettingsStore::prepared(const char *sql) const
+{
+    // Each text is a literal of this file, so its address names it. Preparing costs about as much
+    // as running these statements; a counter draws often.
+    sqlite3_stmt *&stmt = m_statements.bySql[sql];
+    if (!stmt && sqlite3_prepare_v3(m_db.get(), sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
+        m_statements.bySql.erase(sql);
+        raise(m_path, m_db.get());
+    }
+    return stmt;
+}
+
 void SettingsStore::fail(const QString &what) const
 {
     raise(m_path, what);
@@ -137,11 +157,8 @@ void SettingsStore::fail(const QString &what) const
 
 void SettingsStore::exec(const char *sql)
 {
-    char *message = nullptr;
-    if (sqlite3_exec(m_db.get(), sql, nullptr, nullptr, &message) != SQLITE_OK) {
-        const QString fault = faultOf(m_db.get(), message);
-        sqlite3_free(message);
-        fail(fault);
+    Statement q(m_path, m_db.get(), prepared(sql));
+    while (q.step()) {
     }
 }
 
@@ -149,7 +166,7 @@ std::optional<QString> SettingsStore::value(const QString &app, const QString &s
                                             const QString &key) const
 {
     Statement q(m_path, m_db.get(),
-                "SELECT value FROM entries WHERE app_folded = ?1 AND section_folded = ?2 AND key_folded = ?3");
+                prepared("SELECT value FROM entries WHERE app_folded = ?1 AND section_folded = ?2 AND key_folded = ?3"));
     q.bindKey(app, section, key);
     if (!q.step())
         return std::nullopt;
@@ -168,9 +185,9 @@ void SettingsStore::write(const QString &app, const QString &section, const QStr
     // A single statement is its own transaction. An existing entry keeps the key text it was
     // created with, as a registry does.
     Statement q(m_path, m_db.get(),
-                "INSERT INTO entries (app_folded, section_folded, key_folded, app, section, key, value)"
-                " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"
-                " ON CONFLICT (app_folded, section_folded, key_folded) DO UPDATE SET value = excluded.value");
+                prepared("INSERT INTO entries (app_folded, section_folded, key_folded, app, section, key, value)"
+                         " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"
+                         " ON CONFLICT (app_folded, section_folded, key_folded) DO UPDATE SET value = excluded.value"));
     q.bindKey(app, section, key).bind(app).bind(section).bind(key).bind(value);
     q.step();
 }
@@ -178,7 +195,7 @@ void SettingsStore::write(const QString &app, const QString &section, const QStr
 void SettingsStore::deleteKey(const QString &app, const QString &section, const QString &key)
 {
     Statement q(m_path, m_db.get(),
-                "DELETE FROM entries WHERE app_folded = ?1 AND section_folded = ?2 AND key_folded = ?3");
+                prepared("DELETE FROM entries WHERE app_folded = ?1 AND section_folded = ?2 AND key_folded = ?3"));
     q.bindKey(app, section, key);
     q.step();
 }
@@ -186,7 +203,7 @@ void SettingsStore::deleteKey(const QString &app, const QString &section, const 
 QStringList SettingsStore::keys(const QString &app, const QString &section) const
 {
     Statement q(m_path, m_db.get(),
-                "SELECT key FROM entries WHERE app_folded = ?1 AND section_folded = ?2 ORDER BY rowid");
+                prepared("SELECT key FROM entries WHERE app_folded = ?1 AND section_folded = ?2 ORDER BY rowid"));
     q.bind(fold(app)).bind(fold(section));
     QStringList result;
     while (q.step())
@@ -196,7 +213,8 @@ QStringList SettingsStore::keys(const QString &app, const QString &section) cons
 
 void SettingsStore::deleteSection(const QString &app, const QString &section)
 {
-    Statement q(m_path, m_db.get(), "DELETE FROM entries WHERE app_folded = ?1 AND section_folded = ?2");
+    Statement q(m_path, m_db.get(),
+                prepared("DELETE FROM entries WHERE app_folded = ?1 AND section_folded = ?2"));
     q.bind(fold(app)).bind(fold(section));
     q.step();
 }

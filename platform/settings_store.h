@@ -10,10 +10,12 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace tavik {
 
@@ -77,10 +79,21 @@ private:
         void operator()(sqlite3 *db) const;
     };
     [[noreturn]] void fail(const QString &what) const;
+    // Runs one statement of this file's own text.
     void exec(const char *sql);
+    // The statement for one of this file's SQL texts, prepared on first use and kept until the
+    // store closes.
+    sqlite3_stmt *prepared(const char *sql) const;
 
     QString m_path;
     std::unique_ptr<sqlite3, Closer> m_db;
+    // Declared after m_db: they are finalized before the connection closes, also when the
+    // constructor fails.
+    struct Statements {
+        std::map<const char *, sqlite3_stmt *> bySql;
+        ~Statements();
+    };
+    mutable Statements m_statements;
 };
 
 } // namespace tavik

@@ -17,8 +17,10 @@ namespace {
 
 // No network; entities are expanded so that the tree holds plain text, which keeps libxml2's
 // entity-expansion limits in force (no XML_PARSE_HUGE); external DTDs and entities are asked for
-// so that the session's policy refuses them loudly instead of leaving them silently unread.
-constexpr int ParseOptions = XML_PARSE_NONET | XML_PARSE_NOENT | XML_PARSE_DTDLOAD;
+// so that the session's policy refuses them loudly instead of leaving them silently unread. Blank
+// text is dropped while parsing where the parser can tell (see prepareTree), which spares making
+// and freeing a node for each line break of an indented file.
+constexpr int ParseOptions = XML_PARSE_NONET | XML_PARSE_NOENT | XML_PARSE_DTDLOAD | XML_PARSE_NOBLANKS;
 
 struct ParserContextFree {
     void operator()(xmlParserCtxt *c) const { xmlFreeParserCtxt(c); }
@@ -55,9 +57,13 @@ xmlNodePtr nextOutside(xmlNodePtr node, xmlNodePtr root)
 // Text that is only white space is not part of the document's content: removing it here means
 // that no caller ever sees it as a child node. Inside an element marked xml:space="preserve" (or
 // below one) it is content, as XML says, so that a blank text such as a " " separator can be
-// written.
-void dropBlankText(xmlNodePtr root)
+// written. The parser already left out most of it (XML_PARSE_NOBLANKS drops blank text between
+// elements outside xml:space="preserve"); this removes what its rules keep, such as the blank
+// content of an otherwise empty element. The same pass marks every attribute as written, before
+// validation adds the schema's defaults.
+void prepareTree(xmlNodePtr root)
 {
+    markWrittenAttributes(root);
     xmlNodePtr node = root->children;
     while (node) {
         if (node->type == XML_TEXT_NODE && xmlIsBlankNode(node) && xmlNodeGetSpacePreserve(node->parent) != 1) {
@@ -65,8 +71,9 @@ void dropBlankText(xmlNodePtr root)
             xmlUnlinkNode(node);
             xmlFreeNode(node);
             node = next;
-        } else if (node->type == XML_ELEMENT_NODE && node->children) {
-            node = node->children;
+        } else if (node->type == XML_ELEMENT_NODE) {
+            markWrittenAttributes(node);
+            node = node->children ? node->children : nextOutside(node, root);
         } else {
             node = nextOutside(node, root);
         }
@@ -117,8 +124,7 @@ bool XmlDocument::load(const QString &path)
         return false;
     }
 
-    dropBlankText(root);
-    markWrittenAttributes(root);
+    prepareTree(root);
 
     if (m_schemas) {
         const QString ns = root->ns && root->ns->href
@@ -153,6 +159,14 @@ XmlNode XmlDocument::documentElement() const
         return {};
     xmlNodePtr root = xmlDocGetRootElement(m_doc.get());
     return root ? XmlNode(m_doc, root) : XmlNode();
+}
+
+void XmlDocument::discard(XmlView node)
+{
+    if (!m_doc || node.isNull() || node.node()->doc != m_doc.get() || node.node() == xmlDocGetRootElement(m_doc.get()))
+        return;
+    xmlUnlinkNode(node.node());
+    xmlFreeNode(node.node());
 }
 
 XmlNode XmlDocument::selectSingleNode(const QString &xpath) const

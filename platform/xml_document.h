@@ -31,6 +31,11 @@ public:
 
     // The document element; the null node when nothing is loaded.
     XmlNode documentElement() const;
+    // The document element as a borrowed view, valid while this document lives.
+    XmlView documentElementView() const { return documentElement().view(); }
+    // Frees a node of this document and everything below it, once a walk has read it, so that a
+    // large document is not held whole beside what is built from it. Views into it become invalid.
+    void discard(XmlView node);
     // The first node, in document order, that the XPath expression selects; the null node when it
     // selects none or is not a valid expression.
     XmlNode selectSingleNode(const QString &xpath) const;

@@ -2,6 +2,8 @@
 // A node of a loaded XML document: element, attribute, text, comment, processing instruction.
 // A light handle that keeps its document alive; a default-constructed handle is the null node.
 
+#include "platform/xml_view.h"
+
 #include <QString>
 #include <memory>
 #include <vector>
@@ -13,26 +15,20 @@ namespace tavik {
 
 class XmlNode {
 public:
-    enum class Kind { Null, Element, Attribute, Text, CData, Comment, ProcessingInstruction, Other };
+    using Kind = XmlView::Kind;
 
     XmlNode() = default;
     XmlNode(std::shared_ptr<_xmlDoc> doc, _xmlNode *node);
 
+    // Kind, names, values, text and line read as XmlView reads them.
     bool isNull() const { return m_node == nullptr; }
     Kind kind() const;
     bool isElement() const { return kind() == Kind::Element; }
-
-    // Name without namespace prefix (elements and attributes; empty for other nodes).
     QString localName() const;
-    // Name as written, with its prefix when it has one.
     QString fullName() const;
     QString namespaceUri() const;
-    // An attribute's value, or the content of a text, comment or processing instruction node;
-    // empty for an element.
     QString value() const;
-    // The whole text content: the concatenated texts of all descendants.
     QString text() const;
-    // Line of the node in its file (0 when unknown).
     long line() const;
 
     // Child nodes in order. Text that is only white space was dropped when the document loaded.
@@ -48,6 +44,8 @@ public:
     bool specified() const;
 
     bool operator==(const XmlNode &other) const { return m_node == other.m_node; }
+    // The same node without keeping the document alive, for fast walks.
+    XmlView view() const { return XmlView(m_node); }
 
 private:
     std::shared_ptr<_xmlDoc> m_doc;

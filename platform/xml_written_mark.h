@@ -7,7 +7,8 @@
 
 namespace tavik {
 
-void markWrittenAttributes(xmlNodePtr root);
+// Marks the attributes that the element carries now as written.
+void markWrittenAttributes(xmlNodePtr element);
 bool isMarkedWritten(const xmlAttr *attr);
 
 } // namespace tavik

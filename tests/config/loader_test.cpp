@@ -1,4 +1,5 @@
 #include "config/loader.h"
+#include "platform/xml_schema_cache.h"
 #include "scratch_base.h"
 
 #include <QStringList>
@@ -377,6 +378,39 @@ TEST_F(Loader, ALoadReplacesWhateverModelItFinds)
     ASSERT_EQ(state.frames.size(), 1u);
     EXPECT_EQ(state.frames[0].groups.size(), 1u);
     EXPECT_TRUE(state.frames[0].composites.empty());
+}
+
+TEST_F(Loader, ConfigurationsLoadAgainstASchemaCompiledOnce)
+{
+    writeSchema();
+    XmlDocument schemaDoc;
+    ASSERT_TRUE(schemaDoc.load(dir.filePath("Tavik.xsd")));
+    auto schemas = std::make_shared<XmlSchemaCache>();
+    ASSERT_TRUE(schemas->add(QStringLiteral("urn:tavik:test"), schemaDoc));
+    const auto loadAgainst = [&](const QByteArray &body, LoadFailureDetail *detail = nullptr) {
+        write("Tavik.xml", "<Tavik xmlns=\"urn:tavik:test\">\n" + body + "\n</Tavik>\n");
+        state = SharedState();
+        return loadConfigurationAgainst(state, [](const QString &) { return QString(); }, schemas,
+                                        dir.filePath("Tavik.xml"), detail);
+    };
+
+    ASSERT_TRUE(loadAgainst("<frame name=\"A\"><group name=\"G\">" + items(13) + "</group></frame>"
+                            "<frame name=\"B\"><group name=\"H\"><item CPTag=\"X\"/></group></frame>"));
+    ASSERT_EQ(state.frames.size(), 2u);
+    EXPECT_EQ(groupNames(state.frames[0]), QStringList({"G...", "...G"}));
+    EXPECT_EQ(state.frames[0].groups[1].items.at(0).CPTag, "I12");
+    EXPECT_EQ(state.frames[1].groups.at(0).items.at(0).CPTag, "X");
+
+    EXPECT_FALSE(loadAgainst("<frame name=\"F\">\n<bogus/></frame>"));
+    EXPECT_EQ(state.loadStage, 4);
+    EXPECT_THAT(state.errorMessage.toStdString(), HasSubstr("Error in Tavik.xml file near line  3"));
+
+    // A fault in a later frame, after the earlier ones were built and freed, still gives its line.
+    LoadFailureDetail detail;
+    EXPECT_FALSE(loadAgainst("<frame name=\"A\"><group name=\"G\"/></frame>\n<frame name=\"B\">\n<group/></frame>",
+                             &detail));
+    EXPECT_EQ(state.errorMessage, WalkMessage);
+    EXPECT_EQ(detail.line, 4);
 }
 
 TEST_F(Loader, HostileFilesEndInTheStageMessage)

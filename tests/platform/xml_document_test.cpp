@@ -91,3 +91,41 @@ TEST(XmlDocument, DiagnosticsAreCollectedNotPrintedAndGlobalHandlersComeBack)
     EXPECT_EQ(xmlGetExternalEntityLoader(), loaderBefore);
     EXPECT_EQ(xmlStructuredError, structuredBefore);
 }
+
+TEST(XmlDocument, BlankTextGoesWhereverTheParserLeavesItUnlessPreservedAndViewsReadTheTree)
+{
+    QTemporaryDir dir(scratchBase() + "/xml-XXXXXX");
+    XmlDocument doc;
+    ASSERT_TRUE(doc.load(write(dir, "t.xml",
+                               "<r xmlns:p='urn:t'>\n <o> </o>\n <m>t<b/> <c/></m>\n"
+                               " <s xml:space='preserve'> </s>\n <k xml:space='preserve'><v> </v> <v/></k>\n"
+                               " <p:x p:a='x &amp; y' a='&lt;'/>\n</r>")));
+    const XmlView root = doc.documentElementView();
+    XmlView o = root.firstChild();
+    // The parser keeps the blank content of an otherwise empty element and blank text beside
+    // text; neither is content.
+    EXPECT_TRUE(o.firstChild().isNull());
+    XmlView m = o.next();
+    EXPECT_TRUE(m.firstChild().next().hasLocalName("b"));
+    EXPECT_TRUE(m.firstChild().next().next().hasLocalName("c"));
+    XmlView s = m.next();
+    EXPECT_EQ(s.text(), " ");
+    XmlView k = s.next();
+    EXPECT_EQ(k.firstChild().text(), " ");
+    EXPECT_EQ(k.firstChild().next().kind(), XmlView::Kind::Text);
+
+    XmlView x = k.next();
+    EXPECT_TRUE(x.hasFullName("p:x"));
+    EXPECT_FALSE(x.hasFullName("x"));
+    EXPECT_TRUE(x.hasLocalName("x"));
+    EXPECT_EQ(x.attribute("p:a").value(), "x & y");
+    EXPECT_EQ(x.attribute("a").value(), "<");
+    EXPECT_TRUE(x.attribute("a").specified());
+    EXPECT_TRUE(x.attribute("p").isNull());
+
+    // A discarded node leaves the tree; the document element stays whatever is asked.
+    doc.discard(o);
+    EXPECT_TRUE(root.firstChild() == m);
+    doc.discard(root);
+    EXPECT_TRUE(doc.documentElementView() == root);
+}
