@@ -71,6 +71,9 @@ class Case:
     def plan(self):
         r = self.gen.rng
         items = self.gen.items
+        # The list linked to each target, by the target's tag.
+        self.lists_linked = {i.in_list.link_to: i.in_list for i in items
+                             if i.in_list is not None and i.in_list.link_to}
         acts = self.actions
         if r.random() < 0.4:
             acts.append(Action("open_other"))
@@ -96,10 +99,11 @@ class Case:
         return slot
 
     def random_action(self, r, items):
-        # Mostly fields a person can edit; now and then any field, to try the editor's refusals.
-        editable = [i for i in items if i.kind in ("standard", "list") and i.editable and i.visible
-                    and (i.in_list is None or i is i.in_list.members[0])]
-        item = r.choice(editable if editable and r.random() < 0.9 else items) if items else None
+        # Only controls a person can reach: a field that is shown and enabled, not a list member
+        # the list hides. Mostly fields a person edits; now and then any such field.
+        usable = [i for i in items if i.visible and i.editable and i.in_list is None]
+        editable = [i for i in usable if i.kind in ("standard", "list")]
+        item = r.choice(editable if editable and r.random() < 0.9 else usable) if usable else None
         slot = self.slot_for(item, r.randrange(self.slots)) if item else 0
         roll = r.random()
         if item is None or roll < 0.04:
@@ -110,16 +114,30 @@ class Case:
             return Action("slot", slot=slot)
         if roll < 0.45:
             if item.kind == "list" and r.random() < 0.6:
+                lst = self.lists_linked.get(item.tag)
+                member = None
+                shown = min(len(item.options), len(lst.members)) if lst else 0
+                if shown and r.random() < 0.5:
+                    # The target's entry k shows member k of the list linked to it: type there.
+                    k = r.randrange(shown)
+                    if lst.members[k].visible and lst.members[k].editable and lst.members[k].kind == "standard":
+                        member = lst.members[k]
+                        return Action("choose", item, slot, index=k, member=member,
+                                      text=texts.typed_text(r) if not member.prototype
+                                      else texts.matching(r, member.prototype))
                 return Action("choose", item, slot, index=r.randint(-1, len(item.options) - 1))
             if item.prototype and r.random() < 0.6:
                 text = texts.matching(r, item.prototype)
             else:
                 text = texts.typed_text(r)
-            return Action("type", item, slot, text=text, leave=r.random() < 0.5)
+            # A text its prototype refuses keeps the editor on that field (no tab, frame or
+            # configuration change): the matching text that follows lets it go.
+            fix = texts.matching(r, item.prototype) if item.prototype else None
+            return Action("type", item, slot, text=text, leave=r.random() < 0.5, fix=fix)
         if roll < 0.55:
             return Action("value_menu", item, slot, entry=r.choice(["copy_value", "paste_value", "clear_value"]))
         if roll < 0.65:
-            serials = [i for i in items if i.kind == "serial"]
+            serials = [i for i in items if i.kind == "serial" and i.visible]
             if serials:
                 it = r.choice(serials)
                 slot = self.slot_for(it, slot)
@@ -132,7 +150,14 @@ class Case:
                 valid = r.random() < 0.8
                 text = texts.matching(r, (it.prototype or "####").replace("\\", "")) if valid \
                     else texts.typed_text(r)
-                return Action("serial_menu", it, slot, entry=entry, text=text, valid=valid)
+                a = Action("serial_menu", it, slot, entry=entry, text=text, valid=valid)
+                # The menu opens on a number drawn: Get Next first (it creates the counter when
+                # there is none yet, and does nothing on a field that holds a number). Reset
+                # asks to be sure. An answer no box takes stays queued: every question here
+                # is Yes or No, so a spare one never fails a line.
+                if entry == "zero":
+                    a.args["answer"] = r.choice(["Yes", "No"])
+                return a
         if roll < 0.7:
             return Action("scratch_menu", entry=r.choice(["save_scratch", "load_scratch", "clear_scratchpad"]))
         if roll < 0.75:
@@ -219,11 +244,15 @@ class Case:
                 emit("type %s %s" % (tag, quote(a.args["text"])), n)
                 if self.expect_typed(a):
                     emit("expect %s %s" % (tag, quote(a.args["text"])), n)
+                if a.args.get("fix") is not None:
+                    emit("type %s %s" % (tag, quote(a.args["fix"])), n)
                 if a.args["leave"]:
                     emit("leave", n)
             elif k == "choose":
                 tag = go_to(a.item, a.slot, n)
                 emit("choose %s %d" % (tag, a.args["index"]), n)
+                if a.args.get("member") is not None:
+                    emit("type %s %s" % (a.args["member"].field_tag(a.slot), quote(a.args["text"])), n)
             elif k == "value_menu":
                 tag = go_to(a.item, a.slot, n)
                 emit("rightclick field %s" % tag, n)
@@ -233,6 +262,10 @@ class Case:
                 emit("click getNext %s" % tag, n)
             elif k == "serial_menu":
                 tag = go_to(a.item, a.slot, n)
+                emit("answer Yes", n)
+                emit("click getNext %s" % tag, n)
+                if a.args.get("answer"):
+                    emit("answer %s" % a.args["answer"], n)
                 emit("rightclick getNext %s" % tag, n)
                 emit("menu %s" % a.args["entry"], n)
                 if a.args["entry"] in ("set", "setLocal"):
