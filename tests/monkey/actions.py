@@ -98,6 +98,15 @@ class Case:
             return max(1, slot)
         return slot
 
+    def prototype_fix(self, r, item, matching):
+        """What to type after a text the field's prototype may refuse, or None. A refused text
+        holds the editor on that field (no tab, frame or configuration change) until it leaves
+        with a text that matches: an empty one where the length or capitals may change what
+        was typed."""
+        if not item.prototype or (matching and not item.all_caps and item.length is None):
+            return None
+        return "" if item.all_caps or item.length is not None else texts.matching(r, item.prototype)
+
     def random_action(self, r, items):
         # Only controls a person can reach: a field that is shown and enabled, not a list member
         # the list hides. Mostly fields a person edits; now and then any such field.
@@ -122,18 +131,13 @@ class Case:
                     k = r.randrange(shown)
                     if lst.members[k].visible and lst.members[k].editable and lst.members[k].kind == "standard":
                         member = lst.members[k]
-                        return Action("choose", item, slot, index=k, member=member,
-                                      text=texts.typed_text(r) if not member.prototype
-                                      else texts.matching(r, member.prototype))
+                        return Action("choose", item, slot, index=k, member=member, text=texts.typed_text(r),
+                                      fix=self.prototype_fix(r, member, False))
                 return Action("choose", item, slot, index=r.randint(-1, len(item.options) - 1))
-            if item.prototype and r.random() < 0.6:
-                text = texts.matching(r, item.prototype)
-            else:
-                text = texts.typed_text(r)
-            # A text its prototype refuses keeps the editor on that field (no tab, frame or
-            # configuration change): the matching text that follows lets it go.
-            fix = texts.matching(r, item.prototype) if item.prototype else None
-            return Action("type", item, slot, text=text, leave=r.random() < 0.5, fix=fix)
+            matching = item.prototype and r.random() < 0.6
+            text = texts.matching(r, item.prototype) if matching else texts.typed_text(r)
+            return Action("type", item, slot, text=text, leave=r.random() < 0.5,
+                          fix=self.prototype_fix(r, item, matching))
         if roll < 0.55:
             return Action("value_menu", item, slot, entry=r.choice(["copy_value", "paste_value", "clear_value"]))
         if roll < 0.65:
@@ -142,10 +146,8 @@ class Case:
                 it = r.choice(serials)
                 slot = self.slot_for(it, slot)
                 if r.random() < 0.5:
-                    a = Action("get_next", it, slot)
                     # A counter that does not exist yet is offered to be created.
-                    a.answers.append(r.choice(["Yes", "No"]))
-                    return a
+                    return Action("get_next", it, slot, answer="Yes" if r.random() < 0.8 else "No")
                 entry = r.choice(["clear_Ser_Num", "set", "zero", "setLocal"])
                 valid = r.random() < 0.8
                 text = texts.matching(r, (it.prototype or "####").replace("\\", "")) if valid \
@@ -188,7 +190,16 @@ class Case:
         """The script's lines, and for each line the action it belongs to (None for the tail)."""
         lines, owners = [], []
         frames = len(self.gen.frames)
-        state = {"frame": None, "tab": [0] * frames, "slot": 0, "use": None}
+        # counter: whether a Yes to "create the counter" is queued already. The serial items of a
+        # case share one counter (no key item), so that question comes once in a run; answers
+        # queued beyond it would wait for the next question and give it the wrong one.
+        state = {"frame": None, "tab": [0] * frames, "slot": 0, "use": None, "counter": False}
+
+        def draw(tag, answer, owner):
+            if not state["counter"]:
+                emit("answer %s" % answer, owner)
+                state["counter"] = answer == "Yes"
+            emit("click getNext %s" % tag, owner)
 
         def emit(line, owner):
             lines.append(line)
@@ -252,18 +263,19 @@ class Case:
                 tag = go_to(a.item, a.slot, n)
                 emit("choose %s %d" % (tag, a.args["index"]), n)
                 if a.args.get("member") is not None:
-                    emit("type %s %s" % (a.args["member"].field_tag(a.slot), quote(a.args["text"])), n)
+                    member_tag = a.args["member"].field_tag(a.slot)
+                    emit("type %s %s" % (member_tag, quote(a.args["text"])), n)
+                    if a.args["fix"] is not None:
+                        emit("type %s %s" % (member_tag, quote(a.args["fix"])), n)
             elif k == "value_menu":
                 tag = go_to(a.item, a.slot, n)
                 emit("rightclick field %s" % tag, n)
                 emit("menu %s" % a.args["entry"], n)
             elif k == "get_next":
-                tag = go_to(a.item, a.slot, n)
-                emit("click getNext %s" % tag, n)
+                draw(go_to(a.item, a.slot, n), a.args["answer"], n)
             elif k == "serial_menu":
                 tag = go_to(a.item, a.slot, n)
-                emit("answer Yes", n)
-                emit("click getNext %s" % tag, n)
+                draw(tag, "Yes", n)
                 if a.args.get("answer"):
                     emit("answer %s" % a.args["answer"], n)
                 emit("rightclick getNext %s" % tag, n)
