@@ -149,7 +149,12 @@ class Case:
                     # A counter that does not exist yet is offered to be created.
                     return Action("get_next", it, slot, answer="Yes" if r.random() < 0.8 else "No")
                 entry = r.choice(["clear_Ser_Num", "set", "zero", "setLocal"])
-                valid = r.random() < 0.8
+                # The dialog takes only a text as long as the prototype, escapes included: a
+                # prototype with an escaped character refuses the text the escape was taken from,
+                # and an item without one refuses every text. Setting the index takes only a
+                # number the increment reaches.
+                valid = r.random() < 0.8 and bool(it.prototype) and "\\" not in it.prototype \
+                    and (entry == "setLocal" or it.attrs.get("incVal", "1") == "1")
                 text = texts.matching(r, (it.prototype or "####").replace("\\", "")) if valid \
                     else texts.typed_text(r)
                 a = Action("serial_menu", it, slot, entry=entry, text=text, valid=valid)
