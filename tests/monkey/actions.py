@@ -1,9 +1,11 @@
 """The user's actions of a random case, and their rendering into tavik-host script lines.
 
 A case plans abstract actions ("type into this item in this slot", "open the value menu of that
-item", ...). Rendering walks them with a model of what the editor shows (frame, tab of each frame,
-slot, whether configurations are in use) and puts in the navigation each action needs. When the
-editor refuses an action (a control not shown, a menu entry that cannot be chosen), the runner
+item", ...) on controls a person can reach: fields shown and enabled, the member a linked list
+shows, a serial number's menu once a number is drawn. Rendering walks them with a model of what
+the editor shows (frame, tab of each frame, slot, whether configurations are in use, whether the
+counter exists) and puts in the navigation and the answers each action needs. When the editor
+still refuses an action (a control not shown, a menu entry that cannot be chosen), the runner
 drops the action and renders again; when a message box asks a question, it queues an answer in
 front of the action that raised it.
 """

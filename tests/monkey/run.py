@@ -7,13 +7,16 @@ it had when it was saved, a typed value or a foreign property is lost), and inva
 generator made a configuration that tavik-check refuses: a fault of this test).
 
 Each case: tavik-check must accept the configuration (its model gives the fields' tags); the
-edit script runs, and when the editor refuses one of its actions (a control not shown, a question
-with no answer queued) the action is dropped or an answer queued and the script runs again from
-fresh documents; the fields' texts are printed before Done, then Done and save. The saved file must
+edit script runs. The script is written to fit what the editor shows, so most cases need one edit
+run and one reopen run; when the editor still refuses one of its actions (a control not shown, a
+question with no answer queued) the action is dropped or an answer queued and the script runs
+again from fresh documents (a repair, counted in the summary so that a rise shows); the fields'
+texts are printed before Done, then Done and save. The saved file must
 be valid JSON and reopen in tavik-host, and every plain field of the frame saved must show the text
 it had before Done, in every slot its location saves.
 
-Every run of the host is bounded. A failing case keeps its folder (configuration, documents,
+Cases run side by side (--jobs), each in its own folder with its own settings file and
+configuration folder; results are printed in seed order. Every run of the host is bounded. A failing case keeps its folder (configuration, documents,
 scripts, outputs) and is printed with the command line that replays it; adding the seed to
 seeds.txt (or ring_seeds.txt) makes it a regression test.
 """
