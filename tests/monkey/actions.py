@@ -1,9 +1,11 @@
 """The user's actions of a random case, and their rendering into tavik-host script lines.
 
 A case plans abstract actions ("type into this item in this slot", "open the value menu of that
-item", ...). Rendering walks them with a model of what the editor shows (frame, tab of each frame,
-slot, whether configurations are in use) and puts in the navigation each action needs. When the
-editor refuses an action (a control not shown, a menu entry that cannot be chosen), the runner
+item", ...) on controls a person can reach: fields shown and enabled, the member a linked list
+shows, a serial number's menu once a number is drawn. Rendering walks them with a model of what
+the editor shows (frame, tab of each frame, slot, whether configurations are in use, whether the
+counter exists) and puts in the navigation and the answers each action needs. When the editor
+still refuses an action (a control not shown, a menu entry that cannot be chosen), the runner
 drops the action and renders again; when a message box asks a question, it queues an answer in
 front of the action that raised it.
 """
@@ -71,6 +73,9 @@ class Case:
     def plan(self):
         r = self.gen.rng
         items = self.gen.items
+        # The list linked to each target, by the target's tag.
+        self.lists_linked = {i.in_list.link_to: i.in_list for i in items
+                             if i.in_list is not None and i.in_list.link_to}
         acts = self.actions
         if r.random() < 0.4:
             acts.append(Action("open_other"))
@@ -95,11 +100,21 @@ class Case:
             return max(1, slot)
         return slot
 
+    def prototype_fix(self, r, item, matching):
+        """What to type after a text the field's prototype may refuse, or None. A refused text
+        holds the editor on that field (no tab, frame or configuration change) until it leaves
+        with a text that matches: an empty one where the length or capitals may change what
+        was typed."""
+        if not item.prototype or (matching and not item.all_caps and item.length is None):
+            return None
+        return "" if item.all_caps or item.length is not None else texts.matching(r, item.prototype)
+
     def random_action(self, r, items):
-        # Mostly fields a person can edit; now and then any field, to try the editor's refusals.
-        editable = [i for i in items if i.kind in ("standard", "list") and i.editable and i.visible
-                    and (i.in_list is None or i is i.in_list.members[0])]
-        item = r.choice(editable if editable and r.random() < 0.9 else items) if items else None
+        # Only controls a person can reach: a field that is shown and enabled, not a list member
+        # the list hides. Mostly fields a person edits; now and then any such field.
+        usable = [i for i in items if i.visible and i.editable and i.in_list is None]
+        editable = [i for i in usable if i.kind in ("standard", "list")]
+        item = r.choice(editable if editable and r.random() < 0.9 else usable) if usable else None
         slot = self.slot_for(item, r.randrange(self.slots)) if item else 0
         roll = r.random()
         if item is None or roll < 0.04:
@@ -110,29 +125,48 @@ class Case:
             return Action("slot", slot=slot)
         if roll < 0.45:
             if item.kind == "list" and r.random() < 0.6:
+                lst = self.lists_linked.get(item.tag)
+                member = None
+                shown = min(len(item.options), len(lst.members)) if lst else 0
+                if shown and r.random() < 0.5:
+                    # The target's entry k shows member k of the list linked to it: type there.
+                    k = r.randrange(shown)
+                    if lst.members[k].visible and lst.members[k].editable and lst.members[k].kind == "standard":
+                        member = lst.members[k]
+                        return Action("choose", item, slot, index=k, member=member, text=texts.typed_text(r),
+                                      fix=self.prototype_fix(r, member, False))
                 return Action("choose", item, slot, index=r.randint(-1, len(item.options) - 1))
-            if item.prototype and r.random() < 0.6:
-                text = texts.matching(r, item.prototype)
-            else:
-                text = texts.typed_text(r)
-            return Action("type", item, slot, text=text, leave=r.random() < 0.5)
+            matching = item.prototype and r.random() < 0.6
+            text = texts.matching(r, item.prototype) if matching else texts.typed_text(r)
+            return Action("type", item, slot, text=text, leave=r.random() < 0.5,
+                          fix=self.prototype_fix(r, item, matching))
         if roll < 0.55:
             return Action("value_menu", item, slot, entry=r.choice(["copy_value", "paste_value", "clear_value"]))
         if roll < 0.65:
-            serials = [i for i in items if i.kind == "serial"]
+            serials = [i for i in items if i.kind == "serial" and i.visible]
             if serials:
                 it = r.choice(serials)
                 slot = self.slot_for(it, slot)
                 if r.random() < 0.5:
-                    a = Action("get_next", it, slot)
                     # A counter that does not exist yet is offered to be created.
-                    a.answers.append(r.choice(["Yes", "No"]))
-                    return a
+                    return Action("get_next", it, slot, answer="Yes" if r.random() < 0.8 else "No")
                 entry = r.choice(["clear_Ser_Num", "set", "zero", "setLocal"])
-                valid = r.random() < 0.8
+                # The dialog takes only a text as long as the prototype, escapes included: a
+                # prototype with an escaped character refuses the text the escape was taken from,
+                # and an item without one refuses every text. Setting the index takes only a
+                # number the increment reaches.
+                valid = r.random() < 0.8 and bool(it.prototype) and "\\" not in it.prototype \
+                    and (entry == "setLocal" or it.attrs.get("incVal", "1") == "1")
                 text = texts.matching(r, (it.prototype or "####").replace("\\", "")) if valid \
                     else texts.typed_text(r)
-                return Action("serial_menu", it, slot, entry=entry, text=text, valid=valid)
+                a = Action("serial_menu", it, slot, entry=entry, text=text, valid=valid)
+                # The menu opens on a number drawn: Get Next first (it creates the counter when
+                # there is none yet, and does nothing on a field that holds a number). Reset
+                # asks to be sure. An answer no box takes stays queued: every question here
+                # is Yes or No, so a spare one never fails a line.
+                if entry == "zero":
+                    a.args["answer"] = r.choice(["Yes", "No"])
+                return a
         if roll < 0.7:
             return Action("scratch_menu", entry=r.choice(["save_scratch", "load_scratch", "clear_scratchpad"]))
         if roll < 0.75:
@@ -163,7 +197,16 @@ class Case:
         """The script's lines, and for each line the action it belongs to (None for the tail)."""
         lines, owners = [], []
         frames = len(self.gen.frames)
-        state = {"frame": None, "tab": [0] * frames, "slot": 0, "use": None}
+        # counter: whether a Yes to "create the counter" is queued already. The serial items of a
+        # case share one counter (no key item), so that question comes once in a run; answers
+        # queued beyond it would wait for the next question and give it the wrong one.
+        state = {"frame": None, "tab": [0] * frames, "slot": 0, "use": None, "counter": False}
+
+        def draw(tag, answer, owner):
+            if not state["counter"]:
+                emit("answer %s" % answer, owner)
+                state["counter"] = answer == "Yes"
+            emit("click getNext %s" % tag, owner)
 
         def emit(line, owner):
             lines.append(line)
@@ -219,20 +262,29 @@ class Case:
                 emit("type %s %s" % (tag, quote(a.args["text"])), n)
                 if self.expect_typed(a):
                     emit("expect %s %s" % (tag, quote(a.args["text"])), n)
+                if a.args.get("fix") is not None:
+                    emit("type %s %s" % (tag, quote(a.args["fix"])), n)
                 if a.args["leave"]:
                     emit("leave", n)
             elif k == "choose":
                 tag = go_to(a.item, a.slot, n)
                 emit("choose %s %d" % (tag, a.args["index"]), n)
+                if a.args.get("member") is not None:
+                    member_tag = a.args["member"].field_tag(a.slot)
+                    emit("type %s %s" % (member_tag, quote(a.args["text"])), n)
+                    if a.args["fix"] is not None:
+                        emit("type %s %s" % (member_tag, quote(a.args["fix"])), n)
             elif k == "value_menu":
                 tag = go_to(a.item, a.slot, n)
                 emit("rightclick field %s" % tag, n)
                 emit("menu %s" % a.args["entry"], n)
             elif k == "get_next":
-                tag = go_to(a.item, a.slot, n)
-                emit("click getNext %s" % tag, n)
+                draw(go_to(a.item, a.slot, n), a.args["answer"], n)
             elif k == "serial_menu":
                 tag = go_to(a.item, a.slot, n)
+                draw(tag, "Yes", n)
+                if a.args.get("answer"):
+                    emit("answer %s" % a.args["answer"], n)
                 emit("rightclick getNext %s" % tag, n)
                 emit("menu %s" % a.args["entry"], n)
                 if a.args["entry"] in ("set", "setLocal"):
