@@ -74,7 +74,7 @@ std::vector<CPRef> fedItems(const SharedState &state, const CPItem &item, const 
         addCompositeOwners(state, item, out);
     }
     if (item.isListTarget)
-        for (const CPRef &member : listOrThrow(state, item.listRef).members)
+        for (const CPRef &member : listOrThrow(state, item.sourceList).members)
             addOnce(out, member);
     return out;
 }

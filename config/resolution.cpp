@@ -56,8 +56,9 @@ void resolveList(SharedState &state, int16_t f, int16_t g, int16_t l)
     target->type = QStringLiteral("list");
     target->defaultValue.clear();
     target->isListTarget = true;
+    // A target may itself be a member of another list (a chain of lists): its own listRef names
+    // that list, and the list it chooses from is kept apart in sourceList.
     target->sourceList = listRef;
-    target->listRef = listRef;
     list.linked = true;
     list.target = target->ref();
 

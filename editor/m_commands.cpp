@@ -133,7 +133,7 @@ void M::defaultsClick()
                     return;
                 const CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
                 if (item.isListTarget) {
-                    const CPRef &ref = item.listRef;
+                    const CPRef &ref = item.sourceList;
                     const Group &group = m_state.frames.at(size_t(ref.f_idx)).groups.at(size_t(ref.g_idx));
                     box->setListIndex(group.lists.at(size_t(ref.i_idx)).defaultIndex);
                     dispLinkedItem(at.f, at.g, at.i, at.c);

@@ -304,7 +304,7 @@ void M::dispLinkedItem(int f_idx, int g_idx, int i_idx, int c_idx)
         const CPItem &target = itemAt(m_state, CPRef{int16_t(f_idx), int16_t(g_idx), int16_t(i_idx)});
         if (!target.isListTarget)
             return;
-        CPList &list = listAt(m_state, target.listRef);
+        CPList &list = listAt(m_state, target.sourceList);
         // A list without members has nothing to show.
         if (list.members.empty())
             return;

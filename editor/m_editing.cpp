@@ -28,9 +28,10 @@ namespace {
 
 const QString MismatchHint = QStringLiteral("Does not match prototype: ");
 
-CPList &listOf(SharedState &state, const CPItem &item)
+// The list a target chooses from.
+CPList &sourceListOf(SharedState &state, const CPItem &target)
 {
-    const CPRef &ref = item.listRef;
+    const CPRef &ref = target.sourceList;
     if (ref.f_idx < 0 || size_t(ref.f_idx) >= state.frames.size())
         throw RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange));
     Frame &frame = state.frames[size_t(ref.f_idx)];
@@ -176,8 +177,8 @@ void M::comboBoxChange(MultiColumnComboBox *box)
                 box->setListIndex(0);
         }
         // A list without members has nothing to show.
-        if (!selector && item.isListTarget && !listOf(m_state, item).members.empty()) {
-            CPList &list = listOf(m_state, item);
+        if (!selector && item.isListTarget && !sourceListOf(m_state, item).members.empty()) {
+            CPList &list = sourceListOf(m_state, item);
             const int chosen = box->listIndex();
             list.defaultIndex = int16_t(chosen);
             const CPItem &first = itemAt(m_state, list.members.front());

@@ -98,7 +98,7 @@ TEST(Resolution, ListsLinkToTheirTargetOrLeaveOrdinaryMembers)
     const CPRef listRef{0, 1, 0};
     const CPItem &t = m.at(finish);
     EXPECT_EQ(t.type, "list");
-    EXPECT_TRUE(t.isListTarget && t.sourceList == listRef && t.listRef == listRef);
+    EXPECT_TRUE(t.isListTarget && t.sourceList == listRef && t.listRef.isNone());
     ASSERT_EQ(t.options.size(), 3u);
     EXPECT_EQ(t.options[1].values, (std::array<QString, 3>{"Anodise label", "", ""}));
     EXPECT_EQ(t.options[2].values[0], "Plate label");
@@ -176,15 +176,14 @@ TEST(Resolution, RingsOfCompositesAndListsAndCompositeTargetsAreRefusedByName)
     EXPECT_EQ(refusal(self), ring + "M -> M\r\nExiting");
     EXPECT_EQ(feedingRing(self.s), QStringList{"M"});
 
-    // A chain of lists that ends in one. A target that is also another list's member keeps that
-    // list as its own, so the chain closes a ring at its first link.
+    // A chain of lists that ends in one: the ring named is the list linked to its own member.
     Model chain;
     const CPRef q = chain.item(0, 0, "Q"), t = chain.item(0, 0, "T");
     const CPRef s = chain.item(0, 0, "S"), z = chain.item(0, 0, "Z");
     chain.list(0, 0, "T", {q});
     chain.list(0, 0, "S", {t});
     chain.list(0, 0, "Z", {s, z});
-    EXPECT_EQ(refusal(chain), ring + "T -> T\r\nExiting");
+    EXPECT_EQ(refusal(chain), ring + "Z -> Z\r\nExiting");
 
     // A composite that is also the target of a list one of whose members it reads.
     Model target;
@@ -210,12 +209,18 @@ TEST(Resolution, RingsOfCompositesAndListsAndCompositeTargetsAreRefusedByName)
     plain.composite(plain.item(0, 0, "C"), {"A", "-"});
     EXPECT_EQ(refusal(plain), "The composite C cannot be the target of a linked list\r\nExiting");
 
-    // Composites over composites and over list members in a line are no ring.
+    // Composites over composites and over list members in a line are no ring, and neither is a
+    // chain of lists: a member of one list that is the target of a list resolved after it stays a
+    // member of its own list, and chooses from the other.
     Model line;
     line.item(0, 0, "A");
-    line.list(0, 0, "A", {line.item(0, 0, "M1"), line.item(0, 0, "M2")});
+    const CPRef m2 = line.item(0, 0, "M2");
+    line.list(0, 0, "A", {line.item(0, 0, "M1"), m2});
     line.composite(line.item(0, 0, "C"), {"M1", "M2"});
     line.composite(line.item(0, 0, "C2"), {"C", "!"});
+    line.list(0, 1, "M2", {line.item(0, 1, "N")});
     EXPECT_TRUE(doComposites(line.s) && doCPLists(line.s));
     EXPECT_TRUE(feedingRing(line.s).isEmpty());
+    EXPECT_TRUE(line.at(m2).inList && line.at(m2).listRef == (CPRef{0, 0, 0}));
+    EXPECT_TRUE(line.at(m2).isListTarget && line.at(m2).sourceList == (CPRef{0, 1, 0}));
 }

@@ -55,7 +55,7 @@ TEST_F(CommandsTest, LoadDefaultsFillsOnlyEmptyFields)
     openPart("Part1.SLDPRT", {});
     auto target = listItem("Material", {"Steel", "Brass", "Alu"}, "Steel");
     target.isListTarget = true;
-    target.listRef = {0, 0, 0};
+    target.sourceList = {0, 0, 0};
     std::vector<CPItem> items{plainItem("Kept"), plainItem("Empty"), listItem("Finish", {"Paint", "Zinc"}, "Zinc"),
                               listItem("Odd", {"x", "y"}, "not an entry"), target};
     for (const char *name : {"SteelGrade", "BrassGrade", "AluGrade"}) {

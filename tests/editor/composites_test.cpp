@@ -124,7 +124,7 @@ TEST_F(CompositesTest, LinkedListShowsTheChosenMemberAndCompositesReadIt)
     openPart("Part1.SLDPRT", {});
     CPItem target = typed("kind", "list", {{"Bar", "", ""}, {"Tube", "", ""}, {"Sheet", "", ""}});
     target.isListTarget = true;
-    target.listRef = CPRef{0, 0, 0};
+    target.sourceList = CPRef{0, 0, 0};
     std::vector<CPItem> items{plainItem("a"), target};
     for (const char *tag : {"bar", "tube", "sheet"}) {
         items.push_back(plainItem(tag));
@@ -195,7 +195,7 @@ TEST_F(CompositesTest, CompositesFollowTheirPartsInFeedingOrderFromTheLoadOn)
     openPart("Part1.SLDPRT", {});
     CPItem target = typed("t", "list", {{"one", "", ""}, {"two", "", ""}});
     target.isListTarget = true;
-    target.listRef = CPRef{0, 0, 0};
+    target.sourceList = CPRef{0, 0, 0};
     std::vector<CPItem> items{plainItem("a"), plainItem("b"), target};
     for (const char *tag : {"m1", "m2"}) {
         items.push_back(plainItem(tag));
@@ -233,7 +233,7 @@ TEST_F(CompositesTest, RingsAreReportedOnceByNameAndHandlersNeverReenterWithoutB
     openPart("Part1.SLDPRT", {});
     CPItem self = typed("self", "list", {{"self label", "", ""}});
     self.isListTarget = self.inList = true;
-    self.listRef = CPRef{0, 0, 0};
+    self.listRef = self.sourceList = CPRef{0, 0, 0};
     Group &group = addGroup(state, 0, "G", {self, plainItem("a"), typed("k", "composite"), typed("ring", "composite")});
     group.lists.push_back(CPList{});
     group.lists[0].members = {CPRef{0, 0, 0}};
@@ -258,7 +258,7 @@ TEST_F(CompositesTest, RingsAreReportedOnceByNameAndHandlersNeverReenterWithoutB
     EXPECT_EQ(prompts.boxes().back().text, "Error 0 : 9 (Subscript out of range) in <buildComposites>     ");
 
     item(0, 0, 1).isListTarget = true;
-    item(0, 0, 1).listRef = CPRef{0, 0, 3};
+    item(0, 0, 1).sourceList = CPRef{0, 0, 3};
     m.dispLinkedItem(0, 0, 1, 0);
     EXPECT_EQ(prompts.boxes().back().text, "Error 0 : 9 (Subscript out of range) in <dispLinkedItem>     ");
 }

@@ -101,7 +101,7 @@ TEST_F(LoadingTest, ListsSerialNumbersAndSystemValues)
     CPItem kind = plainItem("kind");
     kind.type = "list";
     kind.isListTarget = true;
-    kind.listRef = CPRef{0, 0, 0};
+    kind.sourceList = CPRef{0, 0, 0};
     kind.options = {CPOption{{"Bar", "", ""}, 0}, CPOption{{"Tube", "", ""}, 0}};
     kind.defaultValue = "Bar";
     std::vector<CPItem> items{finish, serialItem("serial"), size, kind};

@@ -220,7 +220,9 @@ class CaseRun:
             if "in tavikHost" in reason:
                 # The editor is not open: its configuration did not load, or it closed early.
                 boxes = [l for l in out.splitlines() if l.startswith("MSGBOX")]
-                raise Outcome("clean" if case.gen.odd else "invariant",
+                # tavik-check accepted this configuration: the editor must load it too.
+                refused_at_load = any("Exiting" in b for b in boxes)
+                raise Outcome("clean" if case.gen.odd and not refused_at_load else "invariant",
                               "the editor did not open or closed early: "
                               + (boxes[0].replace("\t", " ")[:150] if boxes else reason))
             self.repairs += 1
