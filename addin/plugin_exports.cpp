@@ -2,7 +2,7 @@
 // leave them, so each one answers a result code whatever happens.
 
 #include "addin/addin_registry.h"
-#include "addin/class_factory.h"
+#include "hostapi/class_factory.h"
 #include "addin/sw_add_in.h"
 #include "config/product.h"
 

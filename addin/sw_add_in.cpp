@@ -1,6 +1,6 @@
 #include "addin/sw_add_in.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "config/configuration_folder.h"
 #include "config/error_text.h"
 #include "config/loader.h"

@@ -3,8 +3,8 @@
 // defines the document attribute; the command's callback DispForm runs the editor once, from
 // loading the configuration to reporting the outcome in the status bar.
 
-#include "addin/addin_interface.h"
-#include "addin/host.h"
+#include "hostapi/addin_interface.h"
+#include "hostapi/host.h"
 #include "config/model.h"
 
 #include <QPointer>

@@ -1,7 +1,8 @@
 #include "app/addin_loader.h"
 
 #include "addin/addin_registry.h"
-#include "addin/class_factory.h"
+#include "config/configuration_folder.h"
+#include "hostapi/class_factory.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -15,12 +16,9 @@ AddinLoader::~AddinLoader()
 
 QString AddinLoader::defaultPluginPath()
 {
-    const QString built = QCoreApplication::applicationDirPath() + QStringLiteral("/addin/libtavik.so");
-    if (QFileInfo::exists(built))
-        return built;
-    const QString installed = QCoreApplication::applicationDirPath() + QStringLiteral("/" TAVIK_ADDIN_RELDIR "/libtavik.so");
-    if (QFileInfo::exists(installed))
-        return installed;
+    const QString beside = programAddinFolder() + QStringLiteral("/libtavik.so");
+    if (QFileInfo::exists(beside))
+        return beside;
     for (const AddinEntry &entry : AddinRegistry().entries())
         if (QFileInfo::exists(entry.path))
             return entry.path;

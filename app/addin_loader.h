@@ -2,7 +2,7 @@
 // Loads the add-in plugin into the host program: resolves its exports, asks its class object for
 // the add-in and keeps both for as long as the host runs.
 
-#include "addin/addin_interface.h"
+#include "hostapi/addin_interface.h"
 
 #include <QLibrary>
 #include <QString>

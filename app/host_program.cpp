@@ -1,6 +1,6 @@
 #include "app/host_program.h"
 
-#include "addin/addin_interface.h"
+#include "hostapi/addin_interface.h"
 #include "app/addin_loader.h"
 #include "app/host_window.h"
 #include "app/script_prompts.h"
@@ -8,7 +8,7 @@
 #include "app/transcript.h"
 #include "editor/qt_prompts.h"
 #include "host/document_file_error.h"
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "host/host_application.h"
 #include "host/host_calls.h"
 

@@ -1,7 +1,7 @@
 #include "app/host_window.h"
 #include "app/document_saving.h"
 
-#include "addin/host.h"
+#include "hostapi/host.h"
 #include "host/document_file_error.h"
 #include "host/host_application.h"
 #include "host/host_document.h"

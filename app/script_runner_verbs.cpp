@@ -7,7 +7,7 @@
 #include "app/script_line_failure.h"
 #include "app/script_prompts.h"
 #include "app/transcript.h"
-#include "editor/colours.h"
+#include "widgets/colours.h"
 #include "editor/control_tag.h"
 #include "host/document_file_error.h"
 #include "host/host_application.h"

@@ -3,6 +3,8 @@
 
 #include "batch/batch_program.h"
 
+#include "tavik_build.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <cstdio>

@@ -3,7 +3,9 @@
 // load but do the wrong thing. Without DIR it checks the folder the editor would read.
 
 #include "config/configuration_folder.h"
-#include "host/configuration_check.h"
+#include "check/configuration_check.h"
+
+#include "tavik_build.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -74,10 +76,7 @@ int main(int argc, char **argv)
     if (!haveFolder) {
         // The add-in's folder in the build tree, else where the package installs it; then the
         // editor's own search for the configuration.
-        QString addinFolder = QCoreApplication::applicationDirPath() + QStringLiteral("/addin");
-        if (!QDir(addinFolder).exists())
-            addinFolder = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" TAVIK_ADDIN_RELDIR));
-        const tavik::ConfigurationFolder found = tavik::findConfigurationFolder(addinFolder);
+        const tavik::ConfigurationFolder found = tavik::findConfigurationFolder(tavik::programAddinFolder());
         check.folder = found.path;
         print(stderr, QStringLiteral("tavik-check: checking %1 (%2)\n").arg(QDir(found.path).absolutePath(), found.source));
     }

@@ -2,6 +2,8 @@
 
 #include "app/host_program.h"
 
+#include "tavik_build.h"
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <cstdio>

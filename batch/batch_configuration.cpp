@@ -16,10 +16,7 @@ QString configurationFolder(const QString &given)
         return given;
     // Without --addin the batch reads the configuration the editor would read: the team's folder
     // when one is set up, else the add-in's own.
-    QString addin = QCoreApplication::applicationDirPath() + QStringLiteral("/addin");
-    if (!QDir(addin).exists())
-        addin = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/" TAVIK_ADDIN_RELDIR));
-    return findConfigurationFolder(addin).path;
+    return findConfigurationFolder(programAddinFolder()).path;
 }
 
 std::optional<BatchConfiguration> loadBatchConfiguration(const QString &folder, QString &error)

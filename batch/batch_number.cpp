@@ -1,6 +1,6 @@
 #include "batch/batch_number.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "batch/batch_document.h"
 #include "batch/document_walk.h"
 #include "batch/progress.h"

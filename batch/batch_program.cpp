@@ -9,7 +9,7 @@
 #include "batch/document_walk.h"
 #include "batch/progress.h"
 #include "batch/stream_prompts.h"
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "platform/settings_store.h"
 #include "serial/remote_counter_store.h"
 

@@ -1,20 +1,10 @@
 # Installation and the Debian package. The programs go to bin/, the add-in plugin with the
 # configuration it falls back on to lib/<arch>/tavik/, the desktop entry to share/applications/.
-# The programs find the installed plugin and configuration through TAVIK_ADDIN_RELDIR, the add-in
-# folder relative to the programs' own. The team's configuration, which the editor looks for first,
+# The programs find the installed plugin and configuration through TAVIK_ADDIN_RELDIR (set in
+# CMakeLists.txt), the add-in folder relative to the programs' own. The team's configuration, which the editor looks for first,
 # goes to /etc/xdg/tavik/ (TAVIK_INSTALL_CONFIG_DIR), the first of the XDG configuration folders;
 # the package marks it as conffiles, so that an upgrade keeps an administrator's edits.
-include(GNUInstallDirs)
-
-set(TAVIK_INSTALL_ADDIN_DIR ${CMAKE_INSTALL_LIBDIR}/tavik)
-file(RELATIVE_PATH TAVIK_ADDIN_RELDIR
-  ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_PREFIX}/${TAVIK_INSTALL_ADDIN_DIR})
-foreach(t tavik_app tavik-check tavik-host)
-  target_compile_definitions(${t} PRIVATE
-    TAVIK_ADDIN_RELDIR="${TAVIK_ADDIN_RELDIR}" TAVIK_VERSION="${PROJECT_VERSION}")
-endforeach()
-
-install(TARGETS tavik-host tavik-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS tavik-host tavik-check tavik-batch RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS tavik_plugin LIBRARY DESTINATION ${TAVIK_INSTALL_ADDIN_DIR})
 install(FILES data/Tavik.xml data/Tavik.xsd DESTINATION ${TAVIK_INSTALL_ADDIN_DIR})
 set(TAVIK_INSTALL_CONFIG_DIR /etc/xdg/tavik CACHE PATH "Where the team's configuration is installed")

@@ -1,14 +1,14 @@
-# tavik_add_test(NAME core-loader SOURCES a.cpp b.cpp LIBS tavik_core [WIDGETS])
+# tavik_add_test(NAME core-loader SOURCES a.cpp b.cpp LIBS Tavik::Config [WIDGETS])
 # One GoogleTest program per unit; the CTest name carries the layer prefix. Widget tests run on
 # the offscreen platform. Every test gets a scratch folder of its own in TAVIK_TEST_TMP.
-find_package(GTest REQUIRED)
+
 include(GoogleTest)
 
 function(tavik_add_test)
   cmake_parse_arguments(T "WIDGETS" "NAME" "SOURCES;LIBS" ${ARGN})
   string(REPLACE "-" "_" exe "test_${T_NAME}")
   add_executable(${exe} ${T_SOURCES})
-  target_link_libraries(${exe} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_link_libraries(${exe} PRIVATE ${T_LIBS} Tavik::Warnings GTest::gtest GTest::gtest_main GTest::gmock)
   target_include_directories(${exe} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_compile_definitions(${exe} PRIVATE
     TAVIK_SOURCE_DIR="${CMAKE_SOURCE_DIR}"

@@ -1,5 +1,8 @@
 #include "config/configuration_folder.h"
 
+#include "tavik_build.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -50,6 +53,15 @@ ConfigurationFolder findConfigurationFolder(const QString &addinFolder)
             return {folder, QStringLiteral("XDG configuration folder")};
     }
     return {addinFolder, QStringLiteral("add-in folder")};
+}
+
+QString programAddinFolder()
+{
+    const QString beside = QCoreApplication::applicationDirPath();
+    const QString built = beside + QStringLiteral("/addin");
+    if (QDir(built).exists())
+        return built;
+    return QDir::cleanPath(beside + QStringLiteral("/" TAVIK_ADDIN_RELDIR));
 }
 
 } // namespace tavik

@@ -17,4 +17,8 @@ struct ConfigurationFolder {
 // Tavik.xml or Tavik.xsd; else addinFolder. Both files are read from the one folder chosen.
 ConfigurationFolder findConfigurationFolder(const QString &addinFolder);
 
+// The add-in's folder beside the running program: addin/ in the build tree, else the folder the
+// package installs it to.
+QString programAddinFolder();
+
 } // namespace tavik

@@ -1,6 +1,6 @@
 #include "config/exiting_failure.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "config/error_text.h"
 #include "config/model.h"
 

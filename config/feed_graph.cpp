@@ -1,6 +1,6 @@
 #include "config/feed_graph.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "config/model.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "config/model.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 
 namespace tavik {
 

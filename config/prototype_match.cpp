@@ -1,6 +1,6 @@
 #include "config/prototype_match.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 
 #include <utility>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "config/resolution.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "config/exiting_failure.h"
 #include "config/feed_graph.h"
 #include "config/model.h"

@@ -2,8 +2,8 @@
 // Reaching host objects that may be missing: a missing object is the run-time error 91 (object
 // variable not set), the error the calls on it would have raised.
 
-#include "addin/host.h"
-#include "addin/runtime_error.h"
+#include "hostapi/host.h"
+#include "platform/runtime_error.h"
 
 #include <memory>
 

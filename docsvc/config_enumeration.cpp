@@ -1,6 +1,6 @@
 #include "docsvc/config_enumeration.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "config/exiting_failure.h"
 #include "config/model.h"
 #include "docsvc/active_document.h"

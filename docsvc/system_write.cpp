@@ -1,6 +1,6 @@
 #include "docsvc/system_write.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "config/model.h"
 #include "docsvc/active_document.h"
 

@@ -39,8 +39,8 @@ void FieldEvents::giveFocusBack(QWidget *field)
     QMetaObject::invokeMethod(
         this,
         [this] {
-            if (QWidget *field = m_refocus.data())
-                field->setFocus(Qt::OtherFocusReason);
+            if (QWidget *refocused = m_refocus.data())
+                refocused->setFocus(Qt::OtherFocusReason);
             m_refocus = nullptr;
         },
         Qt::QueuedConnection);

@@ -1,6 +1,6 @@
 #include "editor/list_row.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "config/model.h"
 #include "editor/field_value.h"
 #include "editor/multi_column_combo_box.h"

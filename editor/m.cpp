@@ -1,16 +1,16 @@
 #include "editor/m.h"
 
-#include "addin/host.h"
-#include "addin/runtime_error.h"
+#include "hostapi/host.h"
+#include "platform/runtime_error.h"
 #include "config/model.h"
 #include "config/product.h"
 #include "editor/about_box.h"
-#include "editor/colours.h"
-#include "editor/designed_controls.h"
-#include "editor/field_text_box.h"
+#include "widgets/colours.h"
+#include "widgets/designed_controls.h"
+#include "widgets/field_text_box.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/tab_strip.h"
-#include "editor/twips.h"
+#include "widgets/twips.h"
 #include "platform/prompts.h"
 
 #include <QCheckBox>

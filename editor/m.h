@@ -4,6 +4,7 @@
 // state shared by the editor's handlers, and the load and navigation handlers.
 
 #include "editor/control_array.h"
+#include "transfer/copy_target.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -47,7 +48,7 @@ struct FormState {
     QString menuTag;                 // tag of the field whose pop-up menu was opened last
 };
 
-class M : public QDialog {
+class M : public QDialog, public CopyTarget {
     Q_OBJECT
 public:
     static constexpr int ClientWidth = 680;
@@ -146,7 +147,7 @@ public:
     // the selected slot from one level of that document (configuration "" is its document
     // level); fields that hold a value keep it.
     void copyClick();
-    void loadFromDoc(sw::ModelDoc2 *source, const QString &configuration);
+    void loadFromDoc(sw::ModelDoc2 *source, const QString &configuration) override;
     void connectCopy();
     // Done writes into the host's active document. After a Copy From... another document may be
     // active: the editor's own is made active again, and when that fails the user is told and
@@ -187,11 +188,12 @@ private:
 public:
 
     // The common error report of the open editor: records the texts and shows them at once.
-    void reportError(const RuntimeError &error);
+    void reportError(const RuntimeError &error) override;
 
     FormState &formState() { return m_form; }
-    SharedState &state() { return m_state; }
-    Prompts &prompts() { return m_prompts; }
+    SharedState &state() override { return m_state; }
+    Prompts &prompts() override { return m_prompts; }
+    QWidget &parentWindow() override { return *this; }
 
     // Upper limit of the last frame index and of the page, label, text box and combo box
     // counters (9999).

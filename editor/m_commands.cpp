@@ -4,11 +4,11 @@
 
 #include "editor/m.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "config/model.h"
-#include "editor/colours.h"
+#include "widgets/colours.h"
 #include "editor/control_tag.h"
-#include "editor/field_text_box.h"
+#include "widgets/field_text_box.h"
 #include "editor/field_value.h"
 #include "editor/get_next_look.h"
 #include "editor/ignoring_errors.h"

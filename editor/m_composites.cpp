@@ -4,11 +4,11 @@
 
 #include "editor/m.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "config/feed_graph.h"
 #include "config/model.h"
-#include "editor/colours.h"
-#include "editor/field_text_box.h"
+#include "widgets/colours.h"
+#include "widgets/field_text_box.h"
 #include "editor/field_value.h"
 #include "editor/ignoring_errors.h"
 #include "editor/multi_column_combo_box.h"

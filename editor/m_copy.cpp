@@ -5,8 +5,8 @@
 
 #include "editor/m.h"
 
-#include "addin/host.h"
-#include "addin/runtime_error.h"
+#include "hostapi/host.h"
+#include "platform/runtime_error.h"
 #include "config/model.h"
 #include "config/product.h"
 #include "editor/field_value.h"

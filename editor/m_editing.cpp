@@ -5,13 +5,13 @@
 
 #include "editor/m.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "config/model.h"
 #include "config/prototype_match.h"
-#include "editor/colours.h"
+#include "widgets/colours.h"
 #include "editor/control_tag.h"
 #include "editor/field_events.h"
-#include "editor/field_text_box.h"
+#include "widgets/field_text_box.h"
 #include "editor/field_value.h"
 #include "editor/ignoring_errors.h"
 #include "editor/multi_column_combo_box.h"

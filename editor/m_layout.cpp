@@ -3,20 +3,20 @@
 
 #include "editor/m.h"
 
-#include "addin/host.h"
-#include "addin/runtime_error.h"
+#include "hostapi/host.h"
+#include "platform/runtime_error.h"
 #include "config/error_text.h"
 #include "config/layout_limits.h"
 #include "config/model.h"
 #include "config/product.h"
 #include "docsvc/active_document.h"
 #include "docsvc/config_enumeration.h"
-#include "editor/colours.h"
+#include "widgets/colours.h"
 #include "editor/control_tag.h"
-#include "editor/field_text_box.h"
+#include "widgets/field_text_box.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/tab_strip.h"
-#include "editor/twips.h"
+#include "widgets/twips.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

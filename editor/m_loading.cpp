@@ -5,11 +5,11 @@
 
 #include "editor/m.h"
 
-#include "addin/host.h"
-#include "addin/runtime_error.h"
+#include "hostapi/host.h"
+#include "platform/runtime_error.h"
 #include "config/model.h"
 #include "docsvc/active_document.h"
-#include "editor/colours.h"
+#include "widgets/colours.h"
 #include "editor/field_value.h"
 #include "editor/get_next_look.h"
 #include "editor/multi_column_combo_box.h"

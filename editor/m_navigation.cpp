@@ -4,9 +4,9 @@
 
 #include "editor/m.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "config/model.h"
-#include "editor/colours.h"
+#include "widgets/colours.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/tab_strip.h"
 

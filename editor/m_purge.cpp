@@ -4,7 +4,7 @@
 
 #include "editor/m.h"
 
-#include "addin/host.h"
+#include "hostapi/host.h"
 #include "config/model.h"
 #include "docsvc/active_document.h"
 #include "editor/multi_column_combo_box.h"

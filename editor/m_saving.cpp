@@ -8,14 +8,14 @@
 
 #include "editor/m.h"
 
-#include "addin/host.h"
-#include "addin/runtime_error.h"
+#include "hostapi/host.h"
+#include "platform/runtime_error.h"
 #include "config/error_text.h"
 #include "config/model.h"
 #include "config/product.h"
 #include "docsvc/active_document.h"
 #include "docsvc/system_write.h"
-#include "editor/colours.h"
+#include "widgets/colours.h"
 #include "editor/field_value.h"
 #include "editor/list_row.h"
 #include "editor/multi_column_combo_box.h"

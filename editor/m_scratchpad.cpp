@@ -9,7 +9,7 @@
 
 #include "editor/m.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "config/model.h"
 #include "editor/busy_cursor.h"
 #include "editor/field_value.h"

@@ -5,7 +5,7 @@
 
 #include "editor/m.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "config/model.h"
 #include "config/product.h"
 #include "docsvc/active_document.h"

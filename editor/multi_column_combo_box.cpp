@@ -1,6 +1,6 @@
 #include "editor/multi_column_combo_box.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 
 #include <QHeaderView>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #include "editor/tab_strip.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 
 #include <QStyleOptionTabWidgetFrame>
 #include <QStylePainter>

@@ -3,7 +3,7 @@
 // The input is the schema, the separator line, then the configuration; an input without the
 // separator is a configuration checked against the shipped schema.
 
-#include "host/configuration_check.h"
+#include "check/configuration_check.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

@@ -10,9 +10,9 @@ namespace tavik {
 
 class DocumentFileError : public std::exception {
 public:
-    DocumentFileError(QString path, QString fault)
-        : path(std::move(path)), fault(std::move(fault)),
-          message(this->path.isEmpty() ? this->fault : QStringLiteral("%1: %2").arg(this->path, this->fault)),
+    DocumentFileError(QString filePath, QString fileFault)
+        : path(std::move(filePath)), fault(std::move(fileFault)),
+          message(path.isEmpty() ? fault : QStringLiteral("%1: %2").arg(path, fault)),
           m_what(message.toStdString()) {}
     const char *what() const noexcept override { return m_what.c_str(); }
 
@@ -28,8 +28,8 @@ private:
 // it would lose that program's work.
 class DocumentChangedError : public DocumentFileError {
 public:
-    explicit DocumentChangedError(QString path)
-        : DocumentFileError(std::move(path), QStringLiteral("the file was changed by another program since it was read")) {}
+    explicit DocumentChangedError(QString filePath)
+        : DocumentFileError(std::move(filePath), QStringLiteral("the file was changed by another program since it was read")) {}
 };
 
 } // namespace tavik

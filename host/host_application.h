@@ -3,7 +3,7 @@
 // menus, the status bar and attribute definitions. Implements the host's application interface;
 // the members after it are the host's own side, for tavik-host and the tests.
 
-#include "addin/host.h"
+#include "hostapi/host.h"
 #include "host/host_attribute_def.h"
 
 #include <QList>

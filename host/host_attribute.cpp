@@ -1,6 +1,6 @@
 #include "host/host_attribute.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 
 #include <cmath>
 

@@ -2,7 +2,7 @@
 // Attribute instances on a bundled-host document, their parameters, and the feature through
 // which a document finds an instance by name. They read and write the document's "attributes".
 
-#include "addin/host.h"
+#include "hostapi/host.h"
 #include "host/host_document.h"
 
 namespace tavik {

@@ -1,6 +1,6 @@
 #include "host/host_attribute_def.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "host/host_attribute.h"
 #include "host/host_calls.h"
 #include "host/host_document.h"

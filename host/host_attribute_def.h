@@ -2,7 +2,7 @@
 // An attribute definition of the bundled host: parameters are added to it, then it is registered
 // with the application, and then it creates instances on documents.
 
-#include "addin/host.h"
+#include "hostapi/host.h"
 
 #include <QList>
 #include <QMap>

@@ -1,6 +1,6 @@
 #include "host/host_calls.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
 #pragma once
 // A configuration of a bundled-host document, as the document's active-configuration call gives it.
 
-#include "addin/host.h"
+#include "hostapi/host.h"
 #include "host/host_document.h"
 
 namespace tavik {

@@ -1,6 +1,6 @@
 #include "host/host_document.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "host/document_file.h"
 #include "host/document_file_error.h"
 #include "host/host_application.h"

@@ -2,7 +2,7 @@
 // A part or assembly document of the bundled host, kept in memory and saved to its JSON file.
 // Implements the host's document interface; the members after it are the host's own side.
 
-#include "addin/host.h"
+#include "hostapi/host.h"
 #include "host/document_data.h"
 #include "host/document_file.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The extension object of a bundled-host document: its mass properties.
 
-#include "addin/host.h"
+#include "hostapi/host.h"
 #include "host/host_document.h"
 
 namespace tavik {

@@ -2,7 +2,7 @@
 // The main frame of the bundled host: it holds the status bar text and tells a listener (the
 // host window) when the text changes.
 
-#include "addin/host.h"
+#include "hostapi/host.h"
 
 #include <functional>
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 // A user-unit object of the bundled host: the length unit in force when it was asked for.
 
-#include "addin/host.h"
+#include "hostapi/host.h"
 
 #include <memory>
 

@@ -69,9 +69,13 @@ std::optional<QString> ScriptedPrompts::openFile(const FileOpenRequest &request)
         fail(QStringLiteral("a file dialog \"%1\" opened and no file answer is queued").arg(request.title));
         return std::nullopt;
     }
-    auto answer = std::move(m_files.front());
+    // A queued cancel (no path) answers std::nullopt.
+    const QString path = m_files.front().value_or(QString());
+    const bool cancelled = !m_files.front().has_value();
     m_files.pop_front();
-    return answer;
+    if (cancelled)
+        return std::nullopt;
+    return path;
 }
 
 void ScriptedPrompts::clearClipboard()

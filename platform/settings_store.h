@@ -5,7 +5,7 @@
 // in one transaction that other processes cannot interleave, so counters never hand out a number
 // twice.
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 
 #include <QString>
 #include <QStringList>
@@ -23,7 +23,7 @@ namespace tavik {
 class SettingsError : public RuntimeError {
 public:
     static constexpr int Number = 75;   // path/file access error
-    explicit SettingsError(const QString &description) : RuntimeError(Number, description) {}
+    explicit SettingsError(const QString &why) : RuntimeError(Number, why) {}
 };
 
 class SettingsStore {

@@ -1,6 +1,6 @@
 #include "serial/counter_store.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "config/model.h"
 #include "config/product.h"
 #include "platform/prompts.h"

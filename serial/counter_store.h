@@ -4,7 +4,7 @@
 // item's range. The store sits behind CounterStore so that a remote numbering service can take
 // the place of the local settings store.
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 
 #include <QString>
 #include <cstdint>
@@ -21,7 +21,7 @@ class SettingsStore;
 class CounterStoreError : public RuntimeError {
 public:
     static constexpr int Number = 462;   // the remote server machine does not exist or is unavailable
-    explicit CounterStoreError(const QString &description) : RuntimeError(Number, description) {}
+    explicit CounterStoreError(const QString &why) : RuntimeError(Number, why) {}
 };
 
 class CounterStore {

@@ -1,6 +1,6 @@
 #include "serial/serial_format.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "config/product.h"
 #include "platform/prompts.h"
 

@@ -1,14 +1,14 @@
 #include "transfer/configs_select.h"
 
-#include "addin/host.h"
-#include "addin/runtime_error.h"
+#include "hostapi/host.h"
+#include "platform/runtime_error.h"
 #include "config/model.h"
 #include "config/product.h"
-#include "editor/designed_controls.h"
-#include "editor/m.h"
-#include "editor/twips.h"
+#include "widgets/designed_controls.h"
+#include "widgets/twips.h"
 #include "platform/prompts.h"
 #include "platform/settings_store.h"
+#include "transfer/copy_target.h"
 #include "transfer/scratchpad.h"
 
 #include <QFileInfo>
@@ -50,13 +50,13 @@ QString ConfigsSelect::activationName(sw::ModelDoc2 &doc)
     return path.isEmpty() ? doc.GetTitle() : path;
 }
 
-ConfigsSelect::ConfigsSelect(M &editor)
-    : QDialog(&editor), m_editor(editor)
+ConfigsSelect::ConfigsSelect(CopyTarget &editor)
+    : QDialog(&editor.parentWindow()), m_editor(editor)
 {
     setObjectName(QStringLiteral("configsSelect"));
     setWindowTitle(product::title());
     setFixedSize(twipsToPixels(6735), twipsToPixels(6465));
-    setFont(editor.font());
+    setFont(editor.parentWindow().font());
 
     m_lbl = new QLabel(QStringLiteral("Select Configuration to copy Custom Propery Values from..."), this);
     m_lbl->setObjectName(QStringLiteral("lbl"));

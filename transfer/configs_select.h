@@ -18,12 +18,12 @@ class ModelDoc2;
 
 namespace tavik {
 
-class M;
+class CopyTarget;
 
 class ConfigsSelect : public QDialog {
     Q_OBJECT
 public:
-    explicit ConfigsSelect(M &editor);
+    explicit ConfigsSelect(CopyTarget &editor);
     ~ConfigsSelect() override;
 
     // The file to copy from; the load replaces it by the opened document's name.
@@ -70,7 +70,7 @@ private:
     bool reactivateEditorDocument();
     void unload(int result);
 
-    M &m_editor;
+    CopyTarget &m_editor;
     QLabel *m_lbl = nullptr;
     QListWidget *m_list = nullptr;
     QListWidget *m_cpList = nullptr;

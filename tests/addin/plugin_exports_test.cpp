@@ -1,7 +1,7 @@
 // The built plugin through its four exports, as a host loads it.
 
 #include "addin/addin_registry.h"
-#include "addin/class_factory.h"
+#include "hostapi/class_factory.h"
 #include "platform/scripted_prompts.h"
 #include "scratch_base.h"
 

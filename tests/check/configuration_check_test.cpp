@@ -1,7 +1,7 @@
 #include "check_folder.h"
 
 #include "config/layout_limits.h"
-#include "host/configuration_check.h"
+#include "check/configuration_check.h"
 #include "host/host_application.h"
 #include "host/host_document.h"
 

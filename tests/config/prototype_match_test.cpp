@@ -1,4 +1,4 @@
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "config/prototype_match.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "config/feed_graph.h"
 #include "config/model.h"
 #include "config/resolution.h"

@@ -3,7 +3,7 @@
 
 #include "editor_fixture.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "editor/field_value.h"
 #include "editor/multi_column_combo_box.h"
 #include "platform/settings_store.h"

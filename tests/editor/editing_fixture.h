@@ -4,7 +4,7 @@
 
 #include "editor_fixture.h"
 
-#include "editor/field_text_box.h"
+#include "widgets/field_text_box.h"
 #include "editor/multi_column_combo_box.h"
 
 #include <QAction>

@@ -3,7 +3,7 @@
 
 #include "editing_fixture.h"
 
-#include "editor/colours.h"
+#include "widgets/colours.h"
 #include "editor/tab_strip.h"
 
 #include <QListWidget>

@@ -3,12 +3,12 @@
 
 #include "editor_fixture.h"
 
-#include "editor/colours.h"
+#include "widgets/colours.h"
 #include "editor/control_tag.h"
-#include "editor/field_text_box.h"
+#include "widgets/field_text_box.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/tab_strip.h"
-#include "editor/twips.h"
+#include "widgets/twips.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

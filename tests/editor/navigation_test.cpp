@@ -3,7 +3,7 @@
 
 #include "editor_fixture.h"
 
-#include "editor/colours.h"
+#include "widgets/colours.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/tab_strip.h"
 

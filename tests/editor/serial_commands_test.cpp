@@ -3,8 +3,8 @@
 
 #include "editor_fixture.h"
 
-#include "editor/colours.h"
-#include "editor/field_text_box.h"
+#include "widgets/colours.h"
+#include "widgets/field_text_box.h"
 #include "platform/settings_store.h"
 #include "serial/counter_store.h"
 #include "serial/set_ser_num.h"

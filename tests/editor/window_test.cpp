@@ -2,11 +2,11 @@
 
 #include "editor_fixture.h"
 
-#include "addin/runtime_error.h"
-#include "editor/colours.h"
+#include "platform/runtime_error.h"
+#include "widgets/colours.h"
 #include "editor/control_tag.h"
 #include "editor/multi_column_combo_box.h"
-#include "editor/twips.h"
+#include "widgets/twips.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

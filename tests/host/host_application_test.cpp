@@ -2,7 +2,7 @@
 
 #include "host_fixture.h"
 
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 
 #include <QFileInfo>
 

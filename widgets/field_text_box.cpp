@@ -1,4 +1,4 @@
-#include "editor/field_text_box.h"
+#include "widgets/field_text_box.h"
 
 #include <QEvent>
 #include <QValidator>

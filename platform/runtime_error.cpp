@@ -1,4 +1,4 @@
-#include "addin/runtime_error.h"
+#include "platform/runtime_error.h"
 
 #include <new>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "editor/colours.h"
+#include "widgets/colours.h"
 
 #include <QAbstractScrollArea>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "host/configuration_check.h"
+#include "check/configuration_check.h"
 
 #include "config/error_text.h"
 #include "config/layout_limits.h"
@@ -9,7 +9,7 @@
 #include "config/resolution.h"
 #include "docsvc/config_enumeration.h"
 #include "docsvc/system_read.h"
-#include "host/configuration_warnings.h"
+#include "check/configuration_warnings.h"
 #include "host/document_file_error.h"
 #include "host/host_application.h"
 #include "host/host_document.h"

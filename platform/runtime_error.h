@@ -23,8 +23,8 @@ constexpr int Automation = 440;      // generic failure of a host call
 
 class RuntimeError : public std::exception {
 public:
-    RuntimeError(int number, QString description)
-        : number(number), description(std::move(description)), m_what(this->description.toStdString()) {}
+    RuntimeError(int errorNumber, QString errorDescription)
+        : number(errorNumber), description(std::move(errorDescription)), m_what(description.toStdString()) {}
     const char *what() const noexcept override { return m_what.c_str(); }
 
     int number;

@@ -3,7 +3,7 @@
 // the host program includes this header, resolves the exports by name and asks the class object
 // for the add-in.
 
-#include "addin/addin_interface.h"
+#include "hostapi/addin_interface.h"
 
 #include <QString>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "host/configuration_warnings.h"
+#include "check/configuration_warnings.h"
 
 #include "platform/xml_document.h"
 #include "platform/xml_node.h"

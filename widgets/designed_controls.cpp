@@ -1,4 +1,4 @@
-#include "editor/designed_controls.h"
+#include "widgets/designed_controls.h"
 
 #include <QLabel>
 #include <QPushButton>
