@@ -1,5 +1,6 @@
 #include "addin/sw_add_in.h"
 
+#include "platform/ignoring_errors.h"
 #include "platform/runtime_error.h"
 #include "config/configuration_folder.h"
 #include "config/error_text.h"
@@ -23,17 +24,6 @@ std::atomic<int> g_liveCount{0};
 
 const QString AttributeName = QStringLiteral("pub_Tavik");
 const QString MenuHint = QStringLiteral("SolidWorks Custom Properties Editor");
-
-// Steps that go on whatever happens (the clean-up of a failed connection, the report of a failed
-// run) run their host calls through here: an error there must not hide the one being reported.
-template <typename Work>
-void ignoringErrors(Work &&work) noexcept
-{
-    try {
-        work();
-    } catch (...) {
-    }
-}
 
 } // namespace
 

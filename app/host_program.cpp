@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cstdio>
+#include <optional>
 
 namespace tavik {
 
@@ -35,6 +36,134 @@ void printLine(const QString &line)
     std::fflush(stdout);
 }
 
+// One run of the host: the prompts (a script's or the window's), the transcript of a script, the
+// host application with its call log, the window and the loaded add-in, in the order they are
+// made and unmade. Each step returns the exit status that ends the run early, or nothing.
+class HostSession {
+public:
+    explicit HostSession(const HostOptions &options)
+        : m_options(options),
+          m_scripted(!options.scriptFile.isEmpty()),
+          m_transcript([this](const QString &line) {
+              if (m_transcribing)
+                  printLine(line);
+          }),
+          m_callLog(options.callLogFile),
+          m_app(std::make_shared<HostApplication>()),
+          m_window(m_app, prompts())
+    {
+        m_scriptPrompts.setBoxListener([this](const RecordedBox &box) {
+            m_transcript.messageBox(box.title, box.text, answerName(box.answer));
+        });
+        m_qtPrompts.setParentWidget(&m_window);
+        if (m_scripted)
+            QObject::connect(&m_window, &HostWindow::statusTextChanged, &m_window,
+                             [this](const QString &text) { m_transcript.status(text); });
+    }
+
+    ~HostSession()
+    {
+        // The host must not call back into an add-in that is gone.
+        m_app->forgetAddin(AddinCookie);
+        m_loader.release();
+    }
+
+    std::optional<int> openCallLog()
+    {
+        if (m_options.callLogFile.isEmpty())
+            return std::nullopt;
+        if (!m_callLog.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            printError(QStringLiteral("cannot write the call log %1: %2").arg(m_options.callLogFile, m_callLog.errorString()));
+            return HostProgram::BadArguments;
+        }
+        // Flushed line by line: the log must hold the calls of a run that ends abruptly too.
+        m_app->calls()->setListener([this](const HostCalls::Call &call) {
+            m_callLog.write((call.object + QLatin1Char('.') + call.text()).toUtf8().replace('\n', "\\n") + '\n');
+            m_callLog.flush();
+        });
+        return std::nullopt;
+    }
+
+    void injectFaults()
+    {
+        for (const int n : m_options.failCalls)
+            m_app->calls()->failCall(QStringLiteral("*"), n, err::Automation,
+                                     QStringLiteral("Injected fault in host call %1").arg(n));
+    }
+
+    // A document that cannot be opened ends a script; a person is told and goes on.
+    std::optional<int> openDocuments()
+    {
+        for (const QString &path : m_options.documents) {
+            try {
+                m_app->openDocument(QFileInfo(path).absoluteFilePath());
+            } catch (const DocumentFileError &e) {
+                if (m_scripted) {
+                    printError(e.message);
+                    return HostProgram::BadArguments;
+                }
+                m_qtPrompts.message(e.message, QStringLiteral("tavik-host"), MessageIcon::Critical, MessageButtons::Ok);
+            }
+        }
+        m_window.show();
+        return std::nullopt;
+    }
+
+    // The add-in reports a failed connection itself and then offers no command.
+    std::optional<int> loadAddin()
+    {
+        const QString path = m_options.addinPath.isEmpty() ? AddinLoader::defaultPluginPath() : m_options.addinPath;
+        QString error;
+        if (m_loader.load(path, prompts(), &error)) {
+            m_loader.addin()->SwAddIn_ConnectToSW(m_app, AddinCookie);
+        } else if (m_scripted) {
+            printError(error);
+            return m_options.addinPath.isEmpty() ? 1 : HostProgram::BadArguments;
+        } else {
+            m_qtPrompts.message(error, QStringLiteral("tavik-host"), MessageIcon::Exclamation, MessageButtons::Ok);
+        }
+        return std::nullopt;
+    }
+
+    // Runs the script, or the window for a person, until the application quits.
+    int exec(std::vector<ScriptLine> lines)
+    {
+        if (!m_scripted)
+            return QApplication::exec();
+        ScriptRunner runner(m_app, &m_window, m_scriptPrompts, m_transcript, std::move(lines), m_options.scriptFile);
+        // What the host does on its way out is not part of the script's transcript.
+        runner.setFinishedListener([this](int) { m_transcribing = false; });
+        runner.start();
+        return QApplication::exec();
+    }
+
+    void disconnectAddin()
+    {
+        if (!m_loader.addin())
+            return;
+        try {
+            m_loader.addin()->SwAddIn_DisconnectFromSW();
+        } catch (const std::exception &e) {
+            printError(QString::fromLocal8Bit(e.what()));
+        }
+    }
+
+private:
+    Prompts &prompts() { return m_scripted ? static_cast<Prompts &>(m_scriptPrompts) : static_cast<Prompts &>(m_qtPrompts); }
+
+    const HostOptions &m_options;
+    const bool m_scripted;
+    bool m_transcribing = m_scripted;
+    ScriptPrompts m_scriptPrompts;
+    QtPrompts m_qtPrompts;
+    Transcript m_transcript;
+    // Made before the application, so that it outlives every call the application records.
+    QFile m_callLog;
+    std::shared_ptr<HostApplication> m_app;
+    HostWindow m_window;
+    AddinLoader m_loader;
+};
+
 } // namespace
 
 HostProgram::HostProgram(HostOptions options)
@@ -42,113 +171,47 @@ HostProgram::HostProgram(HostOptions options)
 {
 }
 
+std::optional<int> HostProgram::readScript(std::vector<ScriptLine> &lines) const
+{
+    if (m_options.scriptFile.isEmpty())
+        return std::nullopt;
+    QFile file(m_options.scriptFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        printError(QStringLiteral("cannot read the script %1: %2").arg(m_options.scriptFile, file.errorString()));
+        return BadArguments;
+    }
+    ScriptSyntaxError error;
+    lines = ScriptParser::parse(QString::fromUtf8(file.readAll()), &error);
+    if (error.line == 0)
+        ScriptRunner::check(lines, &error);
+    if (error.line != 0) {
+        printError(QStringLiteral("%1:%2: %3").arg(m_options.scriptFile).arg(error.line).arg(error.reason));
+        return 1;
+    }
+    return std::nullopt;
+}
+
 int HostProgram::run()
 {
-    const bool scripted = !m_options.scriptFile.isEmpty();
     if (!m_options.settingsFile.isEmpty())
         qputenv("TAVIK_SETTINGS", QFileInfo(m_options.settingsFile).absoluteFilePath().toLocal8Bit());
 
     // A script is read and checked whole before anything is opened, so a broken script changes
     // nothing.
     std::vector<ScriptLine> lines;
-    if (scripted) {
-        QFile file(m_options.scriptFile);
-        if (!file.open(QIODevice::ReadOnly)) {
-            printError(QStringLiteral("cannot read the script %1: %2").arg(m_options.scriptFile, file.errorString()));
-            return BadArguments;
-        }
-        ScriptSyntaxError error;
-        lines = ScriptParser::parse(QString::fromUtf8(file.readAll()), &error);
-        if (error.line == 0)
-            ScriptRunner::check(lines, &error);
-        if (error.line != 0) {
-            printError(QStringLiteral("%1:%2: %3").arg(m_options.scriptFile).arg(error.line).arg(error.reason));
-            return 1;
-        }
-    }
+    if (const std::optional<int> failed = readScript(lines))
+        return *failed;
 
-    ScriptPrompts scriptPrompts;
-    QtPrompts qtPrompts;
-    Prompts &prompts = scripted ? static_cast<Prompts &>(scriptPrompts) : static_cast<Prompts &>(qtPrompts);
-    bool transcribing = scripted;
-    Transcript transcript([&transcribing](const QString &line) {
-        if (transcribing)
-            printLine(line);
-    });
-    scriptPrompts.setBoxListener([&transcript](const RecordedBox &box) {
-        transcript.messageBox(box.title, box.text, answerName(box.answer));
-    });
-
-    // Declared before the application, so that it outlives every call the application records.
-    QFile callLog(m_options.callLogFile);
-    auto app = std::make_shared<HostApplication>();
-    if (!m_options.callLogFile.isEmpty()) {
-        if (!callLog.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            printError(QStringLiteral("cannot write the call log %1: %2").arg(m_options.callLogFile, callLog.errorString()));
-            return BadArguments;
-        }
-        // Flushed line by line: the log must hold the calls of a run that ends abruptly too.
-        app->calls()->setListener([&callLog](const HostCalls::Call &call) {
-            callLog.write((call.object + QLatin1Char('.') + call.text()).toUtf8().replace('\n', "\\n") + '\n');
-            callLog.flush();
-        });
-    }
-    for (const int n : m_options.failCalls)
-        app->calls()->failCall(QStringLiteral("*"), n, err::Automation,
-                               QStringLiteral("Injected fault in host call %1").arg(n));
-    HostWindow window(app, prompts);
-    qtPrompts.setParentWidget(&window);
-    if (scripted)
-        QObject::connect(&window, &HostWindow::statusTextChanged, &window,
-                         [&transcript](const QString &text) { transcript.status(text); });
-
-    for (const QString &path : m_options.documents) {
-        try {
-            app->openDocument(QFileInfo(path).absoluteFilePath());
-        } catch (const DocumentFileError &e) {
-            if (scripted) {
-                printError(e.message);
-                return BadArguments;
-            }
-            qtPrompts.message(e.message, QStringLiteral("tavik-host"), MessageIcon::Critical, MessageButtons::Ok);
-        }
-    }
-    window.show();
-
-    AddinLoader loader;
-    const QString addinPath = m_options.addinPath.isEmpty() ? AddinLoader::defaultPluginPath() : m_options.addinPath;
-    QString loadError;
-    if (loader.load(addinPath, prompts, &loadError)) {
-        // The add-in reports a failed connection itself and then offers no command.
-        loader.addin()->SwAddIn_ConnectToSW(app, AddinCookie);
-    } else if (scripted) {
-        printError(loadError);
-        return m_options.addinPath.isEmpty() ? 1 : BadArguments;
-    } else {
-        qtPrompts.message(loadError, QStringLiteral("tavik-host"), MessageIcon::Exclamation, MessageButtons::Ok);
-    }
-
-    int code = 0;
-    if (scripted) {
-        ScriptRunner runner(app, &window, scriptPrompts, transcript, std::move(lines), m_options.scriptFile);
-        // What the host does on its way out is not part of the script's transcript.
-        runner.setFinishedListener([&transcribing](int) { transcribing = false; });
-        runner.start();
-        code = QApplication::exec();
-    } else {
-        code = QApplication::exec();
-    }
-
-    if (loader.addin()) {
-        try {
-            loader.addin()->SwAddIn_DisconnectFromSW();
-        } catch (const std::exception &e) {
-            printError(QString::fromLocal8Bit(e.what()));
-        }
-    }
-    // The host must not call back into an add-in that is gone.
-    app->forgetAddin(AddinCookie);
-    loader.release();
+    HostSession session(m_options);
+    if (const std::optional<int> failed = session.openCallLog())
+        return *failed;
+    session.injectFaults();
+    if (const std::optional<int> failed = session.openDocuments())
+        return *failed;
+    if (const std::optional<int> failed = session.loadAddin())
+        return *failed;
+    const int code = session.exec(std::move(lines));
+    session.disconnectAddin();
     return code;
 }
 

@@ -2,8 +2,12 @@
 // tavik-host as a whole: the bundled host application with its window, the documents named on
 // the command line, the add-in plugin loaded and connected, and script mode.
 
+#include "app/script_parser.h"
+
 #include <QString>
 #include <QStringList>
+#include <optional>
+#include <vector>
 
 namespace tavik {
 
@@ -28,6 +32,9 @@ public:
     int run();
 
 private:
+    // Reads and checks the whole script; the exit status when it cannot run.
+    std::optional<int> readScript(std::vector<ScriptLine> &lines) const;
+
     HostOptions m_options;
 };
 

@@ -145,6 +145,19 @@ bool HostWindow::pickCommand(const QString &menuText)
     }
 }
 
+bool HostWindow::showingErrors(const std::function<bool()> &work)
+{
+    try {
+        return work();
+    } catch (const DocumentFileError &e) {
+        // The file's fault names the file.
+        showError(e.message);
+    } catch (const std::exception &e) {
+        showError(QString::fromLocal8Bit(e.what()));
+    }
+    return false;
+}
+
 bool HostWindow::openDocument()
 {
     FileOpenRequest request;
@@ -157,20 +170,15 @@ bool HostWindow::openDocument()
     const auto path = m_prompts.openFile(request);
     if (!path)
         return false;
-    try {
+    return showingErrors([&] {
         m_app->openDocument(*path);
         return true;
-    } catch (const DocumentFileError &e) {
-        showError(e.message);
-    } catch (const std::exception &e) {
-        showError(QString::fromLocal8Bit(e.what()));
-    }
-    return false;
+    });
 }
 
 bool HostWindow::saveDocument()
 {
-    try {
+    return showingErrors([&] {
         const auto active = m_app->activeDocument();
         if (!active) {
             showError(tr("No document is open."));
@@ -179,12 +187,7 @@ bool HostWindow::saveDocument()
         const bool saved = tavik::saveDocument(*active, m_prompts, ProgramTitle);
         refreshDocuments();
         return saved;
-    } catch (const DocumentFileError &e) {
-        showError(e.message);
-    } catch (const std::exception &e) {
-        showError(QString::fromLocal8Bit(e.what()));
-    }
-    return false;
+    });
 }
 
 bool HostWindow::closeDocument(const std::shared_ptr<HostDocument> &doc)
@@ -195,18 +198,9 @@ bool HostWindow::closeDocument(const std::shared_ptr<HostDocument> &doc)
             MessageIcon::Question, MessageButtons::YesNoCancel);
         if (answer == MessageAnswer::Cancel)
             return false;
-        if (answer == MessageAnswer::Yes) {
-            try {
-                if (!tavik::saveDocument(*doc, m_prompts, ProgramTitle))
-                    return false;
-            } catch (const DocumentFileError &e) {
-                showError(e.message);
-                return false;
-            } catch (const std::exception &e) {
-                showError(QString::fromLocal8Bit(e.what()));
-                return false;
-            }
-        }
+        if (answer == MessageAnswer::Yes
+            && !showingErrors([&] { return tavik::saveDocument(*doc, m_prompts, ProgramTitle); }))
+            return false;
     }
     m_app->closeDocument(doc);
     return true;

@@ -3,6 +3,7 @@
 // active document's type), the status bar the add-ins write to, and the list of open documents.
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 class QListWidget;
@@ -51,6 +52,8 @@ private:
     void rebuildCommandMenu();
     bool closeDocument(const std::shared_ptr<HostDocument> &doc);
     void showError(const QString &text);
+    // Runs work and gives its result; what it throws is shown, and gives false.
+    bool showingErrors(const std::function<bool()> &work);
 
     std::shared_ptr<HostApplication> m_app;
     Prompts &m_prompts;

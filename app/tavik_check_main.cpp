@@ -7,6 +7,7 @@
 
 #include "tavik_build.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 
@@ -14,25 +15,12 @@
 
 namespace {
 
-const char usageText[] =
-    "usage: tavik-check [--doc FILE] [--json] [--strict] [DIR]\n"
-    "       tavik-check --help | --version\n"
-    "  DIR         folder holding Tavik.xml and Tavik.xsd (default: the folder the editor\n"
-    "              reads: $TAVIK_CONFIG_DIR, else tavik/ under $XDG_CONFIG_HOME and\n"
-    "              $XDG_CONFIG_DIRS, else the add-in's folder)\n"
-    "  --doc FILE  the document whose system values are read and whose configurations\n"
-    "              count against the editor's limits (default: a new part)\n"
-    "  --json      print the model as JSON after OK\n"
-    "  --strict    fail when there is any warning\n"
+const char description[] =
+    "Loads DIR/Tavik.xml against DIR/Tavik.xsd as the editor does, and prints OK (and the model)\n"
+    "or the editor's message; warns of mistakes that load but do the wrong thing.\n"
     "Warnings go to standard error as FILE:LINE: warning: TEXT.\n"
     "Exit status: 0 the configuration loads, 1 it does not (the editor's message is printed)\n"
-    "or it warns under --strict, 2 bad arguments or a document that cannot be opened.\n";
-
-int usage(const QString &reason)
-{
-    std::fprintf(stderr, "tavik-check: %s\n%s", reason.toLocal8Bit().constData(), usageText);
-    return 2;
-}
+    "or it warns under --strict, 2 bad arguments or a document that cannot be opened.";
 
 void print(FILE *stream, const QString &text)
 {
@@ -45,34 +33,43 @@ void print(FILE *stream, const QString &text)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tavik-check"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAVIK_VERSION));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(description));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption doc(QStringLiteral("doc"),
+        QStringLiteral("The document whose system values are read and whose configurations count against "
+                       "the editor's limits (default: a new part)."), QStringLiteral("FILE"));
+    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print the model as JSON after OK."));
+    const QCommandLineOption strict(QStringLiteral("strict"), QStringLiteral("Fail when there is any warning."));
+    parser.addOptions({doc, json, strict});
+    parser.addPositionalArgument(QStringLiteral("DIR"),
+        QStringLiteral("Folder holding Tavik.xml and Tavik.xsd (default: the folder the editor reads: "
+                       "$TAVIK_CONFIG_DIR, else tavik/ under $XDG_CONFIG_HOME and $XDG_CONFIG_DIRS, "
+                       "else the add-in's folder)."), QStringLiteral("[DIR]"));
+    const auto usage = [&parser](const QString &reason) {
+        print(stderr, QStringLiteral("tavik-check: ") + reason + QLatin1Char('\n') + parser.helpText());
+        return 2;
+    };
+    if (!parser.parse(app.arguments()))
+        return usage(parser.errorText());
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp();
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+    const QStringList folders = parser.positionalArguments();
+    if (folders.size() > 1)
+        return usage(QStringLiteral("more than one folder"));
+
     tavik::ConfigurationCheck check;
-    bool haveFolder = false;
-    const QStringList args = app.arguments().mid(1);
-    for (int i = 0; i < args.size(); ++i) {
-        const QString &arg = args[i];
-        if (arg == QLatin1String("--json")) {
-            check.json = true;
-        } else if (arg == QLatin1String("--doc")) {
-            if (++i >= args.size())
-                return usage(QStringLiteral("--doc needs a file"));
-            check.documentPath = args[i];
-        } else if (arg == QLatin1String("--strict")) {
-            check.strict = true;
-        } else if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
-            std::fputs(usageText, stdout);
-            return 0;
-        } else if (arg == QLatin1String("--version")) {
-            std::fputs("tavik-check " TAVIK_VERSION "\n", stdout);
-            return 0;
-        } else if (arg.startsWith(QLatin1Char('-'))) {
-            return usage(QStringLiteral("unknown option ") + arg);
-        } else if (haveFolder) {
-            return usage(QStringLiteral("more than one folder"));
-        } else {
-            check.folder = arg;
-            haveFolder = true;
-        }
-    }
+    check.json = parser.isSet(json);
+    check.strict = parser.isSet(strict);
+    check.documentPath = parser.value(doc);
+    const bool haveFolder = !folders.isEmpty();
+    if (haveFolder)
+        check.folder = folders.front();
     if (!haveFolder) {
         // The add-in's folder in the build tree, else where the package installs it; then the
         // editor's own search for the configuration.

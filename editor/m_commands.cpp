@@ -11,7 +11,7 @@
 #include "widgets/field_text_box.h"
 #include "editor/field_value.h"
 #include "editor/get_next_look.h"
-#include "editor/ignoring_errors.h"
+#include "platform/ignoring_errors.h"
 #include "editor/menu_entry.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/suppressed_events.h"

@@ -10,7 +10,7 @@
 #include "widgets/colours.h"
 #include "widgets/field_text_box.h"
 #include "editor/field_value.h"
-#include "editor/ignoring_errors.h"
+#include "platform/ignoring_errors.h"
 #include "editor/multi_column_combo_box.h"
 
 #include <QLabel>

@@ -13,7 +13,7 @@
 #include "editor/field_events.h"
 #include "widgets/field_text_box.h"
 #include "editor/field_value.h"
-#include "editor/ignoring_errors.h"
+#include "platform/ignoring_errors.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/suppressed_events.h"
 

@@ -9,6 +9,7 @@
 
 #include "editor/m.h"
 
+#include "platform/ignoring_errors.h"
 #include "platform/runtime_error.h"
 #include "config/model.h"
 #include "editor/busy_cursor.h"
@@ -30,14 +31,7 @@ namespace {
 
 // A step on one field whose failure is skipped, so that one unreadable field does not stop the
 // rest. Failures of the store are not skipped: they end the command and are reported.
-const auto fieldStep = [](auto &&step) {
-    try {
-        step();
-    } catch (const SettingsError &) {
-        throw;
-    } catch (const std::exception &) {
-    }
-};
+const auto fieldStep = [](auto &&step) { ignoringErrors<SettingsError>(step); };
 
 } // namespace
 

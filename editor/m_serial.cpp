@@ -13,7 +13,7 @@
 #include "editor/control_tag.h"
 #include "editor/field_value.h"
 #include "editor/get_next_look.h"
-#include "editor/ignoring_errors.h"
+#include "platform/ignoring_errors.h"
 #include "editor/menu_entry.h"
 #include "platform/prompts.h"
 #include "platform/settings_store.h"

@@ -278,7 +278,7 @@ TEST_F(BatchProgram, ArgumentsHelpAndVersion)
 {
     const ProgramRun help = batch({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.startsWith("usage: tavik-batch export"));
+    EXPECT_TRUE(help.out.contains("tavik-batch export"));
     const ProgramRun version = batch({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_TRUE(version.out.startsWith("tavik-batch "));
