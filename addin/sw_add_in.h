@@ -5,7 +5,7 @@
 
 #include "hostapi/addin_interface.h"
 #include "hostapi/host.h"
-#include "config/model.h"
+#include "config/shared_state.h"
 
 #include <QPointer>
 #include <QString>

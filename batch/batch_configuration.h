@@ -2,7 +2,7 @@
 // The configuration tavik-batch works with: Tavik.xml loaded and resolved as the editor loads it,
 // and the columns it gives, one per configured property in the configuration's order.
 
-#include "config/model.h"
+#include "config/shared_state.h"
 
 #include <QHash>
 #include <QString>

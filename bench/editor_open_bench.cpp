@@ -3,7 +3,7 @@
 // of bare widgets of the same kinds in the same run; the "ratio" counter is load time / bare time.
 // Destroying the widgets is in neither figure.
 
-#include "config/model.h"
+#include "config/shared_state.h"
 #include "editor/m.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/tab_strip.h"

@@ -8,7 +8,7 @@
 #include "large_configuration.h"
 
 #include "config/loader.h"
-#include "config/model.h"
+#include "config/shared_state.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,7 +3,7 @@
 #include "config/error_text.h"
 #include "config/layout_limits.h"
 #include "config/loader.h"
-#include "config/model.h"
+#include "config/shared_state.h"
 #include "config/model_json.h"
 #include "config/product.h"
 #include "config/resolution.h"

@@ -16,7 +16,7 @@ int entryIndex(const CPItem &item, const QString &value)
 
 // The item a part reads: the named one, or for the first member of a linked list the member its
 // target has chosen (nullptr while the target holds no entry).
-const CPItem *partItem(const SharedState &state, const CPItem &named,
+const CPItem *partItem(const ConfigurationModel &state, const CPItem &named,
                        const std::function<QString(const CPItem &)> &valueOf)
 {
     if (!named.inList)
@@ -33,7 +33,7 @@ const CPItem *partItem(const SharedState &state, const CPItem &named,
 
 } // namespace
 
-CompositeText composeText(const SharedState &state, const Composite &composite,
+CompositeText composeText(const ConfigurationModel &state, const Composite &composite,
                           const std::function<QString(const CPItem &)> &valueOf)
 {
     CompositeText result;
@@ -64,7 +64,7 @@ CompositeText composeText(const SharedState &state, const Composite &composite,
     return result;
 }
 
-const Composite *compositeOf(const SharedState &state, const CPItem &item)
+const Composite *compositeOf(const ConfigurationModel &state, const CPItem &item)
 {
     if (item.f_idx < 0 || size_t(item.f_idx) >= state.frames.size())
         return nullptr;

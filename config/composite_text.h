@@ -10,7 +10,7 @@ namespace tavik {
 
 struct Composite;
 struct CPItem;
-struct SharedState;
+struct ConfigurationModel;
 
 struct CompositeText {
     QString text;          // cut to the owner's length when it has one
@@ -21,10 +21,10 @@ struct CompositeText {
 // a part naming an item adds its value, or for a "list" item the column useValue of the entry
 // whose first text is the value; a part naming the first member of a linked list stands for the
 // member that the list's target has chosen. A part without a value leaves the text incomplete.
-CompositeText composeText(const SharedState &state, const Composite &composite,
+CompositeText composeText(const ConfigurationModel &state, const Composite &composite,
                           const std::function<QString(const CPItem &)> &valueOf);
 
 // The composite whose owner is item, or nullptr.
-const Composite *compositeOf(const SharedState &state, const CPItem &item);
+const Composite *compositeOf(const ConfigurationModel &state, const CPItem &item);
 
 } // namespace tavik

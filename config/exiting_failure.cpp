@@ -2,7 +2,7 @@
 
 #include "platform/runtime_error.h"
 #include "config/error_text.h"
-#include "config/model.h"
+#include "config/shared_state.h"
 
 namespace tavik {
 

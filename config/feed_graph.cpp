@@ -16,7 +16,7 @@ namespace {
     throw RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange));
 }
 
-const CPList &listOrThrow(const SharedState &state, const CPRef &ref)
+const CPList &listOrThrow(const ConfigurationModel &state, const CPRef &ref)
 {
     const CPList *list = listAt(state.frames, ref);
     if (!list)
@@ -38,7 +38,7 @@ void addOnce(std::vector<CPRef> &refs, const CPRef &ref)
 }
 
 // The owners of the composites that record user among their parts.
-void addCompositeOwners(const SharedState &state, const CPItem &user, std::vector<CPRef> &out)
+void addCompositeOwners(const ConfigurationModel &state, const CPItem &user, std::vector<CPRef> &out)
 {
     if (user.compositeRefsUpper < 0)
         return;
@@ -56,7 +56,7 @@ void addCompositeOwners(const SharedState &state, const CPItem &user, std::vecto
 
 } // namespace
 
-std::vector<CPRef> fedItems(const SharedState &state, const CPItem &item, const ListChoice &choice)
+std::vector<CPRef> fedItems(const ConfigurationModel &state, const CPItem &item, const ListChoice &choice)
 {
     std::vector<CPRef> out;
     if (item.inList) {
@@ -79,7 +79,7 @@ std::vector<CPRef> fedItems(const SharedState &state, const CPItem &item, const 
     return out;
 }
 
-std::vector<CPRef> feedOrder(const SharedState &state, const std::vector<CPRef> &starts, QStringList &ring,
+std::vector<CPRef> feedOrder(const ConfigurationModel &state, const std::vector<CPRef> &starts, QStringList &ring,
                              const ListChoice &choice)
 {
     enum class Mark { Open, Done };
@@ -125,7 +125,7 @@ std::vector<CPRef> feedOrder(const SharedState &state, const std::vector<CPRef> 
     return finished;
 }
 
-QStringList feedingRing(const SharedState &state)
+QStringList feedingRing(const ConfigurationModel &state)
 {
     std::vector<CPRef> all;
     for (const Frame &frame : state.frames)
@@ -143,7 +143,7 @@ QString ringText(const QStringList &ring)
         + QStringLiteral(" -> ") + ring.value(0);
 }
 
-QString compositeListTarget(const SharedState &state)
+QString compositeListTarget(const ConfigurationModel &state)
 {
     for (const Frame &frame : state.frames)
         for (const Group &group : frame.groups)

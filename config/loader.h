@@ -3,7 +3,7 @@
 // the configuration against the schema and builds the property configuration model and the
 // settings from it.
 
-#include "config/model.h"
+#include "config/shared_state.h"
 
 #include <QString>
 #include <functional>

@@ -10,7 +10,7 @@ bool CPItem::isSerialNumber() const
         && options.front().values[0] == QLatin1String("nextSerialNumber");
 }
 
-void SharedState::emptyFrames()
+void ConfigurationModel::emptyFrames()
 {
     frames.clear();
     frames.emplace_back();
@@ -33,14 +33,14 @@ Item &lookUp(State &state, const CPRef &ref)
 }
 } // namespace
 
-CPItem &itemAt(SharedState &state, const CPRef &ref)
+CPItem &itemAt(ConfigurationModel &state, const CPRef &ref)
 {
-    return lookUp<SharedState, CPItem>(state, ref);
+    return lookUp<ConfigurationModel, CPItem>(state, ref);
 }
 
-const CPItem &itemAt(const SharedState &state, const CPRef &ref)
+const CPItem &itemAt(const ConfigurationModel &state, const CPRef &ref)
 {
-    return lookUp<const SharedState, const CPItem>(state, ref);
+    return lookUp<const ConfigurationModel, const CPItem>(state, ref);
 }
 
 const CPList *listAt(const std::vector<Frame> &frames, const CPRef &ref)
@@ -56,7 +56,7 @@ const CPList *listAt(const std::vector<Frame> &frames, const CPRef &ref)
     return &group.lists[size_t(ref.i_idx)];
 }
 
-CPItem *findItemByTag(SharedState &state, int16_t f, const QString &tag)
+CPItem *findItemByTag(ConfigurationModel &state, int16_t f, const QString &tag)
 {
     if (f < 0 || size_t(f) >= state.frames.size())
         throw RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange));

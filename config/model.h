@@ -1,7 +1,7 @@
 #pragma once
-// The property configuration model: settings, frames, groups, items, lists and composites, and the
-// shared variables of one run of the editor. The loader builds it, the resolution binds its
-// references, and the editor reads it and keeps its control references in it.
+// The property configuration model: settings, frames, groups, items, lists and composites. The
+// loader builds it, the resolution binds its references, and the editor reads it and keeps its
+// control references in it.
 
 #include <QObject>
 #include <QString>
@@ -9,13 +9,6 @@
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-namespace sw {
-class SldWorks;
-class AttributeDef;
-class Attribute;
-class ModelDoc2;
-} // namespace sw
 
 namespace tavik {
 
@@ -121,23 +114,9 @@ struct Frame {
     int16_t currentTab = 0;
 };
 
-// The shared variables of the add-in: host objects, the error state of the run, the settings and
-// the frame table. One instance lives as long as the add-in is loaded.
-struct SharedState {
-    std::shared_ptr<sw::SldWorks> swApp;
-    std::shared_ptr<sw::AttributeDef> attributeDef;
-    std::shared_ptr<sw::Attribute> attribute;
-    std::shared_ptr<sw::ModelDoc2> swModel;
-
-    bool runOk = false;
-    QString errorMessage;
-    QString errorTitle;
-    QString currentProc;
-    int16_t loadStage = 0;
-    int16_t activeConfigIndex = 0;
-    int16_t currentFrame = 0;
-
-    // Settings from the configuration file.
+// What the configuration file declares for a run: its settings and the frame table, with the
+// folder it was read from.
+struct ConfigurationModel {
     bool useConfigs = false;
     int16_t defaultFrame = 0;
     bool remoteOperation = false;
@@ -155,14 +134,14 @@ struct SharedState {
 };
 
 // Item at a reference; throws RuntimeError 9 when the reference points nowhere.
-CPItem &itemAt(SharedState &state, const CPRef &ref);
-const CPItem &itemAt(const SharedState &state, const CPRef &ref);
+CPItem &itemAt(ConfigurationModel &model, const CPRef &ref);
+const CPItem &itemAt(const ConfigurationModel &model, const CPRef &ref);
 
 // The list a list reference points at, or nullptr when it points nowhere.
 const CPList *listAt(const std::vector<Frame> &frames, const CPRef &ref);
 
 // First item of frame f whose CPTag equals tag exactly (groups in order, items in order).
 // Returns nullptr when there is none; throws RuntimeError 9 for a frame index out of range.
-CPItem *findItemByTag(SharedState &state, int16_t f, const QString &tag);
+CPItem *findItemByTag(ConfigurationModel &model, int16_t f, const QString &tag);
 
 } // namespace tavik

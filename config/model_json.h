@@ -3,7 +3,7 @@
 // that an administrator can see how the editor reads a configuration file. Item references are
 // [frame, group, item] arrays; editor-owned fields (controls, pages, tabs) are left out.
 
-#include "config/model.h"
+#include "config/shared_state.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

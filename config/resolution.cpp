@@ -3,7 +3,7 @@
 #include "platform/runtime_error.h"
 #include "config/exiting_failure.h"
 #include "config/feed_graph.h"
-#include "config/model.h"
+#include "config/shared_state.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "docsvc/active_document.h"
 
-#include "config/model.h"
+#include "config/shared_state.h"
 
 namespace tavik {
 

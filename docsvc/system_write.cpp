@@ -1,7 +1,7 @@
 #include "docsvc/system_write.h"
 
 #include "platform/runtime_error.h"
-#include "config/model.h"
+#include "config/shared_state.h"
 #include "docsvc/active_document.h"
 
 #include <cmath>

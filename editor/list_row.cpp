@@ -1,7 +1,7 @@
 #include "editor/list_row.h"
 
 #include "platform/runtime_error.h"
-#include "config/model.h"
+#include "config/shared_state.h"
 #include "editor/field_value.h"
 #include "editor/multi_column_combo_box.h"
 

@@ -2,7 +2,7 @@
 // The rows of a group as the editor shows them: a plain item is a row of its own, a linked list
 // is one row whose selector (the first member's label control) shows one member at a time.
 
-#include "config/model.h"
+#include "config/shared_state.h"
 #include "editor/field_value.h"
 
 #include <cstddef>

@@ -2,7 +2,7 @@
 
 #include "hostapi/host.h"
 #include "platform/runtime_error.h"
-#include "config/model.h"
+#include "config/shared_state.h"
 #include "config/product.h"
 #include "editor/about_box.h"
 #include "widgets/colours.h"

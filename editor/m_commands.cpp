@@ -5,7 +5,7 @@
 #include "editor/m.h"
 
 #include "platform/runtime_error.h"
-#include "config/model.h"
+#include "config/shared_state.h"
 #include "widgets/colours.h"
 #include "editor/control_tag.h"
 #include "widgets/field_text_box.h"

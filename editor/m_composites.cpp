@@ -6,7 +6,7 @@
 
 #include "platform/runtime_error.h"
 #include "config/feed_graph.h"
-#include "config/model.h"
+#include "config/shared_state.h"
 #include "widgets/colours.h"
 #include "widgets/field_text_box.h"
 #include "editor/field_value.h"

@@ -6,7 +6,7 @@
 #include "editor/m.h"
 
 #include "platform/runtime_error.h"
-#include "config/model.h"
+#include "config/shared_state.h"
 #include "config/prototype_match.h"
 #include "widgets/colours.h"
 #include "editor/control_tag.h"

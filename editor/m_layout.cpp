@@ -7,7 +7,7 @@
 #include "platform/runtime_error.h"
 #include "config/error_text.h"
 #include "config/layout_limits.h"
-#include "config/model.h"
+#include "config/shared_state.h"
 #include "config/product.h"
 #include "docsvc/active_document.h"
 #include "docsvc/config_enumeration.h"

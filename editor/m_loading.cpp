@@ -7,7 +7,7 @@
 
 #include "hostapi/host.h"
 #include "platform/runtime_error.h"
-#include "config/model.h"
+#include "config/shared_state.h"
 #include "docsvc/active_document.h"
 #include "widgets/colours.h"
 #include "editor/field_value.h"

@@ -5,7 +5,7 @@
 #include "editor/m.h"
 
 #include "platform/runtime_error.h"
-#include "config/model.h"
+#include "config/shared_state.h"
 #include "widgets/colours.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/tab_strip.h"

@@ -5,7 +5,7 @@
 #include "editor/m.h"
 
 #include "hostapi/host.h"
-#include "config/model.h"
+#include "config/shared_state.h"
 #include "docsvc/active_document.h"
 #include "editor/multi_column_combo_box.h"
 

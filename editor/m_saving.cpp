@@ -11,7 +11,7 @@
 #include "hostapi/host.h"
 #include "platform/runtime_error.h"
 #include "config/error_text.h"
-#include "config/model.h"
+#include "config/shared_state.h"
 #include "config/product.h"
 #include "docsvc/active_document.h"
 #include "docsvc/system_write.h"

@@ -6,7 +6,7 @@
 #include "editor/m.h"
 
 #include "platform/runtime_error.h"
-#include "config/model.h"
+#include "config/shared_state.h"
 #include "config/product.h"
 #include "docsvc/active_document.h"
 #include "editor/busy_cursor.h"

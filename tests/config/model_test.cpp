@@ -1,6 +1,6 @@
 #include "platform/runtime_error.h"
 #include "config/error_text.h"
-#include "config/model.h"
+#include "config/shared_state.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "platform/runtime_error.h"
 #include "config/feed_graph.h"
-#include "config/model.h"
+#include "config/shared_state.h"
 #include "config/resolution.h"
 
 #include <gtest/gtest.h>

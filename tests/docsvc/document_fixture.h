@@ -1,7 +1,7 @@
 #pragma once
 // A bundled host whose documents are files in a scratch folder (kept when a test fails).
 
-#include "config/model.h"
+#include "config/shared_state.h"
 #include "host/host_fixture.h"
 
 class DocumentFixture : public HostFixture {

@@ -2,7 +2,7 @@
 // The editor window over the bundled host, on the offscreen platform: a document written into a
 // scratch folder, a model built in code, prompts answered from a queue.
 
-#include "config/model.h"
+#include "config/shared_state.h"
 #include "editor/field_value.h"
 #include "editor/m.h"
 #include "host/host_application.h"
