@@ -5,6 +5,7 @@
 #include "config/shared_state.h"
 #include "config/product.h"
 #include "editor/about_box.h"
+#include "editor/form_design.h"
 #include "widgets/colours.h"
 #include "widgets/designed_controls.h"
 #include "widgets/field_text_box.h"
@@ -27,16 +28,30 @@ namespace tavik {
 
 namespace {
 
-// A horizontal line between two designed points on the same height.
-QFrame *line(QWidget *parent, const char *name, int x1, int y1, int x2)
+QString text(std::string_view s)
+{
+    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+}
+
+// A horizontal line of the design, one pixel high.
+QFrame *line(QWidget *parent, const form_design::Control &c)
 {
     auto *frame = new QFrame(parent);
-    frame->setObjectName(QLatin1String(name));
+    frame->setObjectName(text(c.name));
     frame->setFrameShape(QFrame::HLine);
     frame->setFrameShadow(QFrame::Plain);
     frame->setLineWidth(1);
-    frame->setGeometry(twipsToPixels(x1), twipsToPixels(y1), twipsToPixels(x2 - x1), 1);
+    frame->setGeometry(twipsToPixels(c.left), twipsToPixels(c.top), twipsToPixels(c.width), 1);
     return frame;
+}
+
+// Names and places a widget as designed; its caption is given where it is made.
+void place(QWidget *widget, const form_design::Control &c)
+{
+    widget->setObjectName(text(c.name));
+    widget->setGeometry(twipsRect(c.left, c.top, c.width, c.height));
+    if (!c.toolTip.empty())
+        widget->setToolTip(text(c.toolTip));
 }
 
 QAction *menuEntry(QMenu *menu, const char *name, const QString &caption)
@@ -88,52 +103,41 @@ M::~M() = default;
 
 void M::buildFixedControls()
 {
-    m_framesFrame = new QGroupBox(QStringLiteral("Custom Properties Frame"), this);
-    m_framesFrame->setObjectName(QStringLiteral("framesFrame"));
-    m_framesFrame->setGeometry(twipsRect(90, 90, 2800, 870));
+    using form_design::control;
+    const auto button = [this](const form_design::Control &c) {
+        return designedButton(this, c.name.data(), text(c.caption), text(c.toolTip), twipsRect(c.left, c.top, c.width, c.height));
+    };
+
+    constexpr auto &framesFrame = control("framesFrame");
+    m_framesFrame = new QGroupBox(text(framesFrame.caption), this);
+    place(m_framesFrame, framesFrame);
 
     m_frameSelect = new MultiColumnComboBox(m_framesFrame);
-    m_frameSelect->setObjectName(QStringLiteral("frameSelect"));
     m_frameSelect->setEditable(true);
-    m_frameSelect->setGeometry(twipsRect(150, 360, 2505, 315));
-    m_frameSelect->setToolTip(QStringLiteral("CP Frame"));
+    place(m_frameSelect, control("frameSelect"));
 
-    m_configurationsFrame = new QGroupBox(QStringLiteral("Configurations"), this);
-    m_configurationsFrame->setObjectName(QStringLiteral("configurationsFrame"));
-    m_configurationsFrame->setGeometry(twipsRect(90, 1080, 2800, 6015));
+    constexpr auto &configurationsFrame = control("configurationsFrame");
+    m_configurationsFrame = new QGroupBox(text(configurationsFrame.caption), this);
+    place(m_configurationsFrame, configurationsFrame);
 
-    m_useConfigs = new QCheckBox(QStringLiteral("Use Configurations"), m_configurationsFrame);
-    m_useConfigs->setObjectName(QStringLiteral("useConfigs"));
-    m_useConfigs->setGeometry(twipsRect(360, 240, 1815, 375));
+    constexpr auto &useConfigs = control("useConfigs");
+    m_useConfigs = new QCheckBox(text(useConfigs.caption), m_configurationsFrame);
+    place(m_useConfigs, useConfigs);
     m_useConfigs->setChecked(false);
 
     m_configsList = new QListWidget(m_configurationsFrame);
-    m_configsList->setObjectName(QStringLiteral("configsList"));
-    m_configsList->setGeometry(twipsRect(150, 720, 2500, 5130));
-    m_configsList->setToolTip(QStringLiteral("Configurations"));
+    place(m_configsList, control("configsList"));
     m_configsList->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    m_defaults = designedButton(this, "Defaults", QStringLiteral("Load Defaults"),
-                               QStringLiteral("Load Default CP Values"), twipsRect(8730, 720, 1365, 405));
-    m_scratch = designedButton(this, "Scratch", QStringLiteral("Load Scratch"),
-                              QStringLiteral("Load CP Values from Scratchpad (Right-Click for more options)"),
-                              twipsRect(8730, 1320, 1365, 405));
-    m_copy = designedButton(this, "Copy", QStringLiteral("Copy From..."),
-                           QStringLiteral("Copy CP Values from another SW Document"),
-                           twipsRect(8730, 1920, 1365, 405));
-    m_line1 = line(this, "Line1", 8760, 2520, 10080);
-    m_clear = designedButton(this, "Clear", QStringLiteral("Clear CP Fields"),
-                            QStringLiteral("Clear CP Values from current Configuration (Right-Click for more options)"),
-                            twipsRect(8730, 2760, 1365, 405));
-    m_line2 = line(this, "Line2", 8760, 3360, 10080);
-    m_purge = designedButton(this, "Purge", QStringLiteral("Purge CP Fields"),
-                            QStringLiteral("Remove ALL CP Fields from SW Document"),
-                            twipsRect(8730, 3600, 1365, 405));
-    m_quit = designedButton(this, "Quit", QStringLiteral("Quit"),
-                           QStringLiteral("Exit without saving Custom Properties"),
-                           twipsRect(8730, 5925, 1365, 405));
-    m_done = designedButton(this, "done", QStringLiteral("Done"), QStringLiteral("Save CP Values and Exit"),
-                           twipsRect(8730, 6540, 1365, 405));
+    m_defaults = button(control("Defaults"));
+    m_scratch = button(control("Scratch"));
+    m_copy = button(control("Copy"));
+    m_line1 = line(this, control("Line1"));
+    m_clear = button(control("Clear"));
+    m_line2 = line(this, control("Line2"));
+    m_purge = button(control("Purge"));
+    m_quit = button(control("Quit"));
+    m_done = button(control("done"));
 
     // Without a visual: the file-open dialog goes through the prompts, and the socket is unused.
     m_loadDlg = new QObject(this);
