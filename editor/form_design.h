@@ -32,6 +32,22 @@ inline constexpr std::array<Control, 14> Controls{{
     {"done", "Done", "Save CP Values and Exit", 8730, 6540, 1365, 405},
 }};
 
+// The controls the load builds for every frame, group and row. The frame container is placed in
+// pixels, the rest in twips; a row's controls sit at the row's top plus their own top.
+struct Box {
+    int left, top, width, height;
+};
+inline constexpr Box FrameContainerPixels{200, 6, 373, 468};
+inline constexpr Box TabStrip{150, 350, 5295, 6520};
+inline constexpr Box Page{162, 662, 5271, 6196};
+inline constexpr int RowStart = 200;
+inline constexpr int RowHeight = 500;
+inline constexpr Box Label{150, 55, 1500, 320};
+inline constexpr Box ListSelector{150, 0, 1500, 320}; // a linked list's row shows it in place of a label
+inline constexpr Box Value{1770, 0, 2450, 320};
+inline constexpr Box Units{4340, 55, 800, 320};
+inline constexpr Box GetNext{4340, 0, 800, 320};
+
 // The designed control of that name; the table holds every name the window asks for.
 constexpr const Control &control(std::string_view name)
 {

@@ -2,6 +2,7 @@
 // built from the model for every configuration slot, then the document's attribute.
 
 #include "editor/m.h"
+#include "editor/form_design.h"
 
 #include "hostapi/host.h"
 #include "platform/runtime_error.h"
@@ -31,8 +32,13 @@ namespace tavik {
 
 namespace {
 
-constexpr int RowStart = 200;
-constexpr int RowHeight = 500;
+using form_design::RowHeight;
+using form_design::RowStart;
+
+QRect designed(const form_design::Box &box, int rowTop = 0)
+{
+    return twipsRect(box.left, rowTop + box.top, box.width, box.height);
+}
 constexpr int LabelChars = 16;
 constexpr int UnitsChars = 8;
 
@@ -117,7 +123,8 @@ void M::buildFrame(int f)
 
     auto *container = new QGroupBox(frame.name, this);
     container->setObjectName(QStringLiteral("CP_Frame_") + QString::number(f));
-    container->setGeometry(200, 6, 373, 468);
+    container->setGeometry(form_design::FrameContainerPixels.left, form_design::FrameContainerPixels.top,
+                           form_design::FrameContainerPixels.width, form_design::FrameContainerPixels.height);
     setTag(container, tagNumber(f));
     container->setEnabled(false);
     container->setVisible(true);
@@ -128,7 +135,7 @@ void M::buildFrame(int f)
 
     TabStrip *strip = m_gMultiPage->loadAt(f, container);
     frame.tabStrip = strip;
-    strip->setGeometry(twipsRect(150, 350, 5295, 6520));
+    strip->setGeometry(designed(form_design::TabStrip));
     strip->setVisible(true);
     setTag(strip, tagNumber(f));
     setTabStop(strip, true);
@@ -156,7 +163,7 @@ void M::buildPage(int f, int g, int c)
     if (m_cFrame->overLimit())
         limitReached(m_state, LimitStage::Page);
     group.pages[size_t(c)] = page;
-    page->setGeometry(twipsRect(162, 662, 5271, 6196));
+    page->setGeometry(designed(form_design::Page));
     setTag(page, pageTag(f, g, c));
     page->setWindowTitle(m_configsList->item(c)->text());
     page->setVisible(false);
@@ -211,14 +218,12 @@ void M::buildRow(int f, int g, int i, int c, int rowTop, int span)
 QWidget *M::buildLabel(const CPItem &item, QWidget *page, int rowTop, int c)
 {
     QWidget *control = nullptr;
-    int top = rowTop;
     if (!item.inList) {
         QLabel *label = m_label->load(page);
         if (m_label->overLimit())
             limitReached(m_state, LimitStage::Label);
         label->setText(item.displayName.left(LabelChars));
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        top = rowTop + 55;
         control = label;
     } else {
         MultiColumnComboBox *selector = m_comboBox->load(page);
@@ -239,7 +244,7 @@ QWidget *M::buildLabel(const CPItem &item, QWidget *page, int rowTop, int c)
         control = selector;
     }
     setTag(control, controlTag(item.f_idx, item.g_idx, item.i_idx, c));
-    control->setGeometry(twipsRect(150, top, 1500, 320));
+    control->setGeometry(designed(item.inList ? form_design::ListSelector : form_design::Label, rowTop));
     control->setVisible(item.visible);
     control->setEnabled(!item.inList);
     if (!item.inList)
@@ -279,7 +284,7 @@ QWidget *M::buildValueControl(const CPItem &item, QWidget *page, int rowTop, int
     }
     setTabStop(control, tabStop);
     setTag(control, controlTag(item.f_idx, item.g_idx, item.i_idx, c));
-    control->setGeometry(twipsRect(1770, rowTop, 2450, 320));
+    control->setGeometry(designed(form_design::Value, rowTop));
     control->setVisible(item.visible);
     control->setToolTip(item.units);
     control->setEnabled(item.editable);
@@ -298,7 +303,7 @@ QWidget *M::buildUnitsControl(const CPItem &item, int rowItem, QWidget *page, in
     units->setText(item.units.left(UnitsChars));
     units->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setTag(units, controlTag(item.f_idx, item.g_idx, rowItem, c));
-    units->setGeometry(twipsRect(4340, rowTop + 55, 800, 320));
+    units->setGeometry(designed(form_design::Units, rowTop));
     units->setVisible(item.visible);
     units->setEnabled(true);
     if (!item.isSerialNumber())
@@ -306,7 +311,7 @@ QWidget *M::buildUnitsControl(const CPItem &item, int rowItem, QWidget *page, in
 
     QPushButton *button = m_getNext->load(page);
     setTag(button, controlTag(item.f_idx, item.g_idx, rowItem, c));
-    button->setGeometry(twipsRect(4340, rowTop, 800, 320));
+    button->setGeometry(designed(form_design::GetNext, rowTop));
     button->setVisible(item.visible);
     button->setEnabled(true);
     return button;
