@@ -8,15 +8,10 @@
 #include "app/transcript.h"
 #include "editor/control_tag.h"
 #include "host/host_application.h"
-#include "host/host_document.h"
-#include "scratch_base.h"
 #include "test_application.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QDialog>
 #include <QEvent>
 #include <QLineEdit>
@@ -37,42 +32,33 @@ public:
     explicit StandIn(Prompts &prompts)
         : m_prompts(prompts)
     {
-        setObjectName(QStringLiteral("M"));
+        setObjectName("M");
         resize(300, 200);
-        text = new QLineEdit(this);
-        text->setObjectName(QStringLiteral("CP_TextBox_0"));
-        setTag(text, QStringLiteral("000:000:000:000"));
-        text->setGeometry(118, 10, 150, 22);
+        const auto place = [this](QWidget *w, const char *name, const QString &tag, QRect where) {
+            w->setParent(this);
+            w->setObjectName(name);
+            if (!tag.isEmpty())
+                setTag(w, tag);
+            w->setGeometry(where);
+        };
+        place(text = new QLineEdit, "CP_TextBox_0", "000:000:000:000", {118, 10, 150, 22});
         text->setMaxLength(5);
-        text->setToolTip(QStringLiteral("five"));
+        text->setToolTip("five");
         text->installEventFilter(this);
         connect(text, &QLineEdit::textEdited, this, [this] { ++edits; });
-
         // A list selector in the label column carries the same tag as the list's first field.
-        selector = new QComboBox(this);
-        selector->setObjectName(QStringLiteral("CP_ComboBox_0"));
-        setTag(selector, QStringLiteral("000:000:001:000"));
-        selector->setGeometry(10, 40, 100, 22);
-        selector->addItems({QStringLiteral("Selector")});
-        list = new QComboBox(this);
-        list->setObjectName(QStringLiteral("CP_ComboBox_1"));
-        setTag(list, QStringLiteral("000:000:001:000"));
-        list->setGeometry(118, 40, 150, 22);
-        list->addItems({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+        place(selector = new QComboBox, "CP_ComboBox_0", "000:000:001:000", {10, 40, 100, 22});
+        selector->addItems({"Selector"});
+        place(list = new QComboBox, "CP_ComboBox_1", "000:000:001:000", {118, 40, 150, 22});
+        list->addItems({"a", "b", "c"});
         connect(list, &QComboBox::activated, this, [this](int i) { picks << i; });
-
-        clear = new QPushButton(QStringLiteral("Clear"), this);
-        clear->setObjectName(QStringLiteral("Clear"));
-        clear->setGeometry(10, 80, 80, 24);
+        place(clear = new QPushButton("Clear"), "Clear", {}, {10, 80, 80, 24});
         clear->installEventFilter(this);
         menu = new QMenu(this);
-        menu->setObjectName(QStringLiteral("clearCPmenu"));
-        menu->addAction(QStringLiteral("Clear all"))->setObjectName(QStringLiteral("clearAllCPValues"));
-        menu->addAction(QStringLiteral("Clear this"))->setObjectName(QStringLiteral("clearConfCPValues"));
-
-        auto *done = new QPushButton(QStringLiteral("Done"), this);
-        done->setObjectName(QStringLiteral("done"));
-        done->setGeometry(10, 120, 80, 24);
+        menu->addAction("Clear all")->setObjectName("clearAllCPValues");
+        menu->addAction("Clear this")->setObjectName("clearConfCPValues");
+        auto *done = new QPushButton("Done");
+        place(done, "done", {}, {10, 120, 80, 24});
         connect(done, &QPushButton::clicked, this, &QDialog::accept);
     }
 
@@ -201,37 +187,4 @@ TEST(ScriptRunner, StopsAtTheLineThatFails)
         EXPECT_EQ(run.code, 1);
         EXPECT_EQ(run.failure, QStringLiteral("1: 000:000:001:000 is disabled"));
     }
-}
-
-TEST(HostWindow, OpensThroughThePromptsAndSaysWhyAFileIsRefused)
-{
-    testApplication();
-    QTemporaryDir dir(scratchTemplate(QStringLiteral("window")));
-    ASSERT_TRUE(dir.isValid());
-    QFile::copy(QStringLiteral(TAVIK_SOURCE_DIR "/data/samples/Plate.sldprt"), dir.filePath(QStringLiteral("Plate.sldprt")));
-    writeFile(dir.filePath(QStringLiteral("Broken.sldprt")), "{ not json");
-
-    ScriptPrompts prompts;
-    auto app = std::make_shared<HostApplication>();
-    HostWindow window(app, prompts);
-    EXPECT_EQ(window.hostMenu(4)->objectName(), app->GetMenuName(4));
-
-    prompts.queueFile(std::nullopt);
-    EXPECT_FALSE(window.openDocument());
-    prompts.queueFile(dir.filePath(QStringLiteral("Broken.sldprt")));
-    EXPECT_FALSE(window.openDocument());
-    ASSERT_EQ(prompts.boxes().size(), 1u);
-    EXPECT_TRUE(prompts.boxes()[0].text.contains(QStringLiteral("Broken.sldprt")));
-    EXPECT_TRUE(app->documents().isEmpty());
-    // Saving with no document says so instead of doing nothing.
-    EXPECT_FALSE(window.saveDocument());
-    EXPECT_EQ(prompts.boxes().size(), 2u);
-
-    prompts.queueFile(dir.filePath(QStringLiteral("Plate.sldprt")));
-    ASSERT_TRUE(window.openDocument());
-    EXPECT_EQ(app->activeDocument()->title(), QStringLiteral("Plate.SLDPRT"));
-    EXPECT_TRUE(window.saveDocument());
-    EXPECT_TRUE(window.commands().isEmpty());
-    EXPECT_FALSE(window.pickCommand(QStringLiteral("Tavik 1.54 L@Tools")));
-    EXPECT_FALSE(prompts.failed());
 }

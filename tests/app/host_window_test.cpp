@@ -1,0 +1,106 @@
+// The window of tavik-host: opening and saving through the prompts, asking before it writes over
+// another program's save, and asking before it closes a document whose properties changed,
+// keeping the document open when the person cancels or the save fails.
+
+#include "host/host_fixture.h"
+
+#include "app/host_window.h"
+#include "host/document_file.h"
+#include "platform/scripted_prompts.h"
+#include "test_application.h"
+
+#include <QCloseEvent>
+#include <QMenu>
+
+using namespace tavik;
+
+class HostWindowTest : public HostFixture {
+protected:
+    QApplication &qapp = testApplication();
+    ScriptedPrompts prompts;
+    HostWindow window{app, prompts};
+};
+
+TEST_F(HostWindowTest, OpensThroughThePromptsAndSaysWhyAFileIsRefused)
+{
+    EXPECT_EQ(window.hostMenu(4)->objectName(), app->GetMenuName(4));
+    prompts.queueFile(std::nullopt);
+    EXPECT_FALSE(window.openDocument());
+    prompts.queueFile(write("Broken.sldprt", QByteArray("{ not json")));
+    EXPECT_FALSE(window.openDocument());
+    ASSERT_EQ(prompts.boxes().size(), 1u);
+    EXPECT_TRUE(prompts.boxes()[0].text.contains("Broken.sldprt"));
+    EXPECT_TRUE(app->documents().isEmpty());
+    // Saving with no document says so instead of doing nothing.
+    EXPECT_FALSE(window.saveDocument());
+    EXPECT_EQ(prompts.boxes().size(), 2u);
+
+    prompts.queueFile(write("Plate.sldprt", readFile(TAVIK_SOURCE_DIR "/data/samples/Plate.sldprt")));
+    ASSERT_TRUE(window.openDocument());
+    EXPECT_EQ(app->activeDocument()->title(), "Plate.SLDPRT");
+    EXPECT_TRUE(window.saveDocument());
+    EXPECT_TRUE(window.commands().isEmpty());
+    EXPECT_FALSE(window.pickCommand("Tavik 1.54 L@Tools"));
+    EXPECT_FALSE(prompts.failed());
+}
+
+TEST_F(HostWindowTest, ASaveNeverWritesOverAnotherProgramsSaveUnlessTold)
+{
+    const QString path = write("Shared.sldprt", readFile(TAVIK_SOURCE_DIR "/data/samples/Plate.sldprt"));
+    const auto doc = app->openDocument(path);
+    ASSERT_TRUE(doc->AddCustomInfo3("", "Mine", 30, "1"));
+    DocumentData theirs = DocumentFile::read(path);
+    theirs.customProperties[QString()].append({QStringLiteral("Theirs"), QStringLiteral("1")});
+    DocumentFile::write(theirs, path);
+    const QByteArray theirBytes = readFile(path);
+
+    prompts.queueAnswer(MessageAnswer::No);
+    EXPECT_FALSE(window.saveDocument());
+    EXPECT_TRUE(prompts.boxes().back().text.contains("Shared.sldprt was changed by another program"));
+    EXPECT_EQ(readFile(path), theirBytes);
+    prompts.queueAnswer(MessageAnswer::Yes);
+    EXPECT_TRUE(window.saveDocument());
+    EXPECT_TRUE(readFile(path).contains("\"Mine\"") && !readFile(path).contains("\"Theirs\""));
+}
+
+TEST_F(HostWindowTest, ClosingAsksAboutChangedDocumentsOnly)
+{
+    const auto open = [&](const QString &file) {
+        DocumentData data;
+        data.customProperties[QString()] = {{"PartNo", "old"}};
+        DocumentFile::write(data, dir.filePath(file));
+        return app->openDocument(dir.filePath(file));
+    };
+    const auto unchanged = open("Same.sldprt");
+    const auto edited = open("Edited.sldprt");
+    edited->DeleteCustomInfo2(QString(), "PartNo");
+    edited->AddCustomInfo3(QString(), "PartNo", 30, "new");
+    ASSERT_TRUE(edited->isChanged());
+
+    // Cancel keeps the window and the changed document; the unchanged one closes unasked.
+    prompts.queueAnswer(MessageAnswer::Cancel);
+    QCloseEvent cancelled;
+    QApplication::sendEvent(&window, &cancelled);
+    EXPECT_FALSE(cancelled.isAccepted());
+    ASSERT_EQ(prompts.boxes().size(), 1u);
+    EXPECT_EQ(prompts.boxes()[0].text, "Save changes to Edited.sldprt before closing it?");
+    EXPECT_EQ(prompts.boxes()[0].buttons, MessageButtons::YesNoCancel);
+    EXPECT_TRUE(unchanged->isClosed());
+    EXPECT_EQ(app->documents().size(), 1);
+
+    // Yes with a file that cannot be written: reported, and the document stays open.
+    ASSERT_TRUE(QFile::rename(dir.filePath("Edited.sldprt"), dir.filePath("Edited.moved")));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Edited.sldprt"));
+    prompts.queueAnswer(MessageAnswer::Yes);
+    EXPECT_FALSE(window.closeActiveDocument());
+    ASSERT_EQ(prompts.boxes().size(), 3u);
+    EXPECT_EQ(prompts.boxes()[2].icon, MessageIcon::Critical);
+    EXPECT_FALSE(edited->isClosed());
+
+    // Yes once the file can be written saves, then closes.
+    ASSERT_TRUE(QDir(dir.path()).rmdir("Edited.sldprt"));
+    prompts.queueAnswer(MessageAnswer::Yes);
+    EXPECT_TRUE(window.closeActiveDocument());
+    EXPECT_TRUE(app->documents().isEmpty());
+    EXPECT_EQ(DocumentFile::read(dir.filePath("Edited.sldprt")).customProperties[QString()].value(0).second, "new");
+}
