@@ -37,7 +37,6 @@ TEST(Model, LookupsFindFirstItemByTagAndRefuseBadReferences)
 
 TEST(ErrorText, StrPutsABlankBeforeNonNegativeNumbers)
 {
-    EXPECT_EQ(Str(5LL), " 5");
     EXPECT_EQ(Str(0LL), " 0");
     EXPECT_EQ(Str(-3LL), "-3");
     EXPECT_EQ(Str(2700.0), " 2700");

@@ -71,13 +71,11 @@ TEST(Resolution, CompositePartsBindToFirstItemOfTheirFrameOrBecomeLiterals)
     EXPECT_EQ(std::make_pair(p[1].useValue, p[1].ref), std::make_pair(int16_t(-1), owner));
     EXPECT_EQ(std::make_pair(p[3].useValue, p[3].ref), std::make_pair(int16_t(-1), owner));
     // One entry per use; the item takes the location of the owner resolved last.
-    EXPECT_EQ(m.at(first).compositeRefs, (std::vector<int16_t>{0, 0}));
-    EXPECT_EQ(m.at(first).compositeRefsUpper, 1);
+    EXPECT_TRUE(m.at(first).compositeRefs == (std::vector<int16_t>{0, 0}) && m.at(first).compositeRefsUpper == 1);
     EXPECT_EQ(m.at(first).location, OnlyDocument);
     EXPECT_EQ(m.at(rev).compositeRefs, (std::vector<int16_t>{0, 1}));
     EXPECT_EQ(m.at(rev).location, DocumentAndConfigurations);
-    EXPECT_EQ(m.at(second).compositeRefsUpper, -1);
-    EXPECT_EQ(m.at(second).location, OnlyConfigurations);
+    EXPECT_TRUE(m.at(second).compositeRefsUpper == -1 && m.at(second).location == OnlyConfigurations);
 }
 
 TEST(Resolution, ListsLinkToTheirTargetOrLeaveOrdinaryMembers)
@@ -115,18 +113,17 @@ TEST(Resolution, ListsLinkToTheirTargetOrLeaveOrdinaryMembers)
     for (size_t l : {1, 2})
         EXPECT_TRUE(!lists[l].linked && lists[l].members == (std::vector<CPRef>{{0, 0, 0}}));
     EXPECT_EQ(m.at({0, 0, 0}).type, "");
-}
 
-TEST(Resolution, EmptyCollectionsAreValid)
-{
-    Model m;
-    m.group(0, 0);
-    const CPRef target = m.item(0, 1, "Choice");
-    m.list(0, 1, "Choice", {});
-    m.s.frames.emplace_back();                       // a frame without groups
-    m.composite(m.item(2, 0, "Code"), {});
-    ASSERT_TRUE(doComposites(m.s) && doCPLists(m.s));
-    EXPECT_TRUE(m.at(target).options.empty() && m.at(target).defaultValue.isEmpty());
+    // Empty collections are valid: a list without members, a frame without groups, a composite
+    // without parts.
+    Model empty;
+    empty.group(0, 0);
+    const CPRef target = empty.item(0, 1, "Choice");
+    empty.list(0, 1, "Choice", {});
+    empty.s.frames.emplace_back();
+    empty.composite(empty.item(2, 0, "Code"), {});
+    ASSERT_TRUE(doComposites(empty.s) && doCPLists(empty.s));
+    EXPECT_TRUE(empty.at(target).options.empty() && empty.at(target).defaultValue.isEmpty());
 }
 
 TEST(Resolution, ErrorsGiveTheExitingTextOrReachTheCaller)
@@ -169,12 +166,8 @@ TEST(Resolution, RingsOfCompositesAndListsAndCompositeTargetsAreRefusedByName)
         return m.s.errorMessage.toStdString();
     };
     const std::string ring = "Composites and linked lists feed each other in a ring: ";
-
-    // A list whose target is its own member.
-    Model self;
-    self.list(0, 0, "M", {self.item(0, 0, "M")});
-    EXPECT_EQ(refusal(self), ring + "M -> M\r\nExiting");
-    EXPECT_EQ(feedingRing(self.s), QStringList{"M"});
+    // A list that is its own member's target, a composite that is the target of a list whose
+    // member it reads, and a composite that names itself are refused by the ring scripts (e2e).
 
     // A chain of lists that ends in one: the ring named is the list linked to its own member.
     Model chain;
@@ -185,19 +178,7 @@ TEST(Resolution, RingsOfCompositesAndListsAndCompositeTargetsAreRefusedByName)
     chain.list(0, 0, "Z", {s, z});
     EXPECT_EQ(refusal(chain), ring + "Z -> Z\r\nExiting");
 
-    // A composite that is also the target of a list one of whose members it reads.
-    Model target;
-    target.item(0, 0, "A");
-    const CPRef m = target.item(0, 0, "M");
-    target.list(0, 0, "C", {m});
-    target.composite(target.item(0, 0, "C"), {"A", "M"});
-    EXPECT_EQ(refusal(target), ring + "C -> M -> C\r\nExiting");
-
-    // A composite that names itself, and one that feeds a composite reading it back.
-    Model named;
-    named.item(0, 0, "A");
-    named.composite(named.item(0, 0, "C"), {"A", "C"});
-    EXPECT_EQ(refusal(named), ring + "C -> C\r\nExiting");
+    // A composite that feeds a composite reading it back.
     Model pair;
     pair.composite(pair.item(0, 1, "P"), {"Q", "!"});
     pair.composite(pair.item(0, 1, "Q"), {"P"});
