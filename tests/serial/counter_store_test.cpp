@@ -1,18 +1,15 @@
+// Serial numbers drawn from the local counters of the settings store: asking to create a
+// counter, counting through the range, unusable entries, a store that cannot be used, and
+// editors in several processes drawing at once.
+
 #include "config/model.h"
 #include "platform/scripted_prompts.h"
 #include "platform/settings_store.h"
-#include "serial/counter_store.h"
 #include "scratch_base.h"
-
-#include <QDir>
-#include <QProcess>
-#include <QTemporaryDir>
 #include "serial/concurrent_draws.h"
+#include "serial/counter_store.h"
 
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <set>
+#include <QProcess>
 
 using namespace tavik;
 
@@ -49,7 +46,6 @@ TEST_F(Counters, CreatingAskedOnceThenDrawnPerNameIgnoringCase)
     EXPECT_EQ(stored("Project·4711"), std::nullopt);
     EXPECT_EQ(lastBox().text, "Create a new index for [Project·4711] ?     ");
     EXPECT_EQ(lastBox().title, "Tavik: Create new index");
-    EXPECT_EQ(lastBox().icon, MessageIcon::Question);
 
     prompts.queueAnswer(MessageAnswer::Yes);
     EXPECT_EQ(draw(QString("4711")).number, 100);
@@ -99,7 +95,6 @@ TEST_F(Counters, NoNumberWhenTheKeyOrTheEntryIsUnusable)
 
     EXPECT_EQ(draw(QString("")).number, -1);
     EXPECT_EQ(lastBox().text, "Key value [Project] is empty.      ");
-    EXPECT_EQ(lastBox().title, "Tavik: Warning");
     EXPECT_EQ(settings.keys("Tavik", "nextSerialNumbers"), QStringList({"Tavik"}));
 }
 
@@ -116,7 +111,6 @@ TEST_F(Counters, AStoreThatCannotBeUsedIsReported)
     BrokenStore broken;
     EXPECT_EQ(getNextNum(serial, nullptr, std::nullopt, broken, prompts).number, -1);
     EXPECT_EQ(lastBox().text, "Settings store x: disk I/O error");
-    EXPECT_EQ(lastBox().icon, MessageIcon::Critical);
 
     // Another process keeps the store locked: the wait ends at the limit, says why, and neither
     // hands out nor uses up a number.
