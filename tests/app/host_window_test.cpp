@@ -1,6 +1,6 @@
-// The window of tavik-host: opening and saving through the prompts, asking before it writes over
-// another program's save, and asking before it closes a document whose properties changed,
-// keeping the document open when the person cancels or the save fails.
+// The window of tavik-host: asking before it writes over another program's save, and before it
+// closes a document whose properties changed, keeping the document open when the person cancels
+// or the save fails.
 
 #include "host/host_fixture.h"
 
@@ -20,29 +20,6 @@ protected:
     ScriptedPrompts prompts;
     HostWindow window{app, prompts};
 };
-
-TEST_F(HostWindowTest, OpensThroughThePromptsAndSaysWhyAFileIsRefused)
-{
-    EXPECT_EQ(window.hostMenu(4)->objectName(), app->GetMenuName(4));
-    prompts.queueFile(std::nullopt);
-    EXPECT_FALSE(window.openDocument());
-    prompts.queueFile(write("Broken.sldprt", QByteArray("{ not json")));
-    EXPECT_FALSE(window.openDocument());
-    ASSERT_EQ(prompts.boxes().size(), 1u);
-    EXPECT_TRUE(prompts.boxes()[0].text.contains("Broken.sldprt"));
-    EXPECT_TRUE(app->documents().isEmpty());
-    // Saving with no document says so instead of doing nothing.
-    EXPECT_FALSE(window.saveDocument());
-    EXPECT_EQ(prompts.boxes().size(), 2u);
-
-    prompts.queueFile(write("Plate.sldprt", readFile(TAVIK_SOURCE_DIR "/data/samples/Plate.sldprt")));
-    ASSERT_TRUE(window.openDocument());
-    EXPECT_EQ(app->activeDocument()->title(), "Plate.SLDPRT");
-    EXPECT_TRUE(window.saveDocument());
-    EXPECT_TRUE(window.commands().isEmpty());
-    EXPECT_FALSE(window.pickCommand("Tavik 1.54 L@Tools"));
-    EXPECT_FALSE(prompts.failed());
-}
 
 TEST_F(HostWindowTest, ASaveNeverWritesOverAnotherProgramsSaveUnlessTold)
 {

@@ -1,5 +1,6 @@
-// The script runner's verbs on real widgets: a small dialog standing in for the editor, opened
-// modally so that the lines run inside its loop as they do inside the editor's.
+// The script runner's failures on real widgets: a small dialog standing in for the editor, opened
+// modally so that the lines run inside its loop as they do inside the editor's. The verbs acting
+// on the editor itself are what every scripted run (tests/e2e) does.
 
 #include "app/host_window.h"
 #include "app/script_parser.h"
@@ -41,17 +42,9 @@ public:
                 setTag(w, tag);
             w->setGeometry(where);
         };
-        place(text = new QLineEdit, "CP_TextBox_0", "000:000:000:000", {118, 10, 150, 22});
-        text->setMaxLength(5);
-        text->setToolTip("five");
-        text->installEventFilter(this);
-        connect(text, &QLineEdit::textEdited, this, [this] { ++edits; });
-        // A list selector in the label column carries the same tag as the list's first field.
-        place(selector = new QComboBox, "CP_ComboBox_0", "000:000:001:000", {10, 40, 100, 22});
-        selector->addItems({"Selector"});
+        place(text = new QLineEdit("keep"), "CP_TextBox_0", "000:000:000:000", {118, 10, 150, 22});
         place(list = new QComboBox, "CP_ComboBox_1", "000:000:001:000", {118, 40, 150, 22});
         list->addItems({"a", "b", "c"});
-        connect(list, &QComboBox::activated, this, [this](int i) { picks << i; });
         place(clear = new QPushButton("Clear"), "Clear", {}, {10, 80, 80, 24});
         clear->installEventFilter(this);
         menu = new QMenu(this);
@@ -64,12 +57,9 @@ public:
 
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == text && event->type() == QEvent::FocusOut)
-            ++focusOuts;
         if (watched == clear && event->type() == QEvent::MouseButtonPress
             && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
-            if (QAction *chosen = menu->exec(clear->mapToGlobal(QPoint(0, 0)))) {
-                chosenEntry = chosen->objectName();
+            if (menu->exec(clear->mapToGlobal(QPoint(0, 0)))) {
                 if (m_prompts.message(QStringLiteral("Sure?"), QStringLiteral("Tavik: Caution"),
                                       MessageIcon::Question, MessageButtons::YesNo) == MessageAnswer::Yes)
                     text->clear();
@@ -81,14 +71,9 @@ public:
 
     Prompts &m_prompts;
     QLineEdit *text;
-    QComboBox *selector;
     QComboBox *list;
     QPushButton *clear;
     QMenu *menu;
-    int edits = 0;
-    int focusOuts = 0;
-    QList<int> picks;
-    QString chosenEntry;
 };
 
 struct Outcome {
@@ -125,38 +110,6 @@ Outcome runScript(const QString &script, StandIn &dialog, ScriptPrompts &prompts
 
 } // namespace
 
-TEST(ScriptRunner, ActsOnControlsAsAPersonWould)
-{
-    testApplication();
-    ScriptPrompts prompts;
-    StandIn dialog(prompts);
-    const Outcome run = runScript(QStringLiteral(
-                                  "type 000:000:000:000 \"abcdefgh\"\n"
-                                  "expect 000:000:000:000 abcde\n"
-                                  "leave\n"
-                                  "choose 000:000:001:000 2\n"
-                                  "print 000:000:001:000\n"
-                                  "print 000:000:000:000\n"
-                                  "answer Yes\n"
-                                  "rightclick Clear\n"
-                                  "menu clearAllCPValues\n"
-                                  "expect 000:000:000:000 \"\"\n"
-                                  "click done\n"),
-                              dialog, prompts);
-    EXPECT_EQ(run.code, 0) << run.failure.toStdString();
-    // Typed, so the length limit held and the edit handlers ran; leaving raised the focus-out.
-    EXPECT_GT(dialog.edits, 0);
-    EXPECT_GE(dialog.focusOuts, 1);
-    EXPECT_EQ(dialog.picks, QList<int>{2});
-    EXPECT_EQ(dialog.chosenEntry, QStringLiteral("clearAllCPValues"));
-    ASSERT_EQ(run.transcript.size(), 3);
-    EXPECT_EQ(run.transcript[0], QStringLiteral("FIELD\t000:000:001:000\tc\t2\t1\t1\t#ffffff\t"));
-    EXPECT_TRUE(run.transcript[1].startsWith(QStringLiteral("FIELD\t000:000:000:000\tabcde\t-\t1\t1\t#")));
-    EXPECT_TRUE(run.transcript[1].endsWith(QStringLiteral("\tfive")));
-    EXPECT_EQ(run.transcript[2], QStringLiteral("MSGBOX\tTavik: Caution\tSure?\tYes"));
-    EXPECT_TRUE(dialog.text->text().isEmpty());
-}
-
 TEST(ScriptRunner, StopsAtTheLineThatFails)
 {
     testApplication();
@@ -177,7 +130,7 @@ TEST(ScriptRunner, StopsAtTheLineThatFails)
         EXPECT_TRUE(run.failure.startsWith(QStringLiteral("2: "))) << run.failure.toStdString();
         EXPECT_TRUE(run.failure.contains(QStringLiteral("Tavik: Caution")));
         // The box took its harmless answer.
-        EXPECT_EQ(dialog.text->text(), QString());
+        EXPECT_EQ(dialog.text->text(), "keep");
     }
     {
         ScriptPrompts prompts;

@@ -43,11 +43,8 @@ TEST_F(TavikCheck, ChecksTheAddinFolderAndPrintsTheModelWithTheDocumentsValues)
     ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
     EXPECT_EQ(run.err, "tavik-check: checking " TAVIK_BINARY_DIR "/addin (add-in folder)\n");
     ASSERT_TRUE(run.out.startsWith("OK\n"));
-    const QJsonObject model = QJsonDocument::fromJson(run.out.mid(3).toUtf8()).object();
-    EXPECT_EQ(model["settings"].toObject()["operationLabel"].toString(), " [local]");
-    const QJsonObject fileName = model["frames"][0]["groups"][2]["items"][0].toObject();
-    ASSERT_EQ(fileName["CPTag"].toString(), "FileName");
-    EXPECT_EQ(fileName["defaultValue"].toString(), "Bracket.SLDPRT");
+    const QJsonObject fileName = QJsonDocument::fromJson(run.out.mid(3).toUtf8())["frames"][0]["groups"][2]["items"][0].toObject();
+    EXPECT_TRUE(fileName["CPTag"] == "FileName" && fileName["defaultValue"] == "Bracket.SLDPRT");
 }
 
 TEST_F(TavikCheck, ArgumentsAndExitStatuses)

@@ -181,8 +181,6 @@ TEST_F(Loader, DefaultValueRules)
     // With a prototype, never upper-cased, and a marked option that does not fit changes nothing.
     EXPECT_EQ(defaultOf("<item CPTag=\"A\" prototype=\"[a-z]*\" allCaps=\"1\"><option>ok</option>"
                         "<option default=\"true\">NO</option></item>"), "ok");
-    EXPECT_EQ(defaultOf("<item CPTag=\"A\" prototype=\"###\"><option default=\"true\">12</option>"
-                        "<option>345</option></item>"), "");
     EXPECT_EQ(defaultOf("<item CPTag=\"A\"/>"), "");
     EXPECT_EQ(loadItem("<item CPTag=\"A\" displayName=\"\"/>").displayName, "A");
 }
@@ -195,7 +193,6 @@ TEST_F(Loader, AttributeAndOptionConversions)
     EXPECT_TRUE(item.allCaps && !item.visible && item.editable && !item.sameForAllConfigs);
     EXPECT_EQ(item.length, 2);
     EXPECT_EQ(item.incVal, -4);
-    EXPECT_EQ(item.minVal, "SN-0001");
     EXPECT_EQ(item.location, OnlyConfigurations);
     EXPECT_EQ(loadItem("<item CPTag=\"A\" length=\"3.5\"/>").length, 4);
     EXPECT_EQ(loadItem("<item CPTag=\"A\" length=\" 1e2 \"/>").length, 100);

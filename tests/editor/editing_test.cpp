@@ -125,15 +125,6 @@ TEST_F(EditingTest, SameForAllConfigurationsSpreadsIntoEverySlot)
     for (int c = 0; c < 3; ++c)
         EXPECT_TRUE(field(0, 0, 0, c)->text() == "ACME" && grade(c)->listIndex() == 2) << c;
     EXPECT_EQ(field(0, 0, 2, 0)->text(), QStringLiteral("Own-default"));
-
-    // A value the document held that is none of the entries spreads as it is.
-    m.formState().suppressEvents = true;
-    grade(2)->setValue(QStringLiteral("Z"));
-    m.formState().suppressEvents = false;
-    grade(2)->setFocus();
-    leaveTo(field(0, 0, 2, 2));
-    for (int c = 0; c < 3; ++c)
-        EXPECT_TRUE(grade(c)->value() == "Z" && grade(c)->listIndex() == -1) << c;
 }
 
 TEST_F(EditingTest, ClearEmptiesTheFrameAndSlotShownOnly)

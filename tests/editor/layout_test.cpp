@@ -1,5 +1,6 @@
 // The load of the editor: pages, rows and controls built from the model, the counter limits, the
-// document attribute found or created, and the combo box of list fields and selectors.
+// document attribute found or created, the document's values read into the slots, and the combo
+// box of list fields and selectors.
 
 #include "editor_fixture.h"
 
@@ -23,6 +24,14 @@ using namespace tavik;
 class LayoutTest : public EditorFixture {
 protected:
     int top(int i, int c) { return widgetOf<QWidget>(item(0, 0, i).valueControls[size_t(c)])->geometry().top(); }
+    // "configuration/name" of every CustomInfo2 asked.
+    QStringList propertiesRead()
+    {
+        QStringList read;
+        for (const auto &call : app->calls()->callsOf("CustomInfo2"))
+            read << call.args.join('/');
+        return read;
+    }
 };
 
 TEST_F(LayoutTest, DocumentWithoutConfigurationsHasOnePagePerGroup)
@@ -131,11 +140,6 @@ TEST_F(LayoutTest, LinkedListTakesOneRowAndSerialNumberShowsGetNext)
     load();
     ASSERT_TRUE(state.runOk) << state.errorMessage.toStdString();
 
-    // The target: a combo of the members' entries, two columns shown.
-    auto *targetField = widgetOf<MultiColumnComboBox>(item(0, 0, 0).valueControls[0]);
-    ASSERT_NE(targetField, nullptr);
-    EXPECT_TRUE(targetField->listCount() == 3 && targetField->visibleColumns() == 2 && targetField->list(0, 2) == "col2");
-
     // The list row: a disabled selector with full names, the first selected; the three fields
     // share one place, and only the first takes the focus.
     auto *selector = widgetOf<MultiColumnComboBox>(item(0, 0, 1).labelControls[0]);
@@ -156,10 +160,8 @@ TEST_F(LayoutTest, LinkedListTakesOneRowAndSerialNumberShowsGetNext)
     // The serial number sits on the next row, its Get Next button over the units label.
     EXPECT_GT(top(4, 0), top(1, 0));
     auto *button = widgetOf<QPushButton>(item(0, 0, 4).unitsControls[0]);
-    ASSERT_NE(button, nullptr);
-    EXPECT_EQ(button->text(), "Get Next");
     auto *units = editor->findChild<QLabel *>("CP_Units_4");
-    ASSERT_NE(units, nullptr);
+    ASSERT_TRUE(button && units);
     EXPECT_EQ(units->text(), "no.");
     EXPECT_TRUE(units->geometry().intersects(button->geometry()));
 }
@@ -203,26 +205,58 @@ TEST_F(LayoutTest, CounterLimitsFailTheLoadWithTheirStage)
     EXPECT_TRUE(prompts.boxes().empty());
 }
 
-TEST_F(LayoutTest, HostFailuresTakeTheFailurePath)
+TEST_F(LayoutTest, StoredUseConfigsOffReadsTheDocumentOnly)
 {
-    openPart("Broken.SLDPRT", {"Default"});
-    const auto failedWith = [&](const char *message) {
-        load();
-        EXPECT_FALSE(state.runOk);
-        EXPECT_EQ(state.errorMessage, QStringLiteral("Error  %1 in <Form Load>     \r\nExiting 0").arg(message));
-        addGroup(state, 0, "G", {plainItem("A")});
-    };
-    addGroup(state, 0, "G", {plainItem("A")});
-    app->calls()->failCall("FeatureByName", 1, 91, "No document");
-    failedWith("91 (No document)");
-    // An attribute the host would not create is an error, not a document that forgets its settings.
-    const auto registered = state.attributeDef;
-    state.attributeDef = app->DefineAttribute(QStringLiteral("never_registered"));
-    failedWith("91 (Object variable or With block variable not set)");
-    state.attributeDef = registered;
-    // A negative frame selects no frame.
-    state.defaultFrame = -1;
-    failedWith("9 (Subscript out of range)");
+    auto doc = openPart("Part1.SLDPRT", {"Default", "Long"}, 0, 0);
+    doc->AddCustomInfo3("", "both", 30, "part value");
+    doc->AddCustomInfo3("Long", "both", 30, "long value");
+    addGroup(state, 0, "G", {plainItem("conf", OnlyConfigurations), plainItem("both", DocumentAndConfigurations)});
+    state.useConfigs = true; // the configuration file's setting; the document's wins
+    M &m = load();
+    ASSERT_TRUE(state.runOk);
+
+    EXPECT_EQ(text(0, 0, 1, 0), "part value");
+    EXPECT_EQ(text(0, 0, 1, 2), "both-default");
+    EXPECT_EQ(text(0, 0, 0, 1), "conf-default");
+    EXPECT_EQ(propertiesRead(), QStringList({"/both"}));
+    EXPECT_FALSE(state.useConfigs);
+    EXPECT_FALSE(m.useConfigs()->isChecked());
+    EXPECT_FALSE(m.configsList()->isEnabled());
+    EXPECT_EQ(m.configsList()->currentRow(), 0);
+}
+
+TEST_F(LayoutTest, SerialNumbersAndLinkedListsWithoutAStoredChoice)
+{
+    auto doc = openPart("Part1.SLDPRT", {"Default", "Long"}, 1, 0);
+    doc->AddCustomInfo3("", "serial", 30, "S-0042");
+    doc->AddCustomInfo3("", "kind", 30, "Tube");
+    doc->AddCustomInfo3("", "tubeSize", 30, "20x2");
+    doc->AddCustomInfo3("Default", "barSize", 30, "d12");       // the target is not stored for Default
+    CPItem kind = listItem("kind", {"Bar", "Tube"}, "Bar");
+    kind.isListTarget = true;
+    kind.sourceList = CPRef{0, 0, 0};
+    makeList(addGroup(state, 0, "G", {serialItem("serial"), kind, plainItem("barSize"), plainItem("tubeSize")}), {2, 3})
+        .linked = true;
+    load();
+    ASSERT_TRUE(state.runOk) << state.errorMessage.toStdString();
+
+    // A stored number shows as drawn; an empty field keeps its Get Next.
+    auto *numbered = qobject_cast<QPushButton *>(item(0, 0, 0).unitsControls[0]);
+    auto *empty = qobject_cast<QPushButton *>(item(0, 0, 0).unitsControls[1]);
+    EXPECT_EQ(text(0, 0, 0, 0), "S-0042");
+    EXPECT_TRUE(numbered->font().strikeOut());
+    EXPECT_EQ(numbered->toolTip(), "Right click for more options");
+    EXPECT_FALSE(empty->font().strikeOut());
+    EXPECT_EQ(empty->toolTip(), "");
+
+    // The document's stored choice picks the member read; without one (Default) the first member
+    // holds the place and keeps its stored value.
+    auto selector = [&](int c) { return qobject_cast<MultiColumnComboBox *>(item(0, 0, 2).labelControls[size_t(c)]); };
+    EXPECT_EQ(selector(0)->listIndex(), 1);
+    EXPECT_EQ(text(0, 0, 3, 0), "20x2");
+    EXPECT_EQ(selector(1)->listIndex(), -1);
+    EXPECT_EQ(text(0, 0, 2, 1), "d12");
+    EXPECT_FALSE(propertiesRead().contains("Default/tubeSize"));
 }
 
 TEST_F(LayoutTest, ComboListIndexFollowsTheTextAndHidesItsThirdColumn)

@@ -1,5 +1,6 @@
 // Serial-number fields in the editor: Get Next, the serial-number menu and the Set Index dialog,
-// over a settings store in the test's scratch folder.
+// over a settings store in the test's scratch folder; and over a numbering server, whose numbers
+// are the only ones (skipped unless scripts/pg-test-server has started one).
 
 #include "editor_fixture.h"
 
@@ -7,6 +8,7 @@
 #include "editor/field_text_box.h"
 #include "platform/settings_store.h"
 #include "serial/set_ser_num.h"
+#include "serial/test_pg_server.h"
 
 #include <QAction>
 #include <QLabel>
@@ -15,6 +17,7 @@
 #include <QPushButton>
 
 using namespace tavik;
+using tavik::test::TestPgServer;
 
 class SerialCommands : public EditorFixture {
 protected:
@@ -81,8 +84,7 @@ TEST_F(SerialCommands, GetNextCreatesOnYesDrawsIntoEmptyFieldsAndNeverReuses)
     prompts.queueAnswer(MessageAnswer::No);
     button(SerialNo)->click();
     EXPECT_EQ(prompts.boxes().back().text, "Create a new index for [Project·P1] ?     ");
-    EXPECT_EQ(text(SerialNo), "");
-    EXPECT_TRUE(button(SerialNo)->isEnabled() && !struck(SerialNo));
+    EXPECT_TRUE(text(SerialNo).isEmpty() && button(SerialNo)->isEnabled() && !struck(SerialNo));
     EXPECT_EQ(stored("Project·P1"), std::nullopt);
     EXPECT_FALSE(rightPress(SerialNo)) << "an empty field has no menu";
 
@@ -90,7 +92,6 @@ TEST_F(SerialCommands, GetNextCreatesOnYesDrawsIntoEmptyFieldsAndNeverReuses)
     EXPECT_EQ(text(SerialNo), "SN-0100");
     EXPECT_EQ(text(Caption), "No. SN-0100") << "the field's change handling runs";
     EXPECT_TRUE(struck(SerialNo));
-    EXPECT_EQ(stored("Project·P1"), "1");
     button(SerialNo)->click();
     EXPECT_EQ(text(SerialNo), "SN-0100") << "a drawn number stays until cleared";
     EXPECT_EQ(stored("Project·P1"), "1");
@@ -98,8 +99,7 @@ TEST_F(SerialCommands, GetNextCreatesOnYesDrawsIntoEmptyFieldsAndNeverReuses)
     ASSERT_TRUE(rightPress(SerialNo));
     EXPECT_EQ(editor->formState().menuTag, "000:000:001:000");
     choose("clear_Ser_Num");
-    EXPECT_EQ(text(SerialNo), "");
-    EXPECT_FALSE(struck(SerialNo));
+    EXPECT_TRUE(text(SerialNo).isEmpty() && !struck(SerialNo));
     button(SerialNo)->click();
     EXPECT_EQ(text(SerialNo), "SN-0105");
     EXPECT_EQ(stored("Project·P1"), "2");
@@ -164,22 +164,6 @@ TEST_F(SerialCommands, SetIndexTakesATypedNumberInRangeAsDrawn)
     EXPECT_FALSE(prompts.failed());
 }
 
-TEST_F(SerialCommands, EditShowsAnEscapedLiteralWithItsBackslashAndLeavesTheCounter)
-{
-    drawYes(Lot);
-    setText(Lot, "X#-05");
-    inDialog(Lot, "setLocal", [&](setSerNum &d) {
-        EXPECT_EQ(d.setFor()->text(), "Editing [Lot] value");
-        EXPECT_EQ(d.Text()->text(), "X\\#-05");
-        d.Text()->setText("X\\#-07");
-        d.setClick();
-    });
-    EXPECT_EQ(text(Lot), "X#-07");
-    EXPECT_TRUE(struck(Lot));
-    EXPECT_EQ(stored("Tavik"), "1");
-    EXPECT_FALSE(prompts.failed());
-}
-
 TEST_F(SerialCommands, ResetIndexAsksThenStartsTheRangeAgain)
 {
     drawYes(SerialNo);
@@ -197,5 +181,58 @@ TEST_F(SerialCommands, ResetIndexAsksThenStartsTheRangeAgain)
     EXPECT_EQ(stored("Project·P1"), "1");
     EXPECT_EQ(text(SerialNo), "SN-0100");
     EXPECT_EQ(text(Caption), "No. SN-0100");
+    EXPECT_FALSE(prompts.failed());
+}
+
+class RemoteSerial : public EditorFixture {
+protected:
+    void SetUp() override
+    {
+        server = TestPgServer::fromEnvironment();
+        if (!server)
+            GTEST_SKIP() << TestPgServer::SkipReason;
+        EditorFixture::SetUp();
+        server->useFreshSchema();
+        state.remoteOperation = true;
+        state.serverName = server->host;
+        state.serverPort = server->port;
+        openPart("Bracket", {"Default"});
+        addGroup(state, 0, "Identity", {serialItem("SerialNo", "Nothing", "SN-####")});
+        load();
+        ASSERT_TRUE(state.runOk) << state.errorMessage.toStdString();
+    }
+    void TearDown() override
+    {
+        qunsetenv("PGPASSWORD");
+        qunsetenv("PGOPTIONS");
+        if (server)
+            EditorFixture::TearDown();
+    }
+
+    std::optional<TestPgServer> server;
+};
+
+TEST_F(RemoteSerial, NumbersComeFromTheServerAndNeverFromTheLocalCounters)
+{
+    QLineEdit *field = widgetOf<QLineEdit>(item(0, 0, 0).valueControls[0]);
+    QPushButton *button = widgetOf<QPushButton>(item(0, 0, 0).unitsControls[0]);
+    // A refused login: the reason in a box, no number, and no local counter in its place.
+    SettingsStore(settingsPath).write("Tavik", "nextSerialNumbers", "Tavik", "40");
+    qputenv("PGPASSWORD", "not the password");
+    button->click();
+    ASSERT_EQ(prompts.boxes().size(), 1u);
+    EXPECT_TRUE(prompts.boxes().back().text.startsWith(
+        "Numbering server " + server->host + ":" + QString::number(server->port) + " could not be used: "));
+    EXPECT_EQ(field->text(), "");
+    EXPECT_TRUE(button->isEnabled() && !button->font().strikeOut());
+
+    qunsetenv("PGPASSWORD");
+    prompts.queueAnswer(MessageAnswer::Yes);
+    button->click();
+    EXPECT_EQ(field->text(), "SN-0000");
+    EXPECT_TRUE(button->font().strikeOut());
+    EXPECT_EQ(SettingsStore(settingsPath).value("Tavik", "nextSerialNumbers", "Tavik"), QString("40"));
+    EXPECT_EQ(server->rows("SELECT counter_name, next_index FROM tavik_counters"), QStringList({"Tavik|1"}));
+    EXPECT_EQ(server->rows("SELECT document_title, drawn_index FROM tavik_counter_audit"), QStringList({"Bracket|0"}));
     EXPECT_FALSE(prompts.failed());
 }

@@ -1,9 +1,7 @@
 // Draws from one counter as another editor or workstation would:
 //   counter_draw_helper local STORE COUNTER DRAWS
 //   counter_draw_helper remote HOST PORT COUNTER DRAWS
-// Prints every index it was handed, one a line; exits 1 on any failure. Or keeps a settings store
-// locked, as a hung editor would, from printing "held" until its input ends:
-//   counter_draw_helper hold STORE
+// Prints every index it was handed, one a line; exits 1 on any failure.
 
 #include "platform/settings_store.h"
 #include "serial/counter_store.h"
@@ -21,15 +19,6 @@ int main(int argc, char **argv)
         std::unique_ptr<tavik::SettingsStore> settings;
         std::unique_ptr<tavik::CounterStore> counters;
         int next = 2;
-        if (args.value(1) == QLatin1String("hold")) {
-            tavik::SettingsStore held(args.value(2));
-            tavik::SettingsStore::Transaction lock(held);
-            std::printf("held\n");
-            std::fflush(stdout);
-            while (std::getchar() != EOF) {
-            }
-            return 0;
-        }
         if (args.value(1) == QLatin1String("remote")) {
             counters = std::make_unique<tavik::RemoteCounterStore>(
                 tavik::RemoteCounterStore::Server{args.value(2), args.value(3).toInt()},

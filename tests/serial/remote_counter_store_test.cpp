@@ -83,8 +83,7 @@ TEST_F(RemoteCounters, DrawSetAndResetCountAsLocallyAndAreAudited)
                            "Project·4711|draw|3|4" + who + "Plate.sldprt|tavik",
                            "Project·4711|reset||1" + who + "Plate.sldprt|tavik"}));
     EXPECT_EQ(server->rows("SELECT count(*) FROM tavik_counter_audit WHERE at > now() - interval '1 hour'"
-                           " AND client_addr = '127.0.0.1'"),
-              QStringList({"7"}));
+                           " AND client_addr = '127.0.0.1'"), QStringList({"7"}));
 }
 
 TEST_F(RemoteCounters, WorkstationsDrawingAtOnceNeverGetTheSameIndex)
@@ -102,9 +101,7 @@ TEST_F(RemoteCounters, WorkstationsDrawingAtOnceNeverGetTheSameIndex)
 
     // Created by another workstation while the question was open: Yes draws from that counter.
     prompts.setBoxListener([&](const RecordedBox &) {
-        QProcess other;
-        other.start(DRAW_HELPER, {"remote", server->host, QString::number(server->port), "Project·9", "1"});
-        other.waitForFinished(-1);
+        RemoteCounterStore({server->host, server->port}, [] { return QString(); }).next("Project·9", true);
     });
     prompts.queueAnswer(MessageAnswer::Yes);
     EXPECT_EQ(draw("9").number, 105);

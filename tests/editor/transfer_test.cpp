@@ -1,5 +1,6 @@
 // Copy From...: the configsSelect dialog over another document, copying into empty fields or into
-// the scratchpad, and the editor's document active again after every button, also when that fails.
+// the scratchpad, and the editor's document active again after every button, also when that fails;
+// and the scratchpad's Save and Load between frames and editing runs, all or nothing.
 
 #include "editor_fixture.h"
 
@@ -13,6 +14,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
+
+#include <sqlite3.h>
 
 using namespace tavik;
 
@@ -112,10 +115,7 @@ TEST_F(CopyTest, FileDialogAndExtensions)
         prompts.queueFile(write(name, "{}"));
         m.Copy()->click();
     }
-    prompts.queueFile(QString(3000, 'x') + ".sldprt");
-    m.Copy()->click();
-    EXPECT_EQ(boxTexts(), QStringList({"Unknown file extension", "Unknown file extension", "Unknown file extension",
-                                       "Error: 20476 Exiting"}));
+    EXPECT_EQ(boxTexts(), QStringList(3, "Unknown file extension"));
     EXPECT_EQ(app->documents().size(), 1);
 
     // The extension test ignores case.
@@ -140,11 +140,9 @@ TEST_F(CopyTest, ScratchpadAndCancelComeBackToTheEditorDocument)
         EXPECT_EQ(Scratchpad(store).value("project"), "P4711");
         EXPECT_EQ(Scratchpad(store).value("Extra"), "not configured") << "also properties no item names";
     }
-    dialogOn(m, source)->cancelClick();
     dialogOn(m, source)->reject();
     EXPECT_EQ(app->activeDocument(), editorDoc);
-    EXPECT_EQ(text(0, 0), "") << "neither the scratchpad nor Cancel copies into the fields";
-    EXPECT_TRUE(prompts.boxes().empty()) << boxTexts().join('|').toStdString();
+    EXPECT_EQ(text(0, 0), "") << "neither the scratchpad nor closing the dialog copies into the fields";
 
     writeFile(settingsPath, QByteArray(4096, 'x'));
     dialogOn(m, source)->copyScratchClick();
@@ -237,4 +235,87 @@ TEST_F(CopyTest, FailuresInsideTheDialog)
     EXPECT_TRUE(prompts.boxes().back().text.endsWith("(Method failed) in <configsSelect list>     "));
     dialog->cancelClick();
     EXPECT_EQ(app->activeDocument(), editorDoc);
+}
+
+class ScratchpadTest : public EditorFixture {
+protected:
+    MultiColumnComboBox *combo(int f, int g, int i, int c) { return comboOf(item(f, g, i).valueControls[size_t(c)]); }
+
+    std::optional<QString> stored(const QString &tag)
+    {
+        SettingsStore store(settingsPath);
+        return Scratchpad(store).value(tag);
+    }
+
+    // Frame 0: Project, Finish (a list), Note; frame 1: Project again and Other. Fields start
+    // empty; the part has two configurations.
+    M &open()
+    {
+        openPart("Part1.SLDPRT", {"Default", "Long"});
+        addGroup(state, 0, "G", {plainItem("Project"), listItem("Finish", {"Raw", "Painted"}), plainItem("Note")});
+        addGroup(state, 1, "H", {plainItem("project"), plainItem("Other")});
+        for (Frame &frame : state.frames)
+            for (Group &group : frame.groups)
+                for (CPItem &i : group.items)
+                    i.defaultValue.clear();
+        state.useConfigs = true;
+        M &m = load();
+        EXPECT_TRUE(state.runOk) << state.errorMessage.toStdString();
+        return m;
+    }
+};
+
+TEST_F(ScratchpadTest, SavedValuesComeBackInEmptyFieldsOnly)
+{
+    M &m = open();
+    set(0, 0, 0, 0, "P1234");
+    combo(0, 0, 1, 0)->setListIndex(1);
+    m.saveScratch();
+    EXPECT_TRUE(state.runOk);
+    EXPECT_EQ(stored("PROJECT"), "P1234");
+    EXPECT_EQ(stored("Finish"), "Painted");
+    EXPECT_EQ(stored("Note"), "") << "an empty field is saved as an empty entry";
+    EXPECT_EQ(stored("Other"), std::nullopt) << "only the frame on screen is saved";
+
+    // Another frame whose property differs only in case shares the entry; a filled field keeps
+    // its text.
+    m.frameSelect()->setListIndex(1);
+    set(1, 0, 1, 0, "mine");
+    m.Scratch()->click();
+    EXPECT_EQ(text(1, 0, 0, 0), "P1234");
+    EXPECT_EQ(text(1, 0, 1, 0), "mine");
+    EXPECT_TRUE(prompts.boxes().empty());
+}
+
+TEST_F(ScratchpadTest, ASaveThatFailsHalfwayLeavesNoneOfItsEntries)
+{
+    {
+        SettingsStore store(settingsPath);
+        Scratchpad earlier(store);
+        earlier.save("Project", "P-old");
+        earlier.save("Finish", "Raw");
+    }
+    // The store refuses Finish, the second entry the editor writes.
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(settingsPath.toUtf8().constData(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "CREATE TRIGGER refuse BEFORE INSERT ON entries WHEN NEW.key_folded = 'finish' "
+                               "BEGIN SELECT RAISE(ABORT, 'refused'); END;", nullptr, nullptr, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(db);
+    sqlite3_close(db);
+    M &m = open();
+    set(0, 0, 0, 0, "P-new");
+    combo(0, 0, 1, 0)->setListIndex(1);
+    m.saveScratch();
+    EXPECT_FALSE(state.runOk);
+    EXPECT_EQ(stored("Project"), "P-old");
+    EXPECT_EQ(stored("Finish"), "Raw");
+
+    // A store that cannot be opened at all is reported under each command's name.
+    writeFile(settingsPath, QByteArray(4096, 'x'));
+    m.loadScratch();
+    m.clearScratchpad();
+    ASSERT_EQ(prompts.boxes().size(), 3u);
+    EXPECT_TRUE(prompts.boxes()[0].text.endsWith("in <Save Scratch CP Values>     "));
+    EXPECT_TRUE(prompts.boxes()[1].text.endsWith("in <Load Scratch CP Values>     "));
+    EXPECT_TRUE(prompts.boxes()[2].text.endsWith("in <Clear Scratchpad>     "));
 }
