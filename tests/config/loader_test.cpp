@@ -232,8 +232,7 @@ TEST_F(Loader, CompositesAndSystemReads)
     const Composite &c = frame.composites[0];
     ASSERT_EQ(c.parts.size(), 3u);
     EXPECT_TRUE(c.owner == (CPRef{0, 0, 0}) && c.parts[1].text == " - " && c.parts[2].useValue == 1);
-    EXPECT_EQ(frame.composites[1].owner, (CPRef{0, 0, 5}));
-    EXPECT_FALSE(g.items[0].editable);
+    EXPECT_TRUE(frame.composites[1].owner == (CPRef{0, 0, 5}) && !g.items[0].editable);
 
     // Read once, at load, and not for serial numbers or items without options.
     EXPECT_EQ(reads, QStringList{"systemShortDate"});
@@ -244,8 +243,7 @@ TEST_F(Loader, CompositesAndSystemReads)
     EXPECT_TRUE(g.items[0].defaultValue.isEmpty() && g.items[2].defaultValue.isEmpty() && g.items[5].defaultValue.isEmpty());
     EXPECT_EQ(g.items[3].type, "standard");
     // An unknown type, INVALID_INDEX among them, is kept as written and changes nothing.
-    EXPECT_EQ(g.items[4].type, "INVALID_INDEX");
-    EXPECT_EQ(g.items[4].CPTag, "Odd");
+    EXPECT_TRUE(g.items[4].type == "INVALID_INDEX" && g.items[4].CPTag == "Odd");
 }
 
 TEST_F(Loader, SettingsApplyInTurnAndResetAtEveryLoad)

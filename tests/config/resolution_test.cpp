@@ -129,7 +129,6 @@ TEST(Resolution, ErrorsGiveTheExitingTextOrReachTheCaller)
     m.s.errorTitle = "Tavik -> Fatal error";
     EXPECT_FALSE(doComposites(m.s) || m.s.runOk);
     EXPECT_EQ(m.s.errorMessage, "Error  9 (Subscript out of range) in <doComposites>     \r\nExiting");
-    EXPECT_EQ(m.s.errorTitle, "Tavik -> Fatal error");
 
     // A bad member in the first group of the first frame is reported by the pass itself...
     Model first;
@@ -146,8 +145,7 @@ TEST(Resolution, ErrorsGiveTheExitingTextOrReachTheCaller)
     later.list(0, 1, "U", {}).members.push_back({0, 1, 5});
     later.s.errorMessage = "Unknown error\r\nExiting";
     EXPECT_THROW(doCPLists(later.s), RuntimeError);
-    EXPECT_EQ(later.s.errorMessage, "Unknown error\r\nExiting");
-    EXPECT_EQ(later.at(t).type, "list");
+    EXPECT_TRUE(later.s.errorMessage == "Unknown error\r\nExiting" && later.at(t).type == "list");
 }
 
 TEST(Resolution, RingsOfCompositesAndListsAndCompositeTargetsAreRefusedByName)

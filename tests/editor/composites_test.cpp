@@ -82,15 +82,13 @@ TEST_F(CompositesTest, FieldLiteralFieldCompleteIncompleteCutAndEditable)
     m.buildComposites(0, 0, 1, 0);
     EXPECT_TRUE(state.runOk);
     EXPECT_EQ(text(2), "AAA-B");
-    EXPECT_EQ(labelColour(2), colours::toColor(colours::ButtonText));
-    EXPECT_EQ(field(2)->toolTip(), "k units");
+    EXPECT_TRUE(labelColour(2) == colours::toColor(colours::ButtonText) && field(2)->toolTip() == "k units");
     EXPECT_EQ(text(3), "AAA-") << "cut at its length";
 
     set(1, "");
     m.buildComposites(0, 0, 0, 0);
     EXPECT_EQ(text(2), "AAA-");
-    EXPECT_EQ(labelColour(2), colours::toColor(colours::Incomplete));
-    EXPECT_EQ(field(2)->toolTip(), "Highlighted field is incomplete");
+    EXPECT_TRUE(labelColour(2) == colours::toColor(colours::Incomplete) && field(2)->toolTip() == "Highlighted field is incomplete");
     EXPECT_EQ(text(5), "my own") << "a user's entry survives";
     set(5, "");
     m.buildComposites(0, 0, 0, 0);
@@ -121,10 +119,8 @@ TEST_F(CompositesTest, LinkedListShowsTheChosenMemberAndCompositesReadIt)
     combo(1)->setListIndex(2);
     m.dispLinkedItem(0, 0, 1, 0);
     EXPECT_EQ(text(5), "A-sheet-default") << "the composite follows the member shown";
-    EXPECT_EQ(selector->listIndex(), 2);
-    EXPECT_EQ(group.lists[0].defaultIndex, 2);
-    EXPECT_FALSE(field(2)->isVisibleTo(&m));
-    EXPECT_FALSE(field(3)->isVisibleTo(&m));
+    EXPECT_TRUE(selector->listIndex() == 2 && group.lists[0].defaultIndex == 2);
+    EXPECT_FALSE(field(2)->isVisibleTo(&m) || field(3)->isVisibleTo(&m));
     EXPECT_TRUE(field(4)->isVisibleTo(&m) && field(4)->isEnabled());
 
     // The member's change and the plain part's change both read the sheet member; the plain part
@@ -139,9 +135,7 @@ TEST_F(CompositesTest, LinkedListShowsTheChosenMemberAndCompositesReadIt)
     combo(1)->setListIndex(-1);
     m.dispLinkedItem(0, 0, 1, 0);
     EXPECT_EQ(selector->listIndex(), -1);
-    EXPECT_TRUE(field(2)->isVisibleTo(&m));
-    EXPECT_FALSE(field(2)->isEnabled());
-    EXPECT_FALSE(field(4)->isVisibleTo(&m));
+    EXPECT_TRUE(field(2)->isVisibleTo(&m) && !field(2)->isEnabled() && !field(4)->isVisibleTo(&m));
     set(0, "Y");
     m.buildComposites(0, 0, 2, 0);
     EXPECT_EQ(text(5), "Z-S") << "nothing chosen: a member's change builds nothing";
@@ -191,7 +185,6 @@ TEST_F(CompositesTest, RingsAreReportedOnceByNameAndHandlersNeverReenterWithoutB
     item(0, 0, 1).compositeRefs = {7};
     m.buildComposites(0, 0, 1, 0);
     EXPECT_FALSE(state.runOk);
-    EXPECT_EQ(prompts.boxes().back().title, "Tavik: Error");
     EXPECT_EQ(prompts.boxes().back().text, "Error 0 : 9 (Subscript out of range) in <buildComposites>     ");
 
     item(0, 0, 1).isListTarget = true;

@@ -59,18 +59,15 @@ TEST_F(NavigationTest, FramesKeepTheSlotAndTheirOwnTab)
     EXPECT_EQ(shownPages(), QStringList({"0:0:0"}));
 
     m.configsList()->setCurrentRow(2);
-    EXPECT_EQ(state.activeConfigIndex, 2);
     strip(0)->selectTab(2);
-    EXPECT_EQ(state.frames[0].currentTab, 1);
+    EXPECT_TRUE(state.activeConfigIndex == 2 && state.frames[0].currentTab == 1);
     EXPECT_EQ(shownPages(), QStringList({"0:1:2"}));
     EXPECT_EQ(caption(0), "General: Long");
 
     m.frameSelect()->setListIndex(1);
-    EXPECT_EQ(state.currentFrame, 1);
-    EXPECT_EQ(state.defaultFrame, 1);
+    EXPECT_TRUE(state.currentFrame == 1 && state.defaultFrame == 1);
     EXPECT_FALSE(control("CP_Frame_0")->isVisibleTo(&m));
-    EXPECT_TRUE(control("CP_Frame_1")->isVisibleTo(&m));
-    EXPECT_TRUE(page(1, 0, 2)->isVisibleTo(&m));
+    EXPECT_EQ(shownPages(), QStringList({"1:0:2"}));
     EXPECT_EQ(caption(1), "Purchase: Long");
 
     // Back to the first frame: its second tab, for the slot now selected.
@@ -102,18 +99,14 @@ TEST_F(NavigationTest, ClearingUseConfigsReturnsToTheDocumentSlot)
     M &m = open();
     m.configsList()->setCurrentRow(2);
     m.useConfigs()->setChecked(false);
-    EXPECT_FALSE(state.useConfigs);
-    EXPECT_EQ(m.configsList()->currentRow(), 0);
-    EXPECT_EQ(state.activeConfigIndex, 0);
-    EXPECT_FALSE(m.configsList()->isEnabled());
+    EXPECT_FALSE(state.useConfigs || m.configsList()->isEnabled());
+    EXPECT_TRUE(m.configsList()->currentRow() == 0 && state.activeConfigIndex == 0);
     EXPECT_EQ(colours::backColor(m.configsList()), colours::toColor(colours::ButtonFace));
     EXPECT_EQ(shownPages(), QStringList({"0:0:0"}));
 
     m.useConfigs()->setChecked(true);
-    EXPECT_TRUE(state.useConfigs);
-    EXPECT_TRUE(m.configsList()->isEnabled());
+    EXPECT_TRUE(state.useConfigs && m.configsList()->isEnabled() && m.configsList()->item(0)->isSelected());
     EXPECT_EQ(colours::backColor(m.configsList()), QColor(Qt::white));
-    EXPECT_TRUE(m.configsList()->item(0)->isSelected());
 }
 
 TEST_F(NavigationTest, FrameWithoutGroupsShowsItsEmptyContainer)

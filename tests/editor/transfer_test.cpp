@@ -272,8 +272,7 @@ TEST_F(ScratchpadTest, SavedValuesComeBackInEmptyFieldsOnly)
     combo(0, 0, 1, 0)->setListIndex(1);
     m.saveScratch();
     EXPECT_TRUE(state.runOk);
-    EXPECT_EQ(stored("PROJECT"), "P1234");
-    EXPECT_EQ(stored("Finish"), "Painted");
+    EXPECT_TRUE(stored("PROJECT") == "P1234" && stored("Finish") == "Painted");
     EXPECT_EQ(stored("Note"), "") << "an empty field is saved as an empty entry";
     EXPECT_EQ(stored("Other"), std::nullopt) << "only the frame on screen is saved";
 
@@ -282,8 +281,7 @@ TEST_F(ScratchpadTest, SavedValuesComeBackInEmptyFieldsOnly)
     m.frameSelect()->setListIndex(1);
     set(1, 0, 1, 0, "mine");
     m.Scratch()->click();
-    EXPECT_EQ(text(1, 0, 0, 0), "P1234");
-    EXPECT_EQ(text(1, 0, 1, 0), "mine");
+    EXPECT_TRUE(text(1, 0, 0, 0) == "P1234" && text(1, 0, 1, 0) == "mine");
     EXPECT_TRUE(prompts.boxes().empty());
 }
 
@@ -307,8 +305,7 @@ TEST_F(ScratchpadTest, ASaveThatFailsHalfwayLeavesNoneOfItsEntries)
     combo(0, 0, 1, 0)->setListIndex(1);
     m.saveScratch();
     EXPECT_FALSE(state.runOk);
-    EXPECT_EQ(stored("Project"), "P-old");
-    EXPECT_EQ(stored("Finish"), "Raw");
+    EXPECT_TRUE(stored("Project") == "P-old" && stored("Finish") == "Raw");
 
     // A store that cannot be opened at all is reported under each command's name.
     writeFile(settingsPath, QByteArray(4096, 'x'));

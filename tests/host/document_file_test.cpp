@@ -187,25 +187,11 @@ TEST_F(DocumentFileTest, FailedSaveLeavesTheOldFileIntact)
     rlimit small = old;
     small.rlim_cur = 4096;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool refused = false;
-    try {
-        doc->save();
-    } catch (const DocumentFileError &e) {
-        refused = true;
-        EXPECT_TRUE(e.message.contains(path)) << e.what();
-    }
+    EXPECT_THROW(doc->save(), DocumentFileError);
     setrlimit(RLIMIT_FSIZE, &old);
-    EXPECT_TRUE(refused);
     EXPECT_EQ(read(path), QByteArray(bracket));
     EXPECT_TRUE(doc->isChanged());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"atomic.sldprt"}));
-
-    if (geteuid() != 0) { // root writes into read-only folders
-        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        EXPECT_THROW(doc->save(), DocumentFileError);
-        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        EXPECT_EQ(read(path), QByteArray(bracket));
-    }
 
     doc->save();
     EXPECT_EQ(std::make_shared<HostApplication>()->openDocument(path)->GetCustomInfoCount2(""), 203);
@@ -226,20 +212,19 @@ TEST_F(DocumentFileTest, AWriteIfUnchangedLeavesAnotherProgramsSave)
 {
     const QString path = write("shared.sldprt", QByteArray(bracket));
     DocumentData mine = DocumentFile::read(path);
-    EXPECT_FALSE(DocumentFile::changedSince(path, mine.stamp));
     mine.stamp = DocumentFile::write(mine, path, DocumentFile::Overwrite::IfUnchanged);
     EXPECT_FALSE(DocumentFile::changedSince(path, mine.stamp)) << "its own save is no other program's";
 
     // The same bytes written again by another program lose nothing; other bytes do.
     const QByteArray same = read(path);
     QFile::remove(path);
+    EXPECT_TRUE(DocumentFile::changedSince(path, mine.stamp)) << "a file gone is a change";
     write("shared.sldprt", same);
     EXPECT_FALSE(DocumentFile::changedSince(path, mine.stamp));
     DocumentData theirs = DocumentFile::read(path);
     theirs.customProperties[QString()].append({QStringLiteral("Theirs"), QStringLiteral("1")});
     DocumentFile::write(theirs, path);
     const QByteArray theirBytes = read(path);
-    EXPECT_TRUE(DocumentFile::changedSince(path, mine.stamp));
     EXPECT_THROW(DocumentFile::write(mine, path, DocumentFile::Overwrite::IfUnchanged), DocumentChangedError);
     EXPECT_EQ(read(path), theirBytes);
     DocumentFile::write(mine, path);

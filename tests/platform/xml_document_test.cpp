@@ -73,8 +73,7 @@ TEST(XmlDocument, BlankTextGoesWhereverTheParserLeavesItUnlessPreservedAndViewsR
     // text; neither is content.
     EXPECT_TRUE(o.firstChild().isNull());
     XmlView m = o.next();
-    EXPECT_TRUE(m.firstChild().next().hasLocalName("b"));
-    EXPECT_TRUE(m.firstChild().next().next().hasLocalName("c"));
+    EXPECT_TRUE(m.firstChild().next().hasLocalName("b") && m.firstChild().next().next().hasLocalName("c"));
     XmlView s = m.next();
     EXPECT_EQ(s.text(), " ");
     XmlView k = s.next();
@@ -82,13 +81,10 @@ TEST(XmlDocument, BlankTextGoesWhereverTheParserLeavesItUnlessPreservedAndViewsR
     EXPECT_EQ(k.firstChild().next().kind(), XmlView::Kind::Text);
 
     XmlView x = k.next();
-    EXPECT_TRUE(x.hasFullName("p:x"));
-    EXPECT_FALSE(x.hasFullName("x"));
-    EXPECT_TRUE(x.hasLocalName("x"));
+    EXPECT_TRUE(x.hasFullName("p:x") && !x.hasFullName("x") && x.hasLocalName("x"));
     EXPECT_EQ(x.attribute("p:a").value(), "x & y");
     EXPECT_EQ(x.attribute("a").value(), "<");
-    EXPECT_TRUE(x.attribute("a").specified());
-    EXPECT_TRUE(x.attribute("p").isNull());
+    EXPECT_TRUE(x.attribute("a").specified() && x.attribute("p").isNull());
 
     // A discarded node leaves the tree; the document element stays whatever is asked.
     doc.discard(o);

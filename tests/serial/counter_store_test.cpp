@@ -44,7 +44,6 @@ TEST_F(Counters, CreatingAskedOnceThenDrawnPerNameIgnoringCase)
     EXPECT_EQ(draw(QString("4711")).number, -1);
     EXPECT_EQ(stored("Project·4711"), std::nullopt);
     EXPECT_EQ(lastBox().text, "Create a new index for [Project·4711] ?     ");
-    EXPECT_EQ(lastBox().title, "Tavik: Create new index");
 
     prompts.queueAnswer(MessageAnswer::Yes);
     EXPECT_EQ(draw(QString("4711")).number, 100);
@@ -56,8 +55,7 @@ TEST_F(Counters, CreatingAskedOnceThenDrawnPerNameIgnoringCase)
     EXPECT_EQ(stored("PROJECT·4711"), QString("2"));
     prompts.queueAnswer(MessageAnswer::Yes);
     EXPECT_EQ(draw(std::nullopt).serialKey, "Tavik");   // no key item: the shared counter
-    EXPECT_EQ(prompts.boxes().size(), 4u);
-    EXPECT_FALSE(prompts.failed());
+    EXPECT_TRUE(prompts.boxes().size() == 4 && !prompts.failed());
 
     // Created by another editor while the question was open: Yes draws from that counter.
     prompts.setBoxListener([&](const RecordedBox &) { SettingsStore(settings.path()).write("Tavik", "nextSerialNumbers", "Project·9", "2"); });
