@@ -124,7 +124,7 @@ TEST_F(ConfigurationCheckTest, MistakesThatLoadAreWarnedOfAndFailOnlyStrictCheck
     EXPECT_EQ(r.exitCode, 0) << r.errors.toStdString();
     EXPECT_EQ(r.output, "OK\n");
     const QMap<int, QStringList> expected{
-        {3, {"defaultFrame=\"3\" names no frame", "shows frame 0"}},
+        {3, {"defaultFrame=\"1\" names no frame", "shows frame 0"}},
         {7, {"\"[A-Z###\" of \"Code\"", "Close the list with \"]\""}},
         {9, {"\"Title\" takes \"Nmae\"", "literal text", "Did you mean \"Name\"?"}},
         {13, {"composite \"Label\" has no length", "length=\"60\""}},

@@ -35,6 +35,7 @@ TEST(PrototypeMatch, BracketListsAndLiteralSpecials)
     EXPECT_FALSE(matchesPrototype("-", "[!-x]"));
     EXPECT_TRUE(matchesPrototype("q", "[!-x]"));
     EXPECT_TRUE(matchesPrototype("7", "[a-c0-9]"));
+    EXPECT_TRUE(matchesPrototype("a", "[a-a]"));
     EXPECT_FALSE(matchesPrototype("d", "[a-c0-9]"));
 
     // "?", "*", "#" and "[" inside brackets stand for themselves.

@@ -270,6 +270,7 @@ TEST_F(LayoutTest, ComboListIndexFollowsTheTextAndHidesItsThirdColumn)
     EXPECT_THROW(combo.setListIndex(3), RuntimeError);
     EXPECT_THROW(combo.list(3, 0), RuntimeError);
     EXPECT_EQ(combo.list(1, 2), "hidden");
+    EXPECT_TRUE(combo.popupView()->isHeaderHidden());
     EXPECT_FALSE(combo.popupView()->isColumnHidden(1));
     EXPECT_TRUE(combo.popupView()->isColumnHidden(2));
 }

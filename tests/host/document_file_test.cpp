@@ -218,7 +218,10 @@ TEST_F(DocumentFileTest, AWriteIfUnchangedLeavesAnotherProgramsSave)
     // The same bytes written again by another program lose nothing; other bytes do.
     const QByteArray same = read(path);
     QFile::remove(path);
-    EXPECT_TRUE(DocumentFile::changedSince(path, mine.stamp)) << "a file gone is a change";
+    EXPECT_FALSE(DocumentFile::changedSince(path, mine.stamp)) << "nothing of another program's is lost";
+    QDir(dir.path()).mkdir("shared.sldprt");
+    EXPECT_TRUE(DocumentFile::changedSince(path, mine.stamp)) << "something else stands there now";
+    QDir(dir.path()).rmdir("shared.sldprt");
     write("shared.sldprt", same);
     EXPECT_FALSE(DocumentFile::changedSince(path, mine.stamp));
     DocumentData theirs = DocumentFile::read(path);

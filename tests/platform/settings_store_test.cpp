@@ -1,4 +1,5 @@
 #include "platform/settings_store.h"
+#include "platform/wait_limit.h"
 #include "scratch_base.h"
 
 #include <QDir>
@@ -76,6 +77,16 @@ TEST_F(Settings, AFileThatIsNoStoreIsReportedAndLeftAlone)
     EXPECT_EQ(readFile(path), text);
     ASSERT_TRUE(QDir().mkpath(file("folder.sqlite")));
     EXPECT_THROW(SettingsStore(file("folder.sqlite")), SettingsError);
+}
+
+TEST(WaitLimit, WholeSecondsFromOneToAnHourElseTheDefault)
+{
+    for (const auto &[text, seconds] :
+         std::initializer_list<std::pair<const char *, int>>{{"1", 1}, {"3600", 3600}, {"3601", 10}, {"0", 10}, {"x", 10}}) {
+        qputenv("TAVIK_TIMEOUT", text);
+        EXPECT_EQ(waitLimitSeconds(), seconds) << text;
+    }
+    qunsetenv("TAVIK_TIMEOUT");
 }
 
 TEST_F(Settings, DefaultPathFollowsTheEnvironment)

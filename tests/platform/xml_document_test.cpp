@@ -86,6 +86,9 @@ TEST(XmlDocument, BlankTextGoesWhereverTheParserLeavesItUnlessPreservedAndViewsR
     EXPECT_EQ(x.attribute("a").value(), "<");
     EXPECT_TRUE(x.attribute("a").specified() && x.attribute("p").isNull());
 
+    // A namespace node is a copy that dies with the query: never handed out.
+    EXPECT_TRUE(doc.selectSingleNode("/*/namespace::p").isNull());
+
     // A discarded node leaves the tree; the document element stays whatever is asked.
     doc.discard(o);
     EXPECT_TRUE(root.firstChild() == m);
