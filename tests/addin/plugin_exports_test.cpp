@@ -16,7 +16,7 @@ using namespace tavik;
 
 TEST(PluginExports, RegisterHandOutTheAddinAndTellWhetherItMayUnload)
 {
-    QTemporaryDir dir(scratchTemplate(QStringLiteral("plugin")));
+    QTemporaryDir dir(scratchBase() + "/plugin-XXXXXX");
     ASSERT_TRUE(dir.isValid());
     const QString list = dir.filePath(QStringLiteral("host/addins.ini"));
     qputenv("TAVIK_HOST_ADDINS", list.toLocal8Bit());

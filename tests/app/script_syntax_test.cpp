@@ -1,6 +1,7 @@
 // Reading script lines into words, and writing transcript records that stay on one line.
 
 #include "app/script_parser.h"
+#include "app/script_runner.h"
 #include "app/transcript.h"
 
 #include <gtest/gtest.h>
@@ -37,11 +38,17 @@ TEST(ScriptParser, RefusesMalformedLinesWithTheirLineNumber)
         EXPECT_TRUE(ScriptParser::splitLine(QString::fromUtf8(line), &error).isEmpty()) << line;
         EXPECT_FALSE(error.isEmpty()) << line;
     }
+    QString error;
+    ScriptParser::splitLine(QString::fromUtf8(bad[4]), &error);
+    EXPECT_EQ(error, "a backslash ends the line inside a quoted word");
 
     ScriptSyntaxError syntax;
     const auto lines = ScriptParser::parse(QStringLiteral("# tour\r\n\r\ncommand\r\nprint \"000\r\nprops\n"), &syntax);
     EXPECT_TRUE(lines.empty());
     EXPECT_EQ(syntax.line, 4);
+    // Words the runner has no verb for, or too few for it, are refused before anything runs.
+    EXPECT_FALSE(ScriptRunner::check(ScriptParser::parse("command\ntab 0\n", &syntax), &syntax));
+    EXPECT_EQ(syntax.line, 2);
 
     syntax = {};
     const auto good = ScriptParser::parse(QStringLiteral("# tour\r\n\r\ncommand\r\n  click Quit\n"), &syntax);

@@ -221,7 +221,12 @@ TEST_F(BatchProgram, AnAppliedSheetIsJournalledAndUndoPutsTheOldValuesBack)
     EXPECT_TRUE(undoLast.err.contains("Plate.sldprt: changed since the import, skipped")) << undoLast.err.toStdString();
     EXPECT_EQ(property("parts/Gusset.sldprt", "", "Keywords"), "gusset, new");
     EXPECT_EQ(property("parts/Plate.sldprt", "", "Keywords"), "by hand");
+    // A document already put back is not put back again, whatever happened to it since.
+    const QByteArray gusset = readFile(doc("parts/Gusset.sldprt"));
+    setProperty("parts/Gusset.sldprt", "", "Keywords", "after the undo");
     EXPECT_EQ(batch({"undo", "--force"}).exitCode, 0);
+    EXPECT_EQ(property("parts/Gusset.sldprt", "", "Keywords"), "after the undo");
+    writeFile(doc("parts/Gusset.sldprt"), gusset);
     EXPECT_EQ(property("parts/Plate.sldprt", "", "Keywords"), std::nullopt) << "a property the import added is removed";
 
     const ProgramRun undoFirst = batch({"undo", id});

@@ -82,15 +82,13 @@ TEST_F(HostApplicationTest, MenuItemsCallTheRegisteredAddin)
 
 TEST_F(HostApplicationTest, CallLogAndFaultInjection)
 {
-    auto doc = open("log.sldprt", QJsonObject{{"configurations", QJsonArray{"Default"}},
-                                              {"activeConfiguration", "Default"}});
+    auto doc = open("log.sldprt", QJsonObject{{"configurations", QJsonArray{"Default"}}, {"activeConfiguration", "Default"}});
     HostCalls &calls = *app->calls();
     calls.clearLog();
     app->ActiveDoc()->GetTitle();
     doc->AddCustomInfo3("Default", "P", 30, "v");
     doc->GetActiveConfiguration()->Name();
-    EXPECT_EQ(calls.members(), QStringList({"ActiveDoc", "GetTitle", "AddCustomInfo3",
-                                            "GetActiveConfiguration", "Name"}));
+    EXPECT_EQ(calls.members(), QStringList({"ActiveDoc", "GetTitle", "AddCustomInfo3", "GetActiveConfiguration", "Name"}));
     EXPECT_EQ(calls.calls()[2].text(), "AddCustomInfo3(Default, P, 30, v)");
 
     // The second call from now fails, once.
@@ -101,8 +99,8 @@ TEST_F(HostApplicationTest, CallLogAndFaultInjection)
 
     // Every call of one interface's member, until cleared; the other interface's is untouched.
     calls.failEvery("ModelDoc2.SetUserPreferenceIntegerValue", 5, "No");
-    EXPECT_THROW(doc->SetUserPreferenceIntegerValue(47, 1), RuntimeError);
-    EXPECT_THROW(doc->SetUserPreferenceIntegerValue(47, 1), RuntimeError);
+    for (int k = 0; k < 2; ++k)
+        EXPECT_THROW(doc->SetUserPreferenceIntegerValue(47, 1), RuntimeError);
     EXPECT_TRUE(app->SetUserPreferenceIntegerValue(47, 1));
     calls.clearFaults();
     EXPECT_TRUE(doc->SetUserPreferenceIntegerValue(47, 1));
@@ -110,7 +108,5 @@ TEST_F(HostApplicationTest, CallLogAndFaultInjection)
     // A failing call is logged, and leaves the document as it was.
     calls.failCall("AddCustomInfo3", 1, 13, "Type mismatch");
     EXPECT_THROW(doc->AddCustomInfo3("", "Q", 30, "v"), RuntimeError);
-    EXPECT_EQ(doc->CustomInfo2("", "Q"), "");
-    EXPECT_EQ(calls.callsOf("AddCustomInfo3").size(), 2);
-
+    EXPECT_TRUE(doc->CustomInfo2("", "Q").isEmpty() && calls.callsOf("AddCustomInfo3").size() == 2);
 }

@@ -136,6 +136,8 @@ TEST_F(HostDocumentTest, AttributesSurviveSaveAndReopen)
     EXPECT_TRUE(def->AddParameter("USE_CONFIGS", sw::swParamTypeDouble, 0.0, 0));
     EXPECT_TRUE(def->AddParameter("USE_FRAME", sw::swParamTypeDouble, 3.0, 0));
     EXPECT_FALSE(def->AddParameter("USE_FRAME", sw::swParamTypeDouble, 0.0, 0));
+    EXPECT_FALSE(def->AddParameter("", sw::swParamTypeDouble, 0.0, 0) || def->AddParameter("T", 1, 0.0, 0)
+                 || def->AddParameter("N", sw::swParamTypeDouble, NAN, 0));
     EXPECT_EQ(def->CreateInstance5(doc, nullptr, nullptr, "TavikAttribute", 1, 2), nullptr); // not registered
     EXPECT_TRUE(def->Register());
     EXPECT_FALSE(def->AddParameter("LATE", sw::swParamTypeDouble, 0.0, 0));

@@ -18,17 +18,15 @@ int main(int argc, char **argv)
     try {
         std::unique_ptr<tavik::SettingsStore> settings;
         std::unique_ptr<tavik::CounterStore> counters;
-        int next = 2;
-        if (args.value(1) == QLatin1String("remote")) {
+        const bool remote = args.value(1) == QLatin1String("remote");
+        if (remote) {
             counters = std::make_unique<tavik::RemoteCounterStore>(
-                tavik::RemoteCounterStore::Server{args.value(2), args.value(3).toInt()},
-                [] { return QStringLiteral("Helper.sldprt"); });
-            next = 4;
+                tavik::RemoteCounterStore::Server{args.value(2), args.value(3).toInt()}, [] { return QString("Helper.sldprt"); });
         } else {
             settings = std::make_unique<tavik::SettingsStore>(args.value(2));
             counters = std::make_unique<tavik::LocalCounterStore>(*settings);
-            next = 3;
         }
+        const int next = remote ? 4 : 3;
         const QString counter = args.value(next);
         for (int i = 0; i < args.value(next + 1).toInt(); ++i) {
             const auto draw = counters->next(counter, true);
