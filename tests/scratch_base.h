@@ -18,12 +18,6 @@ inline QString scratchBase()
     return path;
 }
 
-// A new folder in scratchBase() whose name begins with prefix.
-inline QString scratchTemplate(const QString &prefix)
-{
-    return scratchBase() + QLatin1Char('/') + prefix + QStringLiteral("-XXXXXX");
-}
-
 inline QByteArray readFile(const QString &path)
 {
     QFile f(path);
@@ -41,7 +35,8 @@ inline QString writeFile(const QString &path, const QByteArray &bytes)
 
 class ScratchTest : public ::testing::Test {
 protected:
-    explicit ScratchTest(const QString &prefix) : dir(scratchTemplate(prefix)) {}
+    // A new folder in scratchBase() whose name begins with prefix.
+    explicit ScratchTest(const QString &prefix) : dir(scratchBase() + '/' + prefix + "-XXXXXX") {}
 
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
     void TearDown() override

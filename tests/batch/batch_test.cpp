@@ -130,6 +130,9 @@ TEST_F(BatchDocuments, ReadingForExportTakesWhatTheHostReadsAndLeavesFaultsToIt)
     EXPECT_EQ(read->configurations(), (QStringList{"A", "B"}));
     EXPECT_EQ(read->value("B", "Name"), QStringLiteral("café\n\"x\""));
     EXPECT_EQ(read->value("A", "Name"), std::nullopt);
+    // A byte-order mark is left to the host's reader, which takes it.
+    const QString marked = write("marked.sldprt", "\xEF\xBB\xBF{\"customProperties\": {\"\": [[\"Name\", \"x\"]]}}");
+    EXPECT_EQ(openBatchDocument(marked, DocumentAccess::ReadOnly)->value("", "Name"), "x");
 
     for (const auto &[content, fault] : std::initializer_list<std::pair<const char *, const char *>>{
              {R"({"customProperties": {"": [["A", "1"], ["A", "2"]]}})", "custom property \"A\" of the document level is given twice"},

@@ -51,6 +51,8 @@ struct Model {
 
 TEST(Resolution, CompositePartsBindToFirstItemOfTheirFrameOrBecomeLiterals)
 {
+    // The tiny configuration's model (tests/check) shows a plain binding and a literal; here the
+    // first of two items of one tag, a tag of another frame, and locations over several owners.
     Model m;
     m.item(0, 0, "Width");                           // frame 0 has no composites
     m.group(1, 0);                                   // a group without items
@@ -58,26 +60,16 @@ TEST(Resolution, CompositePartsBindToFirstItemOfTheirFrameOrBecomeLiterals)
     const CPRef second = m.item(1, 1, "PartNo", OnlyConfigurations);
     const CPRef rev = m.item(1, 2, "Rev", OnlyConfigurations);
     const CPRef owner = m.item(1, 2, "Code", OnlyDocument);
-    const CPRef other = m.item(1, 2, "Other", DocumentAndConfigurations);
-    m.composite(owner, {"PartNo", "-", "Rev", "Width", "PartNo"});
-    m.composite(other, {"Rev"});
-
+    m.composite(owner, {"PartNo", "Width", "Rev", "PartNo"});
+    m.composite(m.item(1, 2, "Other", DocumentAndConfigurations), {"Rev"});
     ASSERT_TRUE(doComposites(m.s));
     const auto &p = m.s.frames[1].composites[0].parts;
-    EXPECT_EQ(p[0].ref, first);
-    EXPECT_EQ(p[2].ref, rev);
-    EXPECT_EQ(p[4].ref, first);
-    // A literal, and a tag of another frame, keep the owner's reference.
+    EXPECT_TRUE(p[0].ref == first && p[3].ref == first);
     EXPECT_EQ(std::make_pair(p[1].useValue, p[1].ref), std::make_pair(int16_t(-1), owner));
-    EXPECT_EQ(std::make_pair(p[3].useValue, p[3].ref), std::make_pair(int16_t(-1), owner));
     // One entry per use; the item takes the location of the owner resolved last.
-    EXPECT_EQ(m.at(first).compositeRefs, (std::vector<int16_t>{0, 0}));
-    EXPECT_EQ(m.at(first).compositeRefsUpper, 1);
-    EXPECT_EQ(m.at(first).location, OnlyDocument);
-    EXPECT_EQ(m.at(rev).compositeRefs, (std::vector<int16_t>{0, 1}));
-    EXPECT_EQ(m.at(rev).location, DocumentAndConfigurations);
-    EXPECT_EQ(m.at(second).compositeRefsUpper, -1);
-    EXPECT_EQ(m.at(second).location, OnlyConfigurations);
+    EXPECT_TRUE(m.at(first).compositeRefs == (std::vector<int16_t>{0, 0}) && m.at(first).location == OnlyDocument);
+    EXPECT_TRUE(m.at(rev).compositeRefs == (std::vector<int16_t>{0, 1}) && m.at(rev).location == DocumentAndConfigurations);
+    EXPECT_TRUE(m.at(second).compositeRefsUpper == -1 && m.at(second).location == OnlyConfigurations);
 }
 
 TEST(Resolution, ListsLinkToTheirTargetOrLeaveOrdinaryMembers)
@@ -115,18 +107,17 @@ TEST(Resolution, ListsLinkToTheirTargetOrLeaveOrdinaryMembers)
     for (size_t l : {1, 2})
         EXPECT_TRUE(!lists[l].linked && lists[l].members == (std::vector<CPRef>{{0, 0, 0}}));
     EXPECT_EQ(m.at({0, 0, 0}).type, "");
-}
 
-TEST(Resolution, EmptyCollectionsAreValid)
-{
-    Model m;
-    m.group(0, 0);
-    const CPRef target = m.item(0, 1, "Choice");
-    m.list(0, 1, "Choice", {});
-    m.s.frames.emplace_back();                       // a frame without groups
-    m.composite(m.item(2, 0, "Code"), {});
-    ASSERT_TRUE(doComposites(m.s) && doCPLists(m.s));
-    EXPECT_TRUE(m.at(target).options.empty() && m.at(target).defaultValue.isEmpty());
+    // Empty collections are valid: a list without members, a frame without groups, a composite
+    // without parts.
+    Model empty;
+    empty.group(0, 0);
+    const CPRef target = empty.item(0, 1, "Choice");
+    empty.list(0, 1, "Choice", {});
+    empty.s.frames.emplace_back();
+    empty.composite(empty.item(2, 0, "Code"), {});
+    ASSERT_TRUE(doComposites(empty.s) && doCPLists(empty.s));
+    EXPECT_TRUE(empty.at(target).options.empty() && empty.at(target).defaultValue.isEmpty());
 }
 
 TEST(Resolution, ErrorsGiveTheExitingTextOrReachTheCaller)
@@ -138,7 +129,6 @@ TEST(Resolution, ErrorsGiveTheExitingTextOrReachTheCaller)
     m.s.errorTitle = "Tavik -> Fatal error";
     EXPECT_FALSE(doComposites(m.s) || m.s.runOk);
     EXPECT_EQ(m.s.errorMessage, "Error  9 (Subscript out of range) in <doComposites>     \r\nExiting");
-    EXPECT_EQ(m.s.errorTitle, "Tavik -> Fatal error");
 
     // A bad member in the first group of the first frame is reported by the pass itself...
     Model first;
@@ -155,8 +145,7 @@ TEST(Resolution, ErrorsGiveTheExitingTextOrReachTheCaller)
     later.list(0, 1, "U", {}).members.push_back({0, 1, 5});
     later.s.errorMessage = "Unknown error\r\nExiting";
     EXPECT_THROW(doCPLists(later.s), RuntimeError);
-    EXPECT_EQ(later.s.errorMessage, "Unknown error\r\nExiting");
-    EXPECT_EQ(later.at(t).type, "list");
+    EXPECT_TRUE(later.s.errorMessage == "Unknown error\r\nExiting" && later.at(t).type == "list");
 }
 
 TEST(Resolution, RingsOfCompositesAndListsAndCompositeTargetsAreRefusedByName)
@@ -169,12 +158,8 @@ TEST(Resolution, RingsOfCompositesAndListsAndCompositeTargetsAreRefusedByName)
         return m.s.errorMessage.toStdString();
     };
     const std::string ring = "Composites and linked lists feed each other in a ring: ";
-
-    // A list whose target is its own member.
-    Model self;
-    self.list(0, 0, "M", {self.item(0, 0, "M")});
-    EXPECT_EQ(refusal(self), ring + "M -> M\r\nExiting");
-    EXPECT_EQ(feedingRing(self.s), QStringList{"M"});
+    // A list that is its own member's target, a composite that is the target of a list whose
+    // member it reads, and a composite that names itself are refused by the ring scripts (e2e).
 
     // A chain of lists that ends in one: the ring named is the list linked to its own member.
     Model chain;
@@ -185,19 +170,7 @@ TEST(Resolution, RingsOfCompositesAndListsAndCompositeTargetsAreRefusedByName)
     chain.list(0, 0, "Z", {s, z});
     EXPECT_EQ(refusal(chain), ring + "Z -> Z\r\nExiting");
 
-    // A composite that is also the target of a list one of whose members it reads.
-    Model target;
-    target.item(0, 0, "A");
-    const CPRef m = target.item(0, 0, "M");
-    target.list(0, 0, "C", {m});
-    target.composite(target.item(0, 0, "C"), {"A", "M"});
-    EXPECT_EQ(refusal(target), ring + "C -> M -> C\r\nExiting");
-
-    // A composite that names itself, and one that feeds a composite reading it back.
-    Model named;
-    named.item(0, 0, "A");
-    named.composite(named.item(0, 0, "C"), {"A", "C"});
-    EXPECT_EQ(refusal(named), ring + "C -> C\r\nExiting");
+    // A composite that feeds a composite reading it back.
     Model pair;
     pair.composite(pair.item(0, 1, "P"), {"Q", "!"});
     pair.composite(pair.item(0, 1, "Q"), {"P"});

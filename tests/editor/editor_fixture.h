@@ -75,6 +75,21 @@ inline tavik::Group &addGroup(tavik::SharedState &state, int f, const QString &n
     return group;
 }
 
+// Makes the items at the given indices of group the members of a new list of that group, in
+// that order; the list is not linked to a target.
+inline tavik::CPList &makeList(tavik::Group &group, const std::vector<int> &members)
+{
+    tavik::CPList &list = group.lists.emplace_back();
+    for (int m : members) {
+        tavik::CPItem &item = group.items.at(size_t(m));
+        item.inList = true;
+        item.listRef = {item.f_idx, item.g_idx, int16_t(group.lists.size() - 1)};
+        item.listIndex = item.listRef.i_idx;
+        list.members.push_back(item.ref());
+    }
+    return list;
+}
+
 class EditorFixture : public ScratchTest {
 protected:
     EditorFixture() : ScratchTest(QStringLiteral("editor")) {}
@@ -86,13 +101,13 @@ protected:
             return;
         testApplication();
         // The editor's commands keep counters and the scratchpad here, not in the user's settings.
-        settingsPath = dir.filePath(QStringLiteral("settings.sqlite"));
+        settingsPath = dir.filePath("settings.sqlite");
         qputenv("TAVIK_SETTINGS", settingsPath.toLocal8Bit());
         app = std::make_shared<tavik::HostApplication>();
         state.swApp = app;
-        state.attributeDef = app->DefineAttribute(QStringLiteral("pub_Tavik"));
-        state.attributeDef->AddParameter(QStringLiteral("USE_CONFIGS"), 2, 0.0, 0);
-        state.attributeDef->AddParameter(QStringLiteral("USE_FRAME"), 2, 0.0, 0);
+        state.attributeDef = app->DefineAttribute("pub_Tavik");
+        for (const char *parameter : {"USE_CONFIGS", "USE_FRAME"})
+            state.attributeDef->AddParameter(parameter, 2, 0.0, 0);
         ASSERT_TRUE(state.attributeDef->Register());
     }
 
@@ -108,18 +123,13 @@ protected:
     std::shared_ptr<tavik::HostDocument> openPart(const QString &title, const QStringList &configurations,
                                                   double useConfigs = -1, double useFrame = 0)
     {
-        QJsonObject doc{{QStringLiteral("type"), 1}, {QStringLiteral("title"), title}};
-        doc[QStringLiteral("configurations")] = QJsonArray::fromStringList(configurations);
+        QJsonObject doc{{"type", 1}, {"title", title}, {"configurations", QJsonArray::fromStringList(configurations)}};
         if (!configurations.isEmpty())
-            doc[QStringLiteral("activeConfiguration")] = configurations.back();
-        if (useConfigs >= 0) {
-            QJsonObject parameters{{QStringLiteral("USE_CONFIGS"), useConfigs}, {QStringLiteral("USE_FRAME"), useFrame}};
-            QJsonObject attribute{{QStringLiteral("name"), QStringLiteral("TavikAttribute")},
-                                  {QStringLiteral("definition"), QStringLiteral("pub_Tavik")},
-                                  {QStringLiteral("parameters"), parameters}};
-            doc[QStringLiteral("attributes")] = QJsonArray{attribute};
-        }
-        return app->openDocument(write(title + QStringLiteral(".sldprt"), QJsonDocument(doc).toJson()));
+            doc["activeConfiguration"] = configurations.back();
+        if (useConfigs >= 0)
+            doc["attributes"] = QJsonArray{QJsonObject{{"name", "TavikAttribute"}, {"definition", "pub_Tavik"},
+                                                       {"parameters", QJsonObject{{"USE_CONFIGS", useConfigs}, {"USE_FRAME", useFrame}}}}};
+        return app->openDocument(write(title + ".sldprt", QJsonDocument(doc).toJson()));
     }
 
     tavik::M &makeEditor()
@@ -137,21 +147,10 @@ protected:
     }
 
     template <typename T = QWidget>
-    T *control(const QString &name) const
-    {
-        return editor->findChild<T *>(name);
-    }
-
+    T *control(const QString &name) const { return editor->findChild<T *>(name); }
     template <typename T = QWidget>
-    static T *widgetOf(QObject *object)
-    {
-        return qobject_cast<T *>(object);
-    }
-
-    QWidget *page(int f, int g, int c) const
-    {
-        return qobject_cast<QWidget *>(state.frames[size_t(f)].groups[size_t(g)].pages[size_t(c)]);
-    }
+    static T *widgetOf(QObject *object) { return qobject_cast<T *>(object); }
+    QWidget *page(int f, int g, int c) const { return widgetOf(state.frames[size_t(f)].groups[size_t(g)].pages[size_t(c)]); }
 
     tavik::CPItem &item(int f, int g, int i) { return state.frames[size_t(f)].groups[size_t(g)].items[size_t(i)]; }
     // The value field of item (f, g, i) in slot c.

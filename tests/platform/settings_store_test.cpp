@@ -1,4 +1,5 @@
 #include "platform/settings_store.h"
+#include "platform/wait_limit.h"
 #include "scratch_base.h"
 
 #include <QDir>
@@ -65,21 +66,27 @@ TEST_F(Settings, UpdateHoldsOffOtherWritersAndRollsBackOnFailure)
 
 TEST_F(Settings, AFileThatIsNoStoreIsReportedAndLeftAlone)
 {
-    const QString path = file("settings.sqlite");
     const QByteArray text = QByteArray("counters kept by hand\n").repeated(200);
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(text) == text.size());
-    f.close();
+    const QString path = writeFile(file("settings.sqlite"), text);
     try {
         SettingsStore s(path);
         ADD_FAILURE() << "a text file was opened as a store";
     } catch (const SettingsError &e) {
         EXPECT_EQ(e.description, "Settings store " + path + ": file is not a database");
     }
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), text);
+    EXPECT_EQ(readFile(path), text);
     ASSERT_TRUE(QDir().mkpath(file("folder.sqlite")));
     EXPECT_THROW(SettingsStore(file("folder.sqlite")), SettingsError);
+}
+
+TEST(WaitLimit, WholeSecondsFromOneToAnHourElseTheDefault)
+{
+    for (const auto &[text, seconds] :
+         std::initializer_list<std::pair<const char *, int>>{{"1", 1}, {"3600", 3600}, {"3601", 10}, {"0", 10}, {"x", 10}}) {
+        qputenv("TAVIK_TIMEOUT", text);
+        EXPECT_EQ(waitLimitSeconds(), seconds) << text;
+    }
+    qunsetenv("TAVIK_TIMEOUT");
 }
 
 TEST_F(Settings, DefaultPathFollowsTheEnvironment)

@@ -28,3 +28,12 @@ inline std::multiset<int> drawConcurrently(int processes, int draws, const QStri
     }
     return seen;
 }
+
+// Every index from 0 to count - 1, once each: what the processes must have been handed together.
+inline std::multiset<int> eachIndexOnce(int count)
+{
+    std::multiset<int> all;
+    for (int i = 0; i < count; ++i)
+        all.insert(i);
+    return all;
+}

@@ -1,9 +1,7 @@
 // Draws from one counter as another editor or workstation would:
 //   counter_draw_helper local STORE COUNTER DRAWS
 //   counter_draw_helper remote HOST PORT COUNTER DRAWS
-// Prints every index it was handed, one a line; exits 1 on any failure. Or keeps a settings store
-// locked, as a hung editor would, from printing "held" until its input ends:
-//   counter_draw_helper hold STORE
+// Prints every index it was handed, one a line; exits 1 on any failure.
 
 #include "platform/settings_store.h"
 #include "serial/counter_store.h"
@@ -20,26 +18,15 @@ int main(int argc, char **argv)
     try {
         std::unique_ptr<tavik::SettingsStore> settings;
         std::unique_ptr<tavik::CounterStore> counters;
-        int next = 2;
-        if (args.value(1) == QLatin1String("hold")) {
-            tavik::SettingsStore held(args.value(2));
-            tavik::SettingsStore::Transaction lock(held);
-            std::printf("held\n");
-            std::fflush(stdout);
-            while (std::getchar() != EOF) {
-            }
-            return 0;
-        }
-        if (args.value(1) == QLatin1String("remote")) {
+        const bool remote = args.value(1) == QLatin1String("remote");
+        if (remote) {
             counters = std::make_unique<tavik::RemoteCounterStore>(
-                tavik::RemoteCounterStore::Server{args.value(2), args.value(3).toInt()},
-                [] { return QStringLiteral("Helper.sldprt"); });
-            next = 4;
+                tavik::RemoteCounterStore::Server{args.value(2), args.value(3).toInt()}, [] { return QString("Helper.sldprt"); });
         } else {
             settings = std::make_unique<tavik::SettingsStore>(args.value(2));
             counters = std::make_unique<tavik::LocalCounterStore>(*settings);
-            next = 3;
         }
+        const int next = remote ? 4 : 3;
         const QString counter = args.value(next);
         for (int i = 0; i < args.value(next + 1).toInt(); ++i) {
             const auto draw = counters->next(counter, true);

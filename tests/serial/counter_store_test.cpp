@@ -1,18 +1,14 @@
+// Serial numbers drawn from the local counters of the settings store: asking to create a
+// counter, counting through the range, unusable entries, a store that cannot be used, and
+// editors in several processes drawing at once.
+
 #include "config/model.h"
 #include "platform/scripted_prompts.h"
 #include "platform/settings_store.h"
-#include "serial/counter_store.h"
 #include "scratch_base.h"
-
-#include <QDir>
-#include <QProcess>
-#include <QTemporaryDir>
 #include "serial/concurrent_draws.h"
+#include "serial/counter_store.h"
 
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <set>
 
 using namespace tavik;
 
@@ -48,8 +44,6 @@ TEST_F(Counters, CreatingAskedOnceThenDrawnPerNameIgnoringCase)
     EXPECT_EQ(draw(QString("4711")).number, -1);
     EXPECT_EQ(stored("Project·4711"), std::nullopt);
     EXPECT_EQ(lastBox().text, "Create a new index for [Project·4711] ?     ");
-    EXPECT_EQ(lastBox().title, "Tavik: Create new index");
-    EXPECT_EQ(lastBox().icon, MessageIcon::Question);
 
     prompts.queueAnswer(MessageAnswer::Yes);
     EXPECT_EQ(draw(QString("4711")).number, 100);
@@ -61,8 +55,7 @@ TEST_F(Counters, CreatingAskedOnceThenDrawnPerNameIgnoringCase)
     EXPECT_EQ(stored("PROJECT·4711"), QString("2"));
     prompts.queueAnswer(MessageAnswer::Yes);
     EXPECT_EQ(draw(std::nullopt).serialKey, "Tavik");   // no key item: the shared counter
-    EXPECT_EQ(prompts.boxes().size(), 4u);
-    EXPECT_FALSE(prompts.failed());
+    EXPECT_TRUE(prompts.boxes().size() == 4 && !prompts.failed());
 
     // Created by another editor while the question was open: Yes draws from that counter.
     prompts.setBoxListener([&](const RecordedBox &) { SettingsStore(settings.path()).write("Tavik", "nextSerialNumbers", "Project·9", "2"); });
@@ -99,7 +92,6 @@ TEST_F(Counters, NoNumberWhenTheKeyOrTheEntryIsUnusable)
 
     EXPECT_EQ(draw(QString("")).number, -1);
     EXPECT_EQ(lastBox().text, "Key value [Project] is empty.      ");
-    EXPECT_EQ(lastBox().title, "Tavik: Warning");
     EXPECT_EQ(settings.keys("Tavik", "nextSerialNumbers"), QStringList({"Tavik"}));
 }
 
@@ -116,24 +108,21 @@ TEST_F(Counters, AStoreThatCannotBeUsedIsReported)
     BrokenStore broken;
     EXPECT_EQ(getNextNum(serial, nullptr, std::nullopt, broken, prompts).number, -1);
     EXPECT_EQ(lastBox().text, "Settings store x: disk I/O error");
-    EXPECT_EQ(lastBox().icon, MessageIcon::Critical);
 
-    // Another process keeps the store locked: the wait ends at the limit, says why, and neither
+    // Another editor keeps the store locked: the wait ends at the limit, says why, and neither
     // hands out nor uses up a number.
     counters.set("Tavik", 1);
     qputenv("TAVIK_TIMEOUT", "1");
     SettingsStore waiting(settings.path());
     qunsetenv("TAVIK_TIMEOUT");
     LocalCounterStore blocked(waiting);
-    QProcess holder;
-    holder.start(DRAW_HELPER, {"hold", settings.path()});
-    ASSERT_TRUE(holder.waitForReadyRead(60000));
-    EXPECT_EQ(holder.readLine(), "held\n");
-    EXPECT_EQ(getNextNum(serial, nullptr, std::nullopt, blocked, prompts).number, -1);
-    EXPECT_EQ(lastBox().text, "Settings store " + settings.path()
-                                  + ": another program keeps the store locked; gave up waiting, nothing was read or changed");
-    holder.closeWriteChannel();
-    ASSERT_TRUE(holder.waitForFinished(60000));
+    {
+        SettingsStore holder(settings.path());
+        SettingsStore::Transaction lock(holder);
+        EXPECT_EQ(getNextNum(serial, nullptr, std::nullopt, blocked, prompts).number, -1);
+        EXPECT_EQ(lastBox().text, "Settings store " + settings.path()
+                                      + ": another program keeps the store locked; gave up waiting, nothing was read or changed");
+    }
     EXPECT_EQ(draw(std::nullopt).number, 105);
 }
 
@@ -142,10 +131,7 @@ TEST_F(Counters, EditorsInSeveralProcessesNeverDrawTheSameIndex)
     // A fresh file: the processes also race to create the store and the counter.
     const QString shared = tmp.filePath("shared/settings.sqlite");
     constexpr int processes = 4, draws = 60;
-    const std::multiset<int> seen = drawConcurrently(processes, draws, {"local", shared, "Project·4711"});
-    ASSERT_EQ(int(seen.size()), processes * draws);
-    EXPECT_EQ(std::set<int>(seen.begin(), seen.end()).size(), seen.size());
-    EXPECT_EQ(*seen.rbegin(), processes * draws - 1);
+    EXPECT_EQ(drawConcurrently(processes, draws, {"local", shared, "Project·4711"}), eachIndexOnce(processes * draws));
     EXPECT_EQ(SettingsStore(shared).read("Tavik", "nextSerialNumbers", "project·4711", ""),
               QString::number(processes * draws));
 }

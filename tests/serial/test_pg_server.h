@@ -41,7 +41,7 @@ public:
         qunsetenv("PGPASSWORD");
         qunsetenv("PGOPTIONS");
         schema = QStringLiteral("t_") + QUuid::createUuid().toString(QUuid::Id128);
-        exec(QStringLiteral("CREATE SCHEMA ") + schema);
+        rows(QStringLiteral("CREATE SCHEMA ") + schema);
         qputenv("PGOPTIONS", QByteArray("-c search_path=") + schema.toUtf8());
     }
 
@@ -50,7 +50,7 @@ public:
     {
         Conn conn(connect());
         std::unique_ptr<PGresult, decltype(&PQclear)> r(PQexec(conn.get(), sql.toUtf8().constData()), &PQclear);
-        if (PQresultStatus(r.get()) != PGRES_TUPLES_OK)
+        if (PQresultStatus(r.get()) != PGRES_COMMAND_OK && PQresultStatus(r.get()) != PGRES_TUPLES_OK)
             throw std::runtime_error(PQresultErrorMessage(r.get()));
         QStringList out;
         for (int row = 0; row < PQntuples(r.get()); ++row) {
@@ -60,13 +60,6 @@ public:
             out << cols.join('|');
         }
         return out;
-    }
-    void exec(const QString &sql)
-    {
-        Conn conn(connect());
-        std::unique_ptr<PGresult, decltype(&PQclear)> r(PQexec(conn.get(), sql.toUtf8().constData()), &PQclear);
-        if (PQresultStatus(r.get()) != PGRES_COMMAND_OK && PQresultStatus(r.get()) != PGRES_TUPLES_OK)
-            throw std::runtime_error(PQresultErrorMessage(r.get()));
     }
 
     // The server stopped and started again, as an administrator's restart or an outage would.

