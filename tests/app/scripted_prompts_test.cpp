@@ -51,7 +51,9 @@ TEST(ScriptedPrompts, UnansweredOrMisfittingQuestionsFailWithoutDoingHarm)
     EXPECT_TRUE(prompts.failure().contains("Cancel"));
 
     // The first failure is kept as the cause.
-    prompts.openFile({QStringLiteral("Open")});
+    FileOpenRequest open;
+    open.title = QStringLiteral("Open");
+    prompts.openFile(open);
     EXPECT_TRUE(prompts.failure().contains("Cancel"));
     EXPECT_EQ(failures.size(), 3);
     EXPECT_TRUE(failures[2].contains("file"));

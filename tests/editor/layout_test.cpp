@@ -7,9 +7,11 @@
 #include "platform/runtime_error.h"
 #include "widgets/colours.h"
 #include "editor/control_tag.h"
+#include "editor/form_design.h"
 #include "widgets/field_text_box.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/tab_strip.h"
+#include "widgets/twips.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -90,6 +92,21 @@ TEST_F(LayoutTest, DocumentWithoutConfigurationsHasOnePagePerGroup)
     ASSERT_EQ(created.size(), 1);
     EXPECT_EQ(created[0].args, QStringList({"TavikAttribute", "1", "2"}));
     EXPECT_NE(state.attribute, nullptr);
+
+    // Every control stands where the design table puts it, with its caption and tool tip.
+    const auto text = [](std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); };
+    for (const form_design::Control &c : form_design::Controls) {
+        auto *widget = control<QWidget>(c.name.data());
+        EXPECT_EQ(widget->geometry(), twipsRect(c.left, c.top, c.width, c.height ? c.height : 15)) << c.name;
+        EXPECT_EQ(widget->toolTip(), text(c.toolTip)) << c.name;
+        if (auto *button = qobject_cast<QPushButton *>(widget)) {
+            EXPECT_EQ(button->text(), text(c.caption));
+        }
+    }
+    const auto row = [](const form_design::Box &b, int rowTop) { return twipsRect(b.left, rowTop + b.top, b.width, b.height); };
+    EXPECT_EQ(label->geometry(), row(form_design::Label, form_design::RowStart));
+    EXPECT_EQ(compositeField->geometry(), row(form_design::Value, form_design::RowStart + form_design::RowHeight));
+    EXPECT_EQ(strip->geometry(), row(form_design::TabStrip, 0));
 }
 
 TEST_F(LayoutTest, SlotFilterAndInvisibleItemsKeepTheirRows)

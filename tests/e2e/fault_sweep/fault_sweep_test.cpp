@@ -150,9 +150,10 @@ TEST_F(FaultSweep, EveryFailingHostCallEndsInAMessageWithTheDocumentSafe)
             // Every line ran, the save included. A fault that no message box mentioned must show
             // in the document as an error text, or not at all. After a reported fault the script
             // saves what is there, as a person may.
-            if (!told)
+            if (!told) {
                 EXPECT_EQ(unexplainedDifferences(run.documentAfter, clean.documentAfter), QStringList())
                     << "a different document saved without a message when " << what;
+            }
         } else {
             // The run stopped before the save or in it: a message box told of the fault, or the
             // host reported it as the failure of the script line it hit (the script's own reads of
