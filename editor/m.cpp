@@ -1,10 +1,8 @@
 #include "editor/m.h"
 
-#include "hostapi/host.h"
 #include "platform/runtime_error.h"
 #include "config/shared_state.h"
 #include "config/product.h"
-#include "editor/about_box.h"
 #include "editor/form_design.h"
 #include "widgets/colours.h"
 #include "widgets/designed_controls.h"
@@ -92,7 +90,9 @@ M::M(SharedState &state, Prompts &prompts, QWidget *parent)
     buildMenus();
     buildTemplates();
     setKeyboardOrder();
-    connectNavigation();
+
+    m_navigation = std::make_unique<Navigation>(*this);
+    m_navigation->connectControls();
     connectCommands();
     connectSerialMenu();
     connectSaving();
@@ -281,30 +281,12 @@ void M::guarded(const QString &procName, const std::function<void()> &work)
     }
 }
 
-void M::openAbout()
-{
-    AboutBox box(this);
-    box.exec();
-}
-
 void M::mouseDoubleClickEvent(QMouseEvent *event)
 {
     // Only the window's own background: a double click on a frame or page is not for the window.
     if (event->button() == Qt::LeftButton && !childAt(event->position().toPoint()))
-        openAbout();
+        m_navigation->openAbout();
     QDialog::mouseDoubleClickEvent(event);
-}
-
-void M::quitClick()
-{
-    guarded(QStringLiteral("Quit"), [this] {
-        // The attribute's own follow-up after a purge; nothing is written to the document.
-        if (m_form.purged && m_state.attribute)
-            m_state.attribute->AfterPurge(0);
-    });
-    m_state.runOk = true;
-    unload();
-    reject();
 }
 
 void M::unload()

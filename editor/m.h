@@ -1,9 +1,11 @@
 #pragma once
 // The editor window M: the fixed controls as designed, the control arrays from which the load
 // builds one frame container, tab strip and set of pages per frame, the pop-up menus, the form
-// state shared by the editor's handlers, and the load and navigation handlers.
+// state shared by the editor's handlers, and the load. The navigation handlers are a class of
+// their own that M owns and hands out.
 
 #include "editor/control_array.h"
+#include "editor/navigation.h"
 #include "transfer/copy_target.h"
 
 #include <QDialog>
@@ -69,14 +71,8 @@ public:
     // property the document lacks leaves its field's default in place.
     void loadDocumentValues(bool onlyHeld = false);
 
-    // Navigation handlers, called by the controls' signals and directly by other operations.
-    void frameSelectChange();
-    void tabClick(int frameIndex);
-    void tabDisplayRefresh();
-    void configsListClick();
-    void useConfigsChange();
-    void openAbout();
-    void quitClick();
+    // The handlers of a topic, wired to the controls and menu entries they serve.
+    Navigation &navigation() { return *m_navigation; }
 
     // Composites and linked items, called by every operation that changes a field's value.
     // Reads a control's tag into frame, group, item and slot. A tag that is not four numbers
@@ -189,6 +185,10 @@ public:
 
     // The common error report of the open editor: records the texts and shows them at once.
     void reportError(const RuntimeError &error) override;
+    // Runs a handler's work under its error name: an error is reported and the editor stays open.
+    void guarded(const QString &procName, const std::function<void()> &work);
+    // Hides the window and deletes what the load built, back to one empty frame.
+    void unload();
 
     FormState &formState() { return m_form; }
     SharedState &state() override { return m_state; }
@@ -240,12 +240,10 @@ private:
     void buildMenus();
     void buildTemplates();
     void setKeyboardOrder();
-    void connectNavigation();
     // Field editing and the commands: the fields' events (after the load has created them) and
     // the command buttons and menu entries.
     void connectEditing();
     void connectCommands();
-    void connectTabStrip(TabStrip *strip, int frameIndex);
 
     // Load steps.
     void buildFrame(int f);
@@ -257,14 +255,6 @@ private:
     void finishLoad();
     void findOrCreateAttribute();
     void loadFailed(int number, const QString &description);
-    void unload();
-
-    // Shows the page of slot c for group g of frame f.
-    QWidget *pageAt(int f, int g, int c) const;
-    void showFramePage(int f, int c);
-    void hideSlotPages(int c);
-    void updateFrameCaption(int f, int c);
-    void markSelectedConfig();
 
     // Rebuilds in slot c the composites owned by the items reached from starts, in feeding order.
     // Items that feed each other in a ring are reported once per run, naming them.
@@ -272,9 +262,6 @@ private:
     bool m_buildingComposites = false;
     bool m_ringReported = false;
     std::vector<std::array<int, 4>> m_showingLinked;
-
-    // Runs a handler's work under its error name: an error is reported and the editor stays open.
-    void guarded(const QString &procName, const std::function<void()> &work);
 
     SharedState &m_state;
     Prompts &m_prompts;
@@ -314,6 +301,10 @@ private:
 
     std::vector<QPointer<QGroupBox>> m_frameContainers;
     int m_frameLimit = DefaultCounterLimit;
+
+    // Declared last, so destroyed first: each handler's connections end with it, before the
+    // controls it serves are deleted.
+    std::unique_ptr<Navigation> m_navigation;
 };
 
 } // namespace tavik

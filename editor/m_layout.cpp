@@ -132,7 +132,7 @@ void M::buildFrame(int f)
     strip->setVisible(true);
     setTag(strip, tagNumber(f));
     setTabStop(strip, true);
-    connectTabStrip(strip, f);
+    m_navigation->connectTabStrip(strip, f);
 
     strip->clearTabs();
     frame.currentTab = 0;
@@ -347,8 +347,8 @@ void M::finishLoad()
 
     m_form.suppressEvents = false;
     m_form.purged = false;
-    frameSelectChange();
-    markSelectedConfig();
+    m_navigation->frameSelectChange();
+    m_navigation->markSelectedConfig();
 
     m_state.runOk = true;
     setWindowTitle(product::title() + QLatin1Char(' ') + product::version() + m_state.operationLabel);

@@ -179,7 +179,7 @@ bool M::refuseRejectedEntry()
         frame.currentTab = item->g_idx;
         static_cast<TabStrip *>(frame.tabStrip)->selectTab(item->g_idx + 1);
     }
-    showFramePage(f, slot);
+    m_navigation->showFramePage(f, slot);
     m_form.prototypeMismatch = true;
     rejected->setFocus(Qt::OtherFocusReason);
     const QString where = slot > 0 ? QStringLiteral(" in configuration ") + m_configsList->item(slot)->text() : QString();

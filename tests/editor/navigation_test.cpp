@@ -92,7 +92,7 @@ TEST_F(NavigationTest, ClickOnTheShownTabChangesNothing)
 {
     M &m = open();
     const QStringList before = shownPages();
-    m.tabClick(0);
+    m.navigation().tabClick(0);
     EXPECT_EQ(shownPages(), before);
     EXPECT_EQ(state.frames[0].currentTab, 0);
     EXPECT_TRUE(prompts.boxes().empty());
@@ -142,7 +142,7 @@ TEST_F(NavigationTest, HandlerErrorsAreReportedAndTheEditorStays)
     M &m = open();
     state.loadStage = 0;
     m.frameSelect()->setEditText("No such frame");
-    m.frameSelectChange();
+    m.navigation().frameSelectChange();
     EXPECT_FALSE(state.runOk);
     ASSERT_EQ(prompts.boxes().size(), 1u);
     EXPECT_EQ(prompts.boxes()[0].title, "Tavik: Error");
