@@ -91,9 +91,12 @@ M::M(SharedState &state, Prompts &prompts, QWidget *parent)
     buildTemplates();
     setKeyboardOrder();
 
+    // Every handler exists before any is wired: a handler's command may call on another's.
     m_navigation = std::make_unique<Navigation>(*this);
+    m_editing = std::make_unique<FieldEditing>(*this);
+    m_commands = std::make_unique<Commands>(*this);
     m_navigation->connectControls();
-    connectCommands();
+    m_commands->connectControls();
     connectSerialMenu();
     connectSaving();
     connectCopy();

@@ -1,10 +1,12 @@
 #pragma once
 // The editor window M: the fixed controls as designed, the control arrays from which the load
 // builds one frame container, tab strip and set of pages per frame, the pop-up menus, the form
-// state shared by the editor's handlers, and the load. The navigation handlers are a class of
-// their own that M owns and hands out.
+// state shared by the editor's handlers, and the load. The handlers of navigation, field editing
+// and the commands are classes of their own that M owns and hands out.
 
+#include "editor/commands.h"
 #include "editor/control_array.h"
+#include "editor/field_editing.h"
 #include "editor/navigation.h"
 #include "transfer/copy_target.h"
 
@@ -73,6 +75,8 @@ public:
 
     // The handlers of a topic, wired to the controls and menu entries they serve.
     Navigation &navigation() { return *m_navigation; }
+    FieldEditing &editing() { return *m_editing; }
+    Commands &commands() { return *m_commands; }
 
     // Composites and linked items, called by every operation that changes a field's value.
     // Reads a control's tag into frame, group, item and slot. A tag that is not four numbers
@@ -87,32 +91,7 @@ public:
     // feed: after the load, each composite shows what its parts hold.
     void buildAllComposites();
 
-    // Field editing: the handlers of the value fields while the user edits them. Each starts
-    // from the field's tag. The lost-focus check of a prototype keeps a rejected entry's field
-    // in the focus and holds the editor on its tab and slot until an entry is accepted.
-    void textBoxChange(FieldTextBox *box);
-    void comboBoxChange(MultiColumnComboBox *box);
-    void textBoxLostFocus(FieldTextBox *box);
-    void comboBoxLostFocus(MultiColumnComboBox *box);
-    // A list field's typed text that is none of its entries goes to the first entry once the
-    // user is done typing: when the field is left, or Done is clicked.
-    void settleTypedEntry(MultiColumnComboBox *box);
-    void settleTypedEntries();
-    // A mouse button released over a field: remembers the field in menuTag, and the right
-    // button selects the whole entry and opens valueMenu at globalPos.
-    void fieldMouseUp(QWidget *field, Qt::MouseButton button, const QPoint &globalPos);
-
-    // Commands on many fields or on one value: Clear (the shown frame and slot), its menu,
-    // Clear all configurations, Load defaults, and valueMenu's copy, paste and clear.
-    void clearClick();
-    void clearMenu(const QPoint &globalPos);
-    void clearAllCPValues();
-    void clearConfCPValues();
-    void defaultsClick();
-    void copyValue();
-    void pasteValue();
-    void clearValue();
-    // The serial-number menu's clear of the field named by menuTag; clearValue runs it too.
+    // The serial-number menu's clear of the field named by menuTag; the value menu's clear too.
     void clearSerNum();
 
     // Saving: Purge, Done and the scratchpad. purgeCP deletes every configured property from the
@@ -240,10 +219,6 @@ private:
     void buildMenus();
     void buildTemplates();
     void setKeyboardOrder();
-    // Field editing and the commands: the fields' events (after the load has created them) and
-    // the command buttons and menu entries.
-    void connectEditing();
-    void connectCommands();
 
     // Load steps.
     void buildFrame(int f);
@@ -305,6 +280,8 @@ private:
     // Declared last, so destroyed first: each handler's connections end with it, before the
     // controls it serves are deleted.
     std::unique_ptr<Navigation> m_navigation;
+    std::unique_ptr<FieldEditing> m_editing;
+    std::unique_ptr<Commands> m_commands;
 };
 
 } // namespace tavik

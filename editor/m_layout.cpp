@@ -99,7 +99,7 @@ bool M::formLoad()
 
         for (size_t f = 0; f < m_state.frames.size(); ++f)
             buildFrame(int(f));
-        connectEditing();
+        m_editing->connectFields();
         connectGetNext();
         finishLoad();
     } catch (const std::exception &e) {

@@ -101,7 +101,7 @@ void M::connectSaving()
 
 void M::doneClick()
 {
-    settleTypedEntries();
+    m_editing->settleTypedEntries();
     // A refused entry is not saved; the user puts it right first.
     m_state.loadStage = SaveStage::Properties;
     try {

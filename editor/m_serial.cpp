@@ -1,6 +1,5 @@
-// Serial-number commands of M: Get Next on its button, the serial-number menu (Set index, Reset
-// index, Edit serial number field; its Clear is the value commands' clearSerNum), and the counter
-// lookups they share. A serial field counts on the counter its key item's value in the same slot
+// Serial-number commands of M: Get Next on its button, the serial-number menu (Clear, Set index,
+// Reset index, Edit serial number field), and the counter lookups they share. A serial field counts on the counter its key item's value in the same slot
 // names, or on the shared counter when its frame has no key item.
 
 #include "editor/m.h"
@@ -15,6 +14,7 @@
 #include "editor/get_next_look.h"
 #include "platform/ignoring_errors.h"
 #include "editor/menu_entry.h"
+#include "editor/multi_column_combo_box.h"
 #include "platform/prompts.h"
 #include "platform/settings_store.h"
 #include "serial/counter_store.h"
@@ -305,6 +305,23 @@ void M::zeroClick()
             validateSerialNumber(0, item.prototype, item.minVal, item.maxVal, item.incVal, m_prompts);
         setFieldValue(requiredSlotControl(item.valueControls, at.c), formatSerialNumber(serialNumber, item.prototype));
         showNumberDrawn(requiredSlotControl(item.unitsControls, at.c), true);
+    });
+}
+
+void M::clearSerNum()
+{
+    guarded(QStringLiteral("clear_Ser_Num"), [this] {
+        FieldIndex at;
+        if (!splitTag(m_form.menuTag, at.f, at.g, at.i, at.c))
+            return;
+        const CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
+        QWidget *field = requiredSlotControl(item.valueControls, at.c);
+        if (item.type != QLatin1String("list"))
+            setFieldValue(field, QString());
+        else
+            comboOf(field)->setListIndex(-1);
+        // The number drawn is not given back to the counter; only the button's look returns.
+        showNumberDrawn(requiredSlotControl(item.unitsControls, at.c), false);
     });
 }
 
