@@ -95,11 +95,15 @@ M::M(SharedState &state, Prompts &prompts, QWidget *parent)
     m_navigation = std::make_unique<Navigation>(*this);
     m_editing = std::make_unique<FieldEditing>(*this);
     m_commands = std::make_unique<Commands>(*this);
+    m_saving = std::make_unique<Saving>(*this);
+    m_scratchpad = std::make_unique<ScratchpadCommands>(*this);
+    m_copyFrom = std::make_unique<CopyFrom>(*this);
     m_navigation->connectControls();
     m_commands->connectControls();
     connectSerialMenu();
-    connectSaving();
-    connectCopy();
+    m_saving->connectControls();
+    m_scratchpad->connectControls();
+    m_copyFrom->connectControls();
 }
 
 M::~M() = default;
@@ -282,6 +286,11 @@ void M::guarded(const QString &procName, const std::function<void()> &work)
         m_state.currentProc = procName;
         reportError(errorFromException(e));
     }
+}
+
+void M::loadFromDoc(sw::ModelDoc2 *source, const QString &configuration)
+{
+    m_copyFrom->loadFromDoc(source, configuration);
 }
 
 void M::mouseDoubleClickEvent(QMouseEvent *event)

@@ -1,13 +1,17 @@
 #pragma once
 // The editor window M: the fixed controls as designed, the control arrays from which the load
 // builds one frame container, tab strip and set of pages per frame, the pop-up menus, the form
-// state shared by the editor's handlers, and the load. The handlers of navigation, field editing
-// and the commands are classes of their own that M owns and hands out.
+// state shared by the editor's handlers, and the load. The handlers of navigation, field editing,
+// the commands, saving, the scratchpad and Copy From... are classes of their own that M owns and
+// hands out.
 
 #include "editor/commands.h"
 #include "editor/control_array.h"
+#include "editor/copy_from.h"
 #include "editor/field_editing.h"
 #include "editor/navigation.h"
+#include "editor/saving.h"
+#include "editor/scratchpad_commands.h"
 #include "transfer/copy_target.h"
 
 #include <QDialog>
@@ -38,7 +42,6 @@ struct CPItem;
 struct CPRef;
 class CounterStore;
 class Prompts;
-class SettingsStore;
 class RuntimeError;
 class FieldTextBox;
 class MultiColumnComboBox;
@@ -77,6 +80,9 @@ public:
     Navigation &navigation() { return *m_navigation; }
     FieldEditing &editing() { return *m_editing; }
     Commands &commands() { return *m_commands; }
+    Saving &saving() { return *m_saving; }
+    ScratchpadCommands &scratchpad() { return *m_scratchpad; }
+    CopyFrom &copyFrom() { return *m_copyFrom; }
 
     // Composites and linked items, called by every operation that changes a field's value.
     // Reads a control's tag into frame, group, item and slot. A tag that is not four numbers
@@ -94,45 +100,8 @@ public:
     // The serial-number menu's clear of the field named by menuTag; the value menu's clear too.
     void clearSerNum();
 
-    // Saving: Purge, Done and the scratchpad. purgeCP deletes every configured property from the
-    // document and its configurations and tells whether it succeeded (a failure is reported).
-    // doneClick writes the frame on screen into the document and closes the editor; on a failure
-    // it reports "Save CP" and stays open. The scratchpad commands work on the frame on screen
-    // and the selected slot; the Scratch button loads, its right button opens saveScratchMenu.
-    bool purgeCP();
-    void doneClick();
-    void saveScratch();
-    void loadScratch();
-    void clearScratchpad();
-    void scratchMouseDown(const QPoint &globalPos);
-    void connectPurge();
-    void connectSaving();
-    void connectScratchpad();
-    void writeFrameProperties();
-    // Done's check for a field that the form has refused (its entry does not match the
-    // prototype): shows the first one Done would write and says which it is. True when found.
-    bool refuseRejectedEntry();
-    void saveFailed(const RuntimeError &error);
-    // Runs a scratchpad command's work on the frame and slot shown with the field handlers held;
-    // no frame or slot to work on, or a failing store, is reported under procName.
-    void scratchCommand(const QString &procName, const std::function<void(int f, int c, SettingsStore &store)> &work);
-
-    // Copy From...: the Copy button asks for another part or assembly file and shows the
-    // configsSelect dialog over it. loadFromDoc fills the empty fields of the frame on screen in
-    // the selected slot from one level of that document (configuration "" is its document
-    // level); fields that hold a value keep it.
-    void copyClick();
+    // What the configsSelect dialog runs to fill the frame on screen: CopyFrom's loadFromDoc.
     void loadFromDoc(sw::ModelDoc2 *source, const QString &configuration) override;
-    void connectCopy();
-    // Done writes into the host's active document. After a Copy From... another document may be
-    // active: the editor's own is made active again, and when that fails the user is told and
-    // false returned, so that nothing is written into the wrong document.
-    bool backOnEditorDocument();
-    // Gives field (f, g, i) of slot c the text value() returns when the field is empty: a text
-    // box while it holds no text, a combo box while it has no selection nor text (its first entry when
-    // the text is none of its entries); then rebuilds what depends on it. Copy From... and the
-    // scratchpad's Load fill through it.
-    void fillEmptyField(const CPItem &item, int f, int g, int i, int c, const std::function<QString()> &value);
 
     // Serial numbers: the Get Next buttons, the serial-number menu (Clear is clearSerNum above)
     // and the Set Index dialog. The counters are the per-user settings store's, or the numbering
@@ -250,8 +219,6 @@ private:
     QPushButton *m_defaults = nullptr;
     QPushButton *m_scratch = nullptr;
     QPushButton *m_copy = nullptr;
-    // The document the editor was opened on, known once a Copy From... has made another active.
-    std::shared_ptr<sw::ModelDoc2> m_editorDocument;
     QFrame *m_line1 = nullptr;
     QPushButton *m_clear = nullptr;
     QFrame *m_line2 = nullptr;
@@ -282,6 +249,9 @@ private:
     std::unique_ptr<Navigation> m_navigation;
     std::unique_ptr<FieldEditing> m_editing;
     std::unique_ptr<Commands> m_commands;
+    std::unique_ptr<Saving> m_saving;
+    std::unique_ptr<ScratchpadCommands> m_scratchpad;
+    std::unique_ptr<CopyFrom> m_copyFrom;
 };
 
 } // namespace tavik

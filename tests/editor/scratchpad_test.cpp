@@ -54,7 +54,7 @@ TEST_F(ScratchpadTest, SavedValuesComeBackInEmptyFieldsOnly)
     M &m = open();
     set(0, 0, 0, 0, "P1234");
     combo(0, 0, 1, 0)->setListIndex(1);
-    m.saveScratch();
+    m.scratchpad().saveScratch();
     EXPECT_TRUE(state.runOk);
     EXPECT_EQ(stored("PROJECT"), "P1234");
     EXPECT_EQ(stored("Finish"), "Painted");
@@ -62,7 +62,7 @@ TEST_F(ScratchpadTest, SavedValuesComeBackInEmptyFieldsOnly)
     EXPECT_EQ(stored("Other"), std::nullopt) << "only the frame on screen is saved";
 
     // Load in the same editor changes nothing.
-    m.loadScratch();
+    m.scratchpad().loadScratch();
     EXPECT_TRUE(state.runOk);
     EXPECT_EQ(text(0, 0, 0, 0), "P1234");
     EXPECT_EQ(combo(0, 0, 1, 0)->listIndex(), 1);
@@ -84,25 +84,25 @@ TEST_F(ScratchpadTest, ConfigurationSlotToDocumentAndListsWithoutAStoredEntry)
     m.configsList()->setCurrentRow(2);
     set(0, 0, 0, 2, "P0002");
     set(0, 0, 2, 2, "from Long");
-    m.saveScratch();
+    m.scratchpad().saveScratch();
 
     m.configsList()->setCurrentRow(0);
     {
         SettingsStore store(settingsPath);
         store.write("Tavik", "Scratch", "Finish", "Anodised");
     }
-    m.loadScratch();
+    m.scratchpad().loadScratch();
     EXPECT_EQ(text(0, 0, 0, 0), "P0002");
     EXPECT_EQ(text(0, 0, 2, 0), "from Long");
     EXPECT_EQ(combo(0, 0, 1, 0)->listIndex(), 0) << "a stored text that is no entry gives the first entry";
     EXPECT_EQ(text(0, 0, 0, 1), "") << "other slots are left alone";
 
     // After clearing, a list with nothing stored gets its first entry as well.
-    m.clearScratchpad();
+    m.scratchpad().clearScratchpad();
     EXPECT_TRUE(state.runOk);
     EXPECT_EQ(stored("Project"), std::nullopt);
     m.configsList()->setCurrentRow(1);
-    m.loadScratch();
+    m.scratchpad().loadScratch();
     EXPECT_EQ(combo(0, 0, 1, 1)->listIndex(), 0);
     EXPECT_EQ(text(0, 0, 0, 1), "");
 }
@@ -127,13 +127,13 @@ TEST_F(ScratchpadTest, ListRowsUseTheMemberTheirSelectorShows)
     selector->setListIndex(1);
     set(0, 0, 1, 0, "second");
     set(0, 0, 0, 0, "hidden");
-    m.saveScratch();
+    m.scratchpad().saveScratch();
     EXPECT_EQ(stored("m1"), "second");
     EXPECT_EQ(stored("m0"), std::nullopt) << "a member that is not shown is not saved";
 
     set(0, 0, 1, 0, "");
     set(0, 0, 0, 0, "");
-    m.loadScratch();
+    m.scratchpad().loadScratch();
     EXPECT_EQ(text(0, 0, 1, 0), "second");
     EXPECT_EQ(text(0, 0, 0, 0), "");
 }
@@ -149,7 +149,7 @@ TEST_F(ScratchpadTest, AnEditorKilledWhileSavingLeavesAllOrNoneOfItsEntries)
         set(0, 0, 0, 0, "P-new");
         combo(0, 0, 1, 0)->setListIndex(1);
         set(0, 0, 2, 0, "note-new");
-        m.saveScratch();   // killed inside
+        m.scratchpad().saveScratch();   // killed inside
         return;
     }
     {
@@ -203,10 +203,10 @@ TEST_F(ScratchpadTest, StoreThatCannotBeUsedIsReported)
     M &m = open();
     writeFile(settingsPath, QByteArray(4096, 'x'));
 
-    m.saveScratch();
+    m.scratchpad().saveScratch();
     EXPECT_FALSE(state.runOk);
-    m.loadScratch();
-    m.clearScratchpad();
+    m.scratchpad().loadScratch();
+    m.scratchpad().clearScratchpad();
     ASSERT_EQ(prompts.boxes().size(), 3u);
     const char *names[] = {"Save Scratch CP Values", "Load Scratch CP Values", "Clear Scratchpad"};
     for (size_t k = 0; k < 3; ++k) {
