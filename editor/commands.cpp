@@ -184,7 +184,7 @@ void Commands::pasteValue()
 
 void Commands::clearValue()
 {
-    m_editor.clearSerNum();
+    m_editor.serialNumbers().clearSerNum();
 }
 
 } // namespace tavik

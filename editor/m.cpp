@@ -98,9 +98,10 @@ M::M(SharedState &state, Prompts &prompts, QWidget *parent)
     m_saving = std::make_unique<Saving>(*this);
     m_scratchpad = std::make_unique<ScratchpadCommands>(*this);
     m_copyFrom = std::make_unique<CopyFrom>(*this);
+    m_serialNumbers = std::make_unique<SerialNumbers>(*this);
     m_navigation->connectControls();
     m_commands->connectControls();
-    connectSerialMenu();
+    m_serialNumbers->connectMenu();
     m_saving->connectControls();
     m_scratchpad->connectControls();
     m_copyFrom->connectControls();

@@ -1,9 +1,9 @@
 #pragma once
 // The editor window M: the fixed controls as designed, the control arrays from which the load
 // builds one frame container, tab strip and set of pages per frame, the pop-up menus, the form
-// state shared by the editor's handlers, and the load. The handlers of navigation, field editing,
-// the commands, saving, the scratchpad and Copy From... are classes of their own that M owns and
-// hands out.
+// state shared by the editor's handlers, the load, and the composites and linked items that every
+// handler keeps up to date. The handlers of each topic (navigation, editing, commands, saving,
+// scratchpad, Copy From..., serial numbers) are classes of their own that M owns and hands out.
 
 #include "editor/commands.h"
 #include "editor/control_array.h"
@@ -12,6 +12,7 @@
 #include "editor/navigation.h"
 #include "editor/saving.h"
 #include "editor/scratchpad_commands.h"
+#include "editor/serial_numbers.h"
 #include "transfer/copy_target.h"
 
 #include <QDialog>
@@ -40,7 +41,6 @@ namespace tavik {
 struct SharedState;
 struct CPItem;
 struct CPRef;
-class CounterStore;
 class Prompts;
 class RuntimeError;
 class FieldTextBox;
@@ -76,13 +76,14 @@ public:
     // property the document lacks leaves its field's default in place.
     void loadDocumentValues(bool onlyHeld = false);
 
-    // The handlers of a topic, wired to the controls and menu entries they serve.
+    // The handlers, each of one topic and wired to the controls and menu entries it serves.
     Navigation &navigation() { return *m_navigation; }
     FieldEditing &editing() { return *m_editing; }
     Commands &commands() { return *m_commands; }
     Saving &saving() { return *m_saving; }
     ScratchpadCommands &scratchpad() { return *m_scratchpad; }
     CopyFrom &copyFrom() { return *m_copyFrom; }
+    SerialNumbers &serialNumbers() { return *m_serialNumbers; }
 
     // Composites and linked items, called by every operation that changes a field's value.
     // Reads a control's tag into frame, group, item and slot. A tag that is not four numbers
@@ -97,39 +98,8 @@ public:
     // feed: after the load, each composite shows what its parts hold.
     void buildAllComposites();
 
-    // The serial-number menu's clear of the field named by menuTag; the value menu's clear too.
-    void clearSerNum();
-
     // What the configsSelect dialog runs to fill the frame on screen: CopyFrom's loadFromDoc.
     void loadFromDoc(sw::ModelDoc2 *source, const QString &configuration) override;
-
-    // Serial numbers: the Get Next buttons, the serial-number menu (Clear is clearSerNum above)
-    // and the Set Index dialog. The counters are the per-user settings store's, or the numbering
-    // server's when the configuration selects remote operation, unless another store is set. The mouse-down remembers the button's field in menuTag; its right button
-    // opens serNumMenu over a field that holds a number. getNextClick draws a number into an
-    // empty field. getRegValKey and getNextNum give the empty text and -1 when the key item has
-    // no field in the slot, without a message.
-    void getNextMouseDown(QPushButton *button, Qt::MouseButton which, const QPoint &globalPos);
-    void getNextClick(QPushButton *button);
-    void setIndexClick();
-    void zeroClick();
-    void setLocalClick();
-    QString getRegValKey();
-    int32_t getNextNum(int16_t f_idx, int16_t g_idx, int16_t i_idx, int16_t c_idx, const QString &uniqueTag);
-    const QString &serialKey() const { return m_serialKey; }
-    void setCounterStore(std::shared_ptr<CounterStore> store) { m_counterStore = std::move(store); }
-    CounterStore &counterStore();
-    // Shows the loaded Set Index dialog until it closes: exec() unless replaced (tests drive the
-    // dialog without a modal loop).
-    void setSerialDialogRunner(std::function<void(QDialog &)> runner) { m_runSerialDialog = std::move(runner); }
-private:
-    void connectSerialMenu();
-    void connectGetNext();
-    void showSetSerNum(bool setIndexMode);
-    std::shared_ptr<CounterStore> m_counterStore;
-    std::function<void(QDialog &)> m_runSerialDialog;
-    QString m_serialKey;
-public:
 
     // The common error report of the open editor: records the texts and shows them at once.
     void reportError(const RuntimeError &error) override;
@@ -252,6 +222,7 @@ private:
     std::unique_ptr<Saving> m_saving;
     std::unique_ptr<ScratchpadCommands> m_scratchpad;
     std::unique_ptr<CopyFrom> m_copyFrom;
+    std::unique_ptr<SerialNumbers> m_serialNumbers;
 };
 
 } // namespace tavik

@@ -100,7 +100,7 @@ bool M::formLoad()
         for (size_t f = 0; f < m_state.frames.size(); ++f)
             buildFrame(int(f));
         m_editing->connectFields();
-        connectGetNext();
+        m_serialNumbers->connectGetNext();
         finishLoad();
     } catch (const std::exception &e) {
         const RuntimeError error = errorFromException(e);

@@ -72,7 +72,7 @@ protected:
     void inDialog(int i, const char *entry, const std::function<void(setSerNum &)> &act)
     {
         bool shown = false;
-        editor->setSerialDialogRunner([&](QDialog &dialog) { shown = true, act(static_cast<setSerNum &>(dialog)); });
+        editor->serialNumbers().setSerialDialogRunner([&](QDialog &dialog) { shown = true, act(static_cast<setSerNum &>(dialog)); });
         ASSERT_TRUE(rightPress(i));
         choose(entry);
         EXPECT_TRUE(shown) << entry;
@@ -102,7 +102,7 @@ public:
 TEST_F(SerialCommands, TheWindowShowsItIsBusyWhileTheCountersAreAskedOnly)
 {
     auto counters = std::make_shared<WatchedCounters>();
-    editor->setCounterStore(counters);
+    editor->serialNumbers().setCounterStore(counters);
     std::vector<bool> busyAtBoxes;
     prompts.setBoxListener([&](const RecordedBox &) { busyAtBoxes.push_back(WatchedCounters::busy()); });
     drawYes(SerialNo);
@@ -264,7 +264,7 @@ TEST_F(SerialCommands, ResetIndexAsksThenStartsTheRangeAgain)
     // A store that cannot be opened is reported under the command's name.
     qputenv("TAVIK_SETTINGS",
             write("junk.sqlite", "no settings database, only text long enough to fill a database file's header").toLocal8Bit());
-    editor->setCounterStore(nullptr);
+    editor->serialNumbers().setCounterStore(nullptr);
     prompts.queueAnswer(MessageAnswer::Yes);
     choose("zero");
     EXPECT_EQ(state.currentProc, "Zero");
