@@ -205,7 +205,7 @@ void BM_EditorDone(benchmark::State &bench)
         const double start = cpuSeconds();
         std::unique_ptr<M> editor = openEditor(state, prompts, bench);
         const double opened = cpuSeconds();
-        editor->doneClick();
+        editor->saving().doneClick();
         const double done = cpuSeconds();
         if (!state.runOk)
             bench.SkipWithError(("Done failed: " + state.errorMessage.toStdString()).c_str());

@@ -1,10 +1,8 @@
 #include "editor/m.h"
 
-#include "hostapi/host.h"
 #include "platform/runtime_error.h"
 #include "config/shared_state.h"
 #include "config/product.h"
-#include "editor/about_box.h"
 #include "editor/form_design.h"
 #include "widgets/colours.h"
 #include "widgets/designed_controls.h"
@@ -92,11 +90,21 @@ M::M(SharedState &state, Prompts &prompts, QWidget *parent)
     buildMenus();
     buildTemplates();
     setKeyboardOrder();
-    connectNavigation();
-    connectCommands();
-    connectSerialMenu();
-    connectSaving();
-    connectCopy();
+
+    // Every handler exists before any is wired: a handler's command may call on another's.
+    m_navigation = std::make_unique<Navigation>(*this);
+    m_editing = std::make_unique<FieldEditing>(*this);
+    m_commands = std::make_unique<Commands>(*this);
+    m_saving = std::make_unique<Saving>(*this);
+    m_scratchpad = std::make_unique<ScratchpadCommands>(*this);
+    m_copyFrom = std::make_unique<CopyFrom>(*this);
+    m_serialNumbers = std::make_unique<SerialNumbers>(*this);
+    m_navigation->connectControls();
+    m_commands->connectControls();
+    m_serialNumbers->connectMenu();
+    m_saving->connectControls();
+    m_scratchpad->connectControls();
+    m_copyFrom->connectControls();
 }
 
 M::~M() = default;
@@ -281,30 +289,17 @@ void M::guarded(const QString &procName, const std::function<void()> &work)
     }
 }
 
-void M::openAbout()
+void M::loadFromDoc(sw::ModelDoc2 *source, const QString &configuration)
 {
-    AboutBox box(this);
-    box.exec();
+    m_copyFrom->loadFromDoc(source, configuration);
 }
 
 void M::mouseDoubleClickEvent(QMouseEvent *event)
 {
     // Only the window's own background: a double click on a frame or page is not for the window.
     if (event->button() == Qt::LeftButton && !childAt(event->position().toPoint()))
-        openAbout();
+        m_navigation->openAbout();
     QDialog::mouseDoubleClickEvent(event);
-}
-
-void M::quitClick()
-{
-    guarded(QStringLiteral("Quit"), [this] {
-        // The attribute's own follow-up after a purge; nothing is written to the document.
-        if (m_form.purged && m_state.attribute)
-            m_state.attribute->AfterPurge(0);
-    });
-    m_state.runOk = true;
-    unload();
-    reject();
 }
 
 void M::unload()

@@ -1,9 +1,18 @@
 #pragma once
 // The editor window M: the fixed controls as designed, the control arrays from which the load
 // builds one frame container, tab strip and set of pages per frame, the pop-up menus, the form
-// state shared by the editor's handlers, and the load and navigation handlers.
+// state shared by the editor's handlers, the load, and the composites and linked items that every
+// handler keeps up to date. The handlers of each topic (navigation, editing, commands, saving,
+// scratchpad, Copy From..., serial numbers) are classes of their own that M owns and hands out.
 
+#include "editor/commands.h"
 #include "editor/control_array.h"
+#include "editor/copy_from.h"
+#include "editor/field_editing.h"
+#include "editor/navigation.h"
+#include "editor/saving.h"
+#include "editor/scratchpad_commands.h"
+#include "editor/serial_numbers.h"
 #include "transfer/copy_target.h"
 
 #include <QDialog>
@@ -32,9 +41,7 @@ namespace tavik {
 struct SharedState;
 struct CPItem;
 struct CPRef;
-class CounterStore;
 class Prompts;
-class SettingsStore;
 class RuntimeError;
 class FieldTextBox;
 class MultiColumnComboBox;
@@ -69,14 +76,14 @@ public:
     // property the document lacks leaves its field's default in place.
     void loadDocumentValues(bool onlyHeld = false);
 
-    // Navigation handlers, called by the controls' signals and directly by other operations.
-    void frameSelectChange();
-    void tabClick(int frameIndex);
-    void tabDisplayRefresh();
-    void configsListClick();
-    void useConfigsChange();
-    void openAbout();
-    void quitClick();
+    // The handlers, each of one topic and wired to the controls and menu entries it serves.
+    Navigation &navigation() { return *m_navigation; }
+    FieldEditing &editing() { return *m_editing; }
+    Commands &commands() { return *m_commands; }
+    Saving &saving() { return *m_saving; }
+    ScratchpadCommands &scratchpad() { return *m_scratchpad; }
+    CopyFrom &copyFrom() { return *m_copyFrom; }
+    SerialNumbers &serialNumbers() { return *m_serialNumbers; }
 
     // Composites and linked items, called by every operation that changes a field's value.
     // Reads a control's tag into frame, group, item and slot. A tag that is not four numbers
@@ -91,104 +98,15 @@ public:
     // feed: after the load, each composite shows what its parts hold.
     void buildAllComposites();
 
-    // Field editing: the handlers of the value fields while the user edits them. Each starts
-    // from the field's tag. The lost-focus check of a prototype keeps a rejected entry's field
-    // in the focus and holds the editor on its tab and slot until an entry is accepted.
-    void textBoxChange(FieldTextBox *box);
-    void comboBoxChange(MultiColumnComboBox *box);
-    void textBoxLostFocus(FieldTextBox *box);
-    void comboBoxLostFocus(MultiColumnComboBox *box);
-    // A list field's typed text that is none of its entries goes to the first entry once the
-    // user is done typing: when the field is left, or Done is clicked.
-    void settleTypedEntry(MultiColumnComboBox *box);
-    void settleTypedEntries();
-    // A mouse button released over a field: remembers the field in menuTag, and the right
-    // button selects the whole entry and opens valueMenu at globalPos.
-    void fieldMouseUp(QWidget *field, Qt::MouseButton button, const QPoint &globalPos);
-
-    // Commands on many fields or on one value: Clear (the shown frame and slot), its menu,
-    // Clear all configurations, Load defaults, and valueMenu's copy, paste and clear.
-    void clearClick();
-    void clearMenu(const QPoint &globalPos);
-    void clearAllCPValues();
-    void clearConfCPValues();
-    void defaultsClick();
-    void copyValue();
-    void pasteValue();
-    void clearValue();
-    // The serial-number menu's clear of the field named by menuTag; clearValue runs it too.
-    void clearSerNum();
-
-    // Saving: Purge, Done and the scratchpad. purgeCP deletes every configured property from the
-    // document and its configurations and tells whether it succeeded (a failure is reported).
-    // doneClick writes the frame on screen into the document and closes the editor; on a failure
-    // it reports "Save CP" and stays open. The scratchpad commands work on the frame on screen
-    // and the selected slot; the Scratch button loads, its right button opens saveScratchMenu.
-    bool purgeCP();
-    void doneClick();
-    void saveScratch();
-    void loadScratch();
-    void clearScratchpad();
-    void scratchMouseDown(const QPoint &globalPos);
-    void connectPurge();
-    void connectSaving();
-    void connectScratchpad();
-    void writeFrameProperties();
-    // Done's check for a field that the form has refused (its entry does not match the
-    // prototype): shows the first one Done would write and says which it is. True when found.
-    bool refuseRejectedEntry();
-    void saveFailed(const RuntimeError &error);
-    // Runs a scratchpad command's work on the frame and slot shown with the field handlers held;
-    // no frame or slot to work on, or a failing store, is reported under procName.
-    void scratchCommand(const QString &procName, const std::function<void(int f, int c, SettingsStore &store)> &work);
-
-    // Copy From...: the Copy button asks for another part or assembly file and shows the
-    // configsSelect dialog over it. loadFromDoc fills the empty fields of the frame on screen in
-    // the selected slot from one level of that document (configuration "" is its document
-    // level); fields that hold a value keep it.
-    void copyClick();
+    // What the configsSelect dialog runs to fill the frame on screen: CopyFrom's loadFromDoc.
     void loadFromDoc(sw::ModelDoc2 *source, const QString &configuration) override;
-    void connectCopy();
-    // Done writes into the host's active document. After a Copy From... another document may be
-    // active: the editor's own is made active again, and when that fails the user is told and
-    // false returned, so that nothing is written into the wrong document.
-    bool backOnEditorDocument();
-    // Gives field (f, g, i) of slot c the text value() returns when the field is empty: a text
-    // box while it holds no text, a combo box while it has no selection nor text (its first entry when
-    // the text is none of its entries); then rebuilds what depends on it. Copy From... and the
-    // scratchpad's Load fill through it.
-    void fillEmptyField(const CPItem &item, int f, int g, int i, int c, const std::function<QString()> &value);
-
-    // Serial numbers: the Get Next buttons, the serial-number menu (Clear is clearSerNum above)
-    // and the Set Index dialog. The counters are the per-user settings store's, or the numbering
-    // server's when the configuration selects remote operation, unless another store is set. The mouse-down remembers the button's field in menuTag; its right button
-    // opens serNumMenu over a field that holds a number. getNextClick draws a number into an
-    // empty field. getRegValKey and getNextNum give the empty text and -1 when the key item has
-    // no field in the slot, without a message.
-    void getNextMouseDown(QPushButton *button, Qt::MouseButton which, const QPoint &globalPos);
-    void getNextClick(QPushButton *button);
-    void setIndexClick();
-    void zeroClick();
-    void setLocalClick();
-    QString getRegValKey();
-    int32_t getNextNum(int16_t f_idx, int16_t g_idx, int16_t i_idx, int16_t c_idx, const QString &uniqueTag);
-    const QString &serialKey() const { return m_serialKey; }
-    void setCounterStore(std::shared_ptr<CounterStore> store) { m_counterStore = std::move(store); }
-    CounterStore &counterStore();
-    // Shows the loaded Set Index dialog until it closes: exec() unless replaced (tests drive the
-    // dialog without a modal loop).
-    void setSerialDialogRunner(std::function<void(QDialog &)> runner) { m_runSerialDialog = std::move(runner); }
-private:
-    void connectSerialMenu();
-    void connectGetNext();
-    void showSetSerNum(bool setIndexMode);
-    std::shared_ptr<CounterStore> m_counterStore;
-    std::function<void(QDialog &)> m_runSerialDialog;
-    QString m_serialKey;
-public:
 
     // The common error report of the open editor: records the texts and shows them at once.
     void reportError(const RuntimeError &error) override;
+    // Runs a handler's work under its error name: an error is reported and the editor stays open.
+    void guarded(const QString &procName, const std::function<void()> &work);
+    // Hides the window and deletes what the load built, back to one empty frame.
+    void unload();
 
     FormState &formState() { return m_form; }
     SharedState &state() override { return m_state; }
@@ -240,12 +158,6 @@ private:
     void buildMenus();
     void buildTemplates();
     void setKeyboardOrder();
-    void connectNavigation();
-    // Field editing and the commands: the fields' events (after the load has created them) and
-    // the command buttons and menu entries.
-    void connectEditing();
-    void connectCommands();
-    void connectTabStrip(TabStrip *strip, int frameIndex);
 
     // Load steps.
     void buildFrame(int f);
@@ -257,14 +169,6 @@ private:
     void finishLoad();
     void findOrCreateAttribute();
     void loadFailed(int number, const QString &description);
-    void unload();
-
-    // Shows the page of slot c for group g of frame f.
-    QWidget *pageAt(int f, int g, int c) const;
-    void showFramePage(int f, int c);
-    void hideSlotPages(int c);
-    void updateFrameCaption(int f, int c);
-    void markSelectedConfig();
 
     // Rebuilds in slot c the composites owned by the items reached from starts, in feeding order.
     // Items that feed each other in a ring are reported once per run, naming them.
@@ -272,9 +176,6 @@ private:
     bool m_buildingComposites = false;
     bool m_ringReported = false;
     std::vector<std::array<int, 4>> m_showingLinked;
-
-    // Runs a handler's work under its error name: an error is reported and the editor stays open.
-    void guarded(const QString &procName, const std::function<void()> &work);
 
     SharedState &m_state;
     Prompts &m_prompts;
@@ -288,8 +189,6 @@ private:
     QPushButton *m_defaults = nullptr;
     QPushButton *m_scratch = nullptr;
     QPushButton *m_copy = nullptr;
-    // The document the editor was opened on, known once a Copy From... has made another active.
-    std::shared_ptr<sw::ModelDoc2> m_editorDocument;
     QFrame *m_line1 = nullptr;
     QPushButton *m_clear = nullptr;
     QFrame *m_line2 = nullptr;
@@ -314,6 +213,16 @@ private:
 
     std::vector<QPointer<QGroupBox>> m_frameContainers;
     int m_frameLimit = DefaultCounterLimit;
+
+    // Declared last, so destroyed first: each handler's connections end with it, before the
+    // controls it serves are deleted.
+    std::unique_ptr<Navigation> m_navigation;
+    std::unique_ptr<FieldEditing> m_editing;
+    std::unique_ptr<Commands> m_commands;
+    std::unique_ptr<Saving> m_saving;
+    std::unique_ptr<ScratchpadCommands> m_scratchpad;
+    std::unique_ptr<CopyFrom> m_copyFrom;
+    std::unique_ptr<SerialNumbers> m_serialNumbers;
 };
 
 } // namespace tavik

@@ -105,8 +105,8 @@ bool M::formLoad()
 
         for (size_t f = 0; f < m_state.frames.size(); ++f)
             buildFrame(int(f));
-        connectEditing();
-        connectGetNext();
+        m_editing->connectFields();
+        m_serialNumbers->connectGetNext();
         finishLoad();
     } catch (const std::exception &e) {
         const RuntimeError error = errorFromException(e);
@@ -139,7 +139,7 @@ void M::buildFrame(int f)
     strip->setVisible(true);
     setTag(strip, tagNumber(f));
     setTabStop(strip, true);
-    connectTabStrip(strip, f);
+    m_navigation->connectTabStrip(strip, f);
 
     strip->clearTabs();
     frame.currentTab = 0;
@@ -352,8 +352,8 @@ void M::finishLoad()
 
     m_form.suppressEvents = false;
     m_form.purged = false;
-    frameSelectChange();
-    markSelectedConfig();
+    m_navigation->frameSelectChange();
+    m_navigation->markSelectedConfig();
 
     m_state.runOk = true;
     setWindowTitle(product::title() + QLatin1Char(' ') + product::version() + m_state.operationLabel);

@@ -201,7 +201,7 @@ void M::loadDocumentValues(bool onlyHeld)
         if (m_state.useConfigs) {
             m_configsList->setCurrentRow(m_state.activeConfigIndex);
             colours::setBackColor(m_configsList, colours::WindowBackground);
-            markSelectedConfig();
+            m_navigation->markSelectedConfig();
             m_configsList->setEnabled(true);
         } else {
             colours::setBackColor(m_configsList, colours::ButtonFace);
@@ -212,8 +212,8 @@ void M::loadDocumentValues(bool onlyHeld)
         // The navigation handlers stand still while the program changes controls; these two
         // must run to show the frame just selected.
         m_form.suppressEvents = false;
-        frameSelectChange();
-        tabDisplayRefresh();
+        m_navigation->frameSelectChange();
+        m_navigation->tabDisplayRefresh();
         m_form.suppressEvents = true;
         // Purge gives these two their keyboard stop back.
         m_frameSelect->setFocusPolicy(Qt::NoFocus);

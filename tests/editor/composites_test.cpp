@@ -176,7 +176,7 @@ TEST_F(CompositesTest, RingsAreReportedOnceByNameAndHandlersNeverReenterWithoutB
     ASSERT_EQ(prompts.boxes().size(), 1u) << "told once, at the load";
     EXPECT_EQ(prompts.boxes()[0].text,
               "Error 0 : 28 (Composites and linked lists feed each other in a ring: k -> ring -> k) in <buildComposites>     ");
-    m.comboBoxChange(combo(0));
+    m.editing().comboBoxChange(combo(0));
     EXPECT_EQ(combo(0)->listIndex(), 0);
     set(1, "A");
     m.buildComposites(0, 0, 1, 0);

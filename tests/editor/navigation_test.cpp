@@ -55,7 +55,7 @@ TEST_F(NavigationTest, FramesKeepTheSlotAndTheirOwnTab)
     M &m = open();
     EXPECT_EQ(shownPages(), QStringList({"0:0:0"}));
     EXPECT_EQ(caption(0), "General: <Part1>");
-    m.tabClick(0);   // the tab shown: nothing changes
+    m.navigation().tabClick(0);   // the tab shown: nothing changes
     EXPECT_EQ(shownPages(), QStringList({"0:0:0"}));
 
     m.configsList()->setCurrentRow(2);

@@ -72,7 +72,7 @@ protected:
     void inDialog(int i, const char *entry, const std::function<void(setSerNum &)> &act)
     {
         bool shown = false;
-        editor->setSerialDialogRunner([&](QDialog &dialog) { shown = true, act(static_cast<setSerNum &>(dialog)); });
+        editor->serialNumbers().setSerialDialogRunner([&](QDialog &dialog) { shown = true, act(static_cast<setSerNum &>(dialog)); });
         ASSERT_TRUE(rightPress(i));
         choose(entry);
         EXPECT_TRUE(shown) << entry;

@@ -269,7 +269,7 @@ TEST_F(ScratchpadTest, SavedValuesComeBackInEmptyFieldsOnly)
     M &m = open();
     set(0, 0, 0, 0, "P1234");
     combo(0, 0, 1, 0)->setListIndex(1);
-    m.saveScratch();
+    m.scratchpad().saveScratch();
     EXPECT_TRUE(state.runOk);
     EXPECT_TRUE(stored("PROJECT") == "P1234" && stored("Finish") == "Painted");
     EXPECT_EQ(stored("Note"), "") << "an empty field is saved as an empty entry";
@@ -302,14 +302,14 @@ TEST_F(ScratchpadTest, ASaveThatFailsHalfwayLeavesNoneOfItsEntries)
     M &m = open();
     set(0, 0, 0, 0, "P-new");
     combo(0, 0, 1, 0)->setListIndex(1);
-    m.saveScratch();
+    m.scratchpad().saveScratch();
     EXPECT_FALSE(state.runOk);
     EXPECT_TRUE(stored("Project") == "P-old" && stored("Finish") == "Raw");
 
     // A store that cannot be opened at all is reported under each command's name.
     writeFile(settingsPath, QByteArray(4096, 'x'));
-    m.loadScratch();
-    m.clearScratchpad();
+    m.scratchpad().loadScratch();
+    m.scratchpad().clearScratchpad();
     ASSERT_EQ(prompts.boxes().size(), 3u);
     EXPECT_TRUE(prompts.boxes()[0].text.endsWith("in <Save Scratch CP Values>     "));
     EXPECT_TRUE(prompts.boxes()[1].text.endsWith("in <Load Scratch CP Values>     "));

@@ -1,6 +1,8 @@
-// Commands of M on many fields at once or on one value: Clear (the fields of the frame and slot
+// Commands of the editor on many fields at once or on one value: Clear (the fields of the frame and slot
 // shown) and its menu with Clear all configurations, Load defaults, and the value menu's copy,
 // paste and clear of the field it was opened on.
+
+#include "editor/commands.h"
 
 #include "editor/m.h"
 
@@ -24,24 +26,29 @@
 
 namespace tavik {
 
-void M::connectCommands()
+Commands::Commands(M &editor)
+    : m_editor(editor), m_state(editor.state()), m_form(editor.formState()), m_prompts(editor.prompts())
 {
-    connect(m_clear, &QPushButton::clicked, this, [this] { clearClick(); });
-    new RightPress(m_clear, [this](const QPoint &globalPos) { clearMenu(globalPos); });
-    connect(m_defaults, &QPushButton::clicked, this, [this] { defaultsClick(); });
-    connectEntry(m_clearCPmenu, "clearAllCPValues", this, [this] { clearAllCPValues(); });
-    connectEntry(m_clearCPmenu, "clearConfCPValues", this, [this] { clearConfCPValues(); });
-    connectEntry(m_valueMenu, "copy_value", this, [this] { copyValue(); });
-    connectEntry(m_valueMenu, "paste_value", this, [this] { pasteValue(); });
-    connectEntry(m_valueMenu, "clear_value", this, [this] { clearValue(); });
 }
 
-void M::clearClick()
+void Commands::connectControls()
 {
-    guarded(QStringLiteral("Clear CP Values from configuration"), [this] {
+    connect(m_editor.Clear(), &QPushButton::clicked, this, [this] { clearClick(); });
+    new RightPress(m_editor.Clear(), [this](const QPoint &globalPos) { clearMenu(globalPos); });
+    connect(m_editor.Defaults(), &QPushButton::clicked, this, [this] { defaultsClick(); });
+    connectEntry(m_editor.clearCPmenu(), "clearAllCPValues", this, [this] { clearAllCPValues(); });
+    connectEntry(m_editor.clearCPmenu(), "clearConfCPValues", this, [this] { clearConfCPValues(); });
+    connectEntry(m_editor.valueMenu(), "copy_value", this, [this] { copyValue(); });
+    connectEntry(m_editor.valueMenu(), "paste_value", this, [this] { pasteValue(); });
+    connectEntry(m_editor.valueMenu(), "clear_value", this, [this] { clearValue(); });
+}
+
+void Commands::clearClick()
+{
+    m_editor.guarded(QStringLiteral("Clear CP Values from configuration"), [this] {
         m_state.runOk = false;
-        const int f = m_frameSelect->listIndex();
-        const int c = m_configsList->currentRow();
+        const int f = m_editor.frameSelect()->listIndex();
+        const int c = m_editor.configsList()->currentRow();
         if (f < 0 || size_t(f) >= m_state.frames.size() || c < 0)
             throw RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange));
         const Frame &frame = m_state.frames[size_t(f)];
@@ -61,7 +68,7 @@ void M::clearClick()
                     } else {
                         comboOf(field)->setListIndex(-1);
                         if (item.isListTarget)
-                            dispLinkedItem(f, int(g), int(i), c);
+                            m_editor.dispLinkedItem(f, int(g), int(i), c);
                     }
                 });
             }
@@ -70,91 +77,91 @@ void M::clearClick()
     });
 }
 
-void M::clearMenu(const QPoint &globalPos)
+void Commands::clearMenu(const QPoint &globalPos)
 {
-    m_clearCPmenu->popup(globalPos);
+    m_editor.clearCPmenu()->popup(globalPos);
 }
 
-void M::clearAllCPValues()
+void Commands::clearAllCPValues()
 {
-    guarded(QStringLiteral("Clear"), [this] {
+    m_editor.guarded(QStringLiteral("Clear"), [this] {
         {
             SuppressedEvents hold(m_form);
-            for (const auto &[index, box] : m_textBox->elements())
+            for (const auto &[index, box] : m_editor.CP_TextBox().elements())
                 ignoringErrors([&] { setFieldValue(box.data(), QString()); });
-            for (const auto &[index, combo] : m_comboBox->elements()) {
+            for (const auto &[index, combo] : m_editor.CP_ComboBox().elements()) {
                 ignoringErrors([&] {
                     comboOf(combo.data())->setListIndex(-1);
                     FieldIndex at;
-                    if (splitTag(tagOf(combo), at.f, at.g, at.i, at.c))
-                        dispLinkedItem(at.f, at.g, at.i, at.c);
+                    if (m_editor.splitTag(tagOf(combo), at.f, at.g, at.i, at.c))
+                        m_editor.dispLinkedItem(at.f, at.g, at.i, at.c);
                 });
             }
-            for (const auto &[index, label] : m_label->elements())
+            for (const auto &[index, label] : m_editor.CP_Label().elements())
                 if (label)
                     colours::setForeColor(label, colours::ButtonText);
-            for (const auto &[index, button] : m_getNext->elements())
+            for (const auto &[index, button] : m_editor.getNext().elements())
                 if (button)
                     showNumberDrawn(button, false);
         }
-        m_clear->setFocus(Qt::OtherFocusReason);
+        m_editor.Clear()->setFocus(Qt::OtherFocusReason);
         m_state.runOk = true;
     });
 }
 
-void M::clearConfCPValues()
+void Commands::clearConfCPValues()
 {
     // The Clear button itself clears the configuration shown; this entry has no command.
 }
 
-void M::defaultsClick()
+void Commands::defaultsClick()
 {
-    guarded(QStringLiteral("defaults"), [this] {
+    m_editor.guarded(QStringLiteral("defaults"), [this] {
         SuppressedEvents hold(m_form);
-        for (const auto &[index, box] : m_textBox->elements()) {
+        for (const auto &[index, box] : m_editor.CP_TextBox().elements()) {
             ignoringErrors([&] {
                 if (!fieldValue(box.data()).isEmpty())
                     return;
                 FieldIndex at;
-                if (!splitTag(tagOf(box), at.f, at.g, at.i, at.c))
+                if (!m_editor.splitTag(tagOf(box), at.f, at.g, at.i, at.c))
                     return;
                 setFieldValue(box.data(), itemAt(m_state, CPRef{at.f, at.g, at.i}).defaultValue);
-                buildComposites(at.f, at.g, at.i, at.c);
+                m_editor.buildComposites(at.f, at.g, at.i, at.c);
             });
         }
-        for (const auto &[index, combo] : m_comboBox->elements()) {
+        for (const auto &[index, combo] : m_editor.CP_ComboBox().elements()) {
             ignoringErrors([&] {
                 MultiColumnComboBox *box = comboOf(combo.data());
                 // A document value that is none of the entries is a value all the same.
                 if (box->listIndex() >= 0 || !box->value().isEmpty())
                     return;
                 FieldIndex at;
-                if (!splitTag(tagOf(box), at.f, at.g, at.i, at.c))
+                if (!m_editor.splitTag(tagOf(box), at.f, at.g, at.i, at.c))
                     return;
                 const CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
                 if (item.isListTarget) {
                     const CPRef &ref = item.sourceList;
                     const Group &group = m_state.frames.at(size_t(ref.f_idx)).groups.at(size_t(ref.g_idx));
                     box->setListIndex(group.lists.at(size_t(ref.i_idx)).defaultIndex);
-                    dispLinkedItem(at.f, at.g, at.i, at.c);
+                    m_editor.dispLinkedItem(at.f, at.g, at.i, at.c);
                 } else {
                     box->setValue(item.defaultValue);
                     if (box->listIndex() < 0)
                         box->setListIndex(0);
                 }
-                buildComposites(at.f, at.g, at.i, at.c);
+                m_editor.buildComposites(at.f, at.g, at.i, at.c);
             });
         }
-        m_defaults->setFocus(Qt::OtherFocusReason);
+        m_editor.Defaults()->setFocus(Qt::OtherFocusReason);
         m_state.runOk = true;
     });
 }
 
-void M::copyValue()
+void Commands::copyValue()
 {
-    guarded(QStringLiteral("copy_value"), [this] {
+    m_editor.guarded(QStringLiteral("copy_value"), [this] {
         FieldIndex at;
-        if (!splitTag(m_form.menuTag, at.f, at.g, at.i, at.c))
+        if (!m_editor.splitTag(m_form.menuTag, at.f, at.g, at.i, at.c))
             return;
         const CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
         const QString text = fieldValue(requiredSlotControl(item.valueControls, at.c));
@@ -163,11 +170,11 @@ void M::copyValue()
     });
 }
 
-void M::pasteValue()
+void Commands::pasteValue()
 {
-    guarded(QStringLiteral("paste_value"), [this] {
+    m_editor.guarded(QStringLiteral("paste_value"), [this] {
         FieldIndex at;
-        if (!splitTag(m_form.menuTag, at.f, at.g, at.i, at.c))
+        if (!m_editor.splitTag(m_form.menuTag, at.f, at.g, at.i, at.c))
             return;
         const CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
         // Without holding events back: the field's change handler treats it as typed.
@@ -175,26 +182,9 @@ void M::pasteValue()
     });
 }
 
-void M::clearValue()
+void Commands::clearValue()
 {
-    clearSerNum();
-}
-
-void M::clearSerNum()
-{
-    guarded(QStringLiteral("clear_Ser_Num"), [this] {
-        FieldIndex at;
-        if (!splitTag(m_form.menuTag, at.f, at.g, at.i, at.c))
-            return;
-        const CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
-        QWidget *field = requiredSlotControl(item.valueControls, at.c);
-        if (item.type != QLatin1String("list"))
-            setFieldValue(field, QString());
-        else
-            comboOf(field)->setListIndex(-1);
-        // The number drawn is not given back to the counter; only the button's look returns.
-        showNumberDrawn(requiredSlotControl(item.unitsControls, at.c), false);
-    });
+    m_editor.serialNumbers().clearSerNum();
 }
 
 } // namespace tavik

@@ -5,6 +5,12 @@
 //
 // A failure stops saving with the fields untouched and the editor open: the properties written
 // so far stay in the document, and Done can simply be tried again, since it purges first.
+//
+// Purge: every custom property that the configuration names, in any frame, is deleted from the
+// document and from each of its configurations. The fields keep their values, so Done can add
+// the properties afresh; Quit after a purge leaves the document without them.
+
+#include "editor/saving.h"
 
 #include "editor/m.h"
 
@@ -22,6 +28,7 @@
 #include "editor/suppressed_events.h"
 #include "editor/tab_strip.h"
 #include "platform/prompts.h"
+#include "transfer/configs_select.h"
 
 #include <QCheckBox>
 #include <QListWidget>
@@ -92,16 +99,50 @@ void setParameter(sw::Attribute &attribute, const QString &name, double value)
 
 } // namespace
 
-void M::connectSaving()
+Saving::Saving(M &editor)
+    : m_editor(editor), m_state(editor.state()), m_form(editor.formState()), m_prompts(editor.prompts())
 {
-    connect(m_done, &QPushButton::clicked, this, [this] { doneClick(); });
-    connectPurge();
-    connectScratchpad();
 }
 
-void M::doneClick()
+void Saving::connectControls()
 {
-    settleTypedEntries();
+    connect(m_editor.done(), &QPushButton::clicked, this, [this] { doneClick(); });
+    connect(m_editor.Purge(), &QPushButton::clicked, this, [this] { purgeCP(); });
+}
+
+bool Saving::purgeCP()
+{
+    m_editor.guarded(QStringLiteral("Purge CP"), [this] {
+        m_state.runOk = false;
+        QListWidget *configsList = m_editor.configsList();
+        QStringList configurations;
+        for (int c = 1; c < configsList->count(); ++c)
+            configurations << configsList->item(c)->text();
+
+        const std::shared_ptr<sw::ModelDoc2> document = activeDocument(m_state);
+        // Deleting an absent property is no error: the host answers False and nothing changes.
+        for (const Frame &frame : m_state.frames)
+            for (const Group &group : frame.groups)
+                for (const CPItem &item : group.items) {
+                    document->DeleteCustomInfo2(QString(), item.CPTag);
+                    for (const QString &configuration : configurations)
+                        document->DeleteCustomInfo2(configuration, item.CPTag);
+                }
+
+        m_editor.useConfigs()->setChecked(m_state.useConfigs);
+        m_editor.frameSelect()->setListIndex(m_state.defaultFrame);
+        // The document's values are gone, so the settings they were loaded under are free again.
+        m_editor.frameSelect()->setFocusPolicy(Qt::StrongFocus);
+        m_editor.useConfigs()->setFocusPolicy(Qt::StrongFocus);
+        m_form.purged = true;
+        m_state.runOk = true;
+    });
+    return m_state.runOk;
+}
+
+void Saving::doneClick()
+{
+    m_editor.editing().settleTypedEntries();
     // A refused entry is not saved; the user puts it right first.
     m_state.loadStage = SaveStage::Properties;
     try {
@@ -121,7 +162,7 @@ void M::doneClick()
         writeFrameProperties();
         m_state.loadStage = SaveStage::Scratchpad;
         // The scratchpad reports its own failure; the document has its values by now.
-        saveScratch();
+        m_editor.scratchpad().saveScratch();
         // Written before the window goes, so that a failure leaves the editor open.
         m_state.loadStage = SaveStage::Attribute;
         sw::Attribute &attribute = *required(m_state.attribute);
@@ -133,16 +174,16 @@ void M::doneClick()
     }
 
     m_state.runOk = true;
-    unload();
-    accept();
+    m_editor.unload();
+    m_editor.accept();
 }
 
-void M::writeFrameProperties()
+void Saving::writeFrameProperties()
 {
-    forEachWrittenField(*this, [this](int c, const CPItem &written, QWidget *field) {
+    forEachWrittenField(m_editor, [this](int c, const CPItem &written, QWidget *field) {
         const QString value = fieldValue(field);
         if (c > 0) {
-            addProperty(m_state, m_configsList->item(c)->text(), written.CPTag, value);
+            addProperty(m_state, m_editor.configsList()->item(c)->text(), written.CPTag, value);
             return;
         }
         // An empty field has nothing to say about a document setting: a list with no choice
@@ -155,12 +196,12 @@ void M::writeFrameProperties()
     });
 }
 
-bool M::refuseRejectedEntry()
+bool Saving::refuseRejectedEntry()
 {
     int slot = -1;
     const CPItem *item = nullptr;
     QWidget *rejected = nullptr;
-    forEachWrittenField(*this, [&](int c, const CPItem &written, QWidget *field) {
+    forEachWrittenField(m_editor, [&](int c, const CPItem &written, QWidget *field) {
         if (!rejected && colours::backColor(field) == colours::toColor(colours::Mismatch)) {
             slot = c;
             item = &written;
@@ -171,25 +212,25 @@ bool M::refuseRejectedEntry()
         return false;
 
     // Brought into view on its tab and slot, where the mismatch then holds the editor.
-    const int f = m_frameSelect->listIndex();
+    const int f = m_editor.frameSelect()->listIndex();
     Frame &frame = m_state.frames[size_t(f)];
     {
         SuppressedEvents hold(m_form);
-        m_configsList->setCurrentRow(slot);
+        m_editor.configsList()->setCurrentRow(slot);
         frame.currentTab = item->g_idx;
         static_cast<TabStrip *>(frame.tabStrip)->selectTab(item->g_idx + 1);
     }
-    showFramePage(f, slot);
+    m_editor.navigation().showFramePage(f, slot);
     m_form.prototypeMismatch = true;
     rejected->setFocus(Qt::OtherFocusReason);
-    const QString where = slot > 0 ? QStringLiteral(" in configuration ") + m_configsList->item(slot)->text() : QString();
+    const QString where = slot > 0 ? QStringLiteral(" in configuration ") + m_editor.configsList()->item(slot)->text() : QString();
     m_prompts.message(item->displayName + where + QStringLiteral(" does not match its prototype ") + item->prototype
                           + QStringLiteral("; nothing was saved."),
                       product::title() + QStringLiteral(": Warning"), MessageIcon::Exclamation, MessageButtons::Ok);
     return true;
 }
 
-void M::saveFailed(const RuntimeError &error)
+void Saving::saveFailed(const RuntimeError &error)
 {
     m_state.runOk = false;
     m_state.currentProc = QStringLiteral("Save CP");
@@ -198,6 +239,30 @@ void M::saveFailed(const RuntimeError &error)
         + QStringLiteral("\r\nCould not save CP values. Exiting ") + Str(static_cast<long long>(m_state.loadStage));
     m_prompts.message(m_state.errorMessage, product::title() + QStringLiteral(": ") + m_state.errorTitle,
                       MessageIcon::Critical, MessageButtons::Ok);
+}
+
+bool Saving::backOnEditorDocument()
+{
+    const std::shared_ptr<sw::ModelDoc2> &editorDocument = m_editor.copyFrom().editorDocument();
+    if (!editorDocument)
+        return true; // no Copy From... ran: the editor's document is still the active one
+    try {
+        if (m_state.swApp && m_state.swApp->ActiveDoc() == editorDocument)
+            return true;
+        int error = 0;
+        const auto doc = m_state.swApp->ActivateDoc2(ConfigsSelect::activationName(*editorDocument), true, error);
+        if (error != sw::swActivateDocError && doc == editorDocument) {
+            m_state.swModel = doc;
+            return true;
+        }
+    } catch (const std::exception &) {
+        // Told below, as a failed activation.
+    }
+    m_state.runOk = false;
+    m_prompts.message(QStringLiteral("The document this editor was opened on cannot be made active again. "
+                                     "Nothing was written."),
+                      product::title() + QStringLiteral(": Error"), MessageIcon::Critical, MessageButtons::Ok);
+    return false;
 }
 
 } // namespace tavik

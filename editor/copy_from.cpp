@@ -3,6 +3,8 @@
 // values into the empty fields of the frame on screen; fillEmptyField, the fill of one field that
 // the scratchpad's Load shares.
 
+#include "editor/copy_from.h"
+
 #include "editor/m.h"
 
 #include "hostapi/host.h"
@@ -50,12 +52,17 @@ FileOpenRequest copyFileRequest()
 
 } // namespace
 
-void M::connectCopy()
+CopyFrom::CopyFrom(M &editor)
+    : m_editor(editor), m_state(editor.state()), m_form(editor.formState()), m_prompts(editor.prompts())
 {
-    connect(m_copy, &QPushButton::clicked, this, [this] { copyClick(); });
 }
 
-void M::copyClick()
+void CopyFrom::connectControls()
+{
+    connect(m_editor.Copy(), &QPushButton::clicked, this, [this] { copyClick(); });
+}
+
+void CopyFrom::copyClick()
 {
     try {
         const FileOpenRequest request = copyFileRequest();
@@ -65,7 +72,7 @@ void M::copyClick()
         if (path->size() > request.maxFileLength)
             throw RuntimeError(FileNameBufferTooSmall,
                                QStringLiteral("The FileName buffer is too small to store the selected file name"));
-        ConfigsSelect dialog(*this);
+        ConfigsSelect dialog(m_editor);
         dialog.setFilePath(*path);
         const bool loaded = dialog.formLoad();
         // The first Copy From... finds the editor's document active; a later one may not.
@@ -80,34 +87,11 @@ void M::copyClick()
     }
 }
 
-bool M::backOnEditorDocument()
-{
-    if (!m_editorDocument)
-        return true; // no Copy From... ran: the editor's document is still the active one
-    try {
-        if (m_state.swApp && m_state.swApp->ActiveDoc() == m_editorDocument)
-            return true;
-        int error = 0;
-        const auto doc = m_state.swApp->ActivateDoc2(ConfigsSelect::activationName(*m_editorDocument), true, error);
-        if (error != sw::swActivateDocError && doc == m_editorDocument) {
-            m_state.swModel = doc;
-            return true;
-        }
-    } catch (const std::exception &) {
-        // Told below, as a failed activation.
-    }
-    m_state.runOk = false;
-    m_prompts.message(QStringLiteral("The document this editor was opened on cannot be made active again. "
-                                     "Nothing was written."),
-                      product::title() + QStringLiteral(": Error"), MessageIcon::Critical, MessageButtons::Ok);
-    return false;
-}
-
-void M::loadFromDoc(sw::ModelDoc2 *source, const QString &configuration)
+void CopyFrom::loadFromDoc(sw::ModelDoc2 *source, const QString &configuration)
 {
     m_state.runOk = false;
-    const int f = m_frameSelect->listIndex();
-    const int c = m_configsList->currentRow();
+    const int f = m_editor.frameSelect()->listIndex();
+    const int c = m_editor.configsList()->currentRow();
     // Without a document to read, or without a frame and slot to fill, nothing can be copied;
     // saying so keeps the user from taking untouched fields for copied ones.
     if (!source || f < 0 || size_t(f) >= m_state.frames.size() || c < 0) {
@@ -149,7 +133,7 @@ void M::loadFromDoc(sw::ModelDoc2 *source, const QString &configuration)
                           MessageButtons::Ok);
 }
 
-void M::fillEmptyField(const CPItem &item, int f, int g, int i, int c, const std::function<QString()> &value)
+void CopyFrom::fillEmptyField(const CPItem &item, int f, int g, int i, int c, const std::function<QString()> &value)
 {
     QWidget *field = requiredSlotControl(item.valueControls, c);
     if (item.type == QLatin1String("list")) {
@@ -160,14 +144,14 @@ void M::fillEmptyField(const CPItem &item, int f, int g, int i, int c, const std
         if (combo->listIndex() < 0)
             combo->setListIndex(0);
         if (item.isListTarget)
-            dispLinkedItem(f, g, i, c);
+            m_editor.dispLinkedItem(f, g, i, c);
         else
-            buildComposites(f, g, i, c);
+            m_editor.buildComposites(f, g, i, c);
     } else if (item.type == QLatin1String("standard")) {
         if (!fieldValue(field).isEmpty())
             return;
         setFieldValue(field, value());
-        buildComposites(f, g, i, c);
+        m_editor.buildComposites(f, g, i, c);
     }
 }
 

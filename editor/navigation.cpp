@@ -1,8 +1,12 @@
-// Navigation of M between frames, tabs and configuration slots: exactly one page is shown, the
-// one of the current frame, that frame's current tab and the selected slot. Values are never
-// moved; every slot keeps its own controls.
+// Navigation of the editor between frames, tabs and configuration slots: exactly one page is
+// shown, the one of the current frame, that frame's current tab and the selected slot. Values are
+// never moved; every slot keeps its own controls.
+
+#include "editor/navigation.h"
 
 #include "editor/m.h"
+#include "editor/about_box.h"
+#include "hostapi/host.h"
 
 #include "platform/runtime_error.h"
 #include "config/shared_state.h"
@@ -47,20 +51,25 @@ void showAndEnable(QWidget *w, bool on)
 
 } // namespace
 
-void M::connectNavigation()
+Navigation::Navigation(M &editor)
+    : m_editor(editor), m_state(editor.state()), m_form(editor.formState())
 {
-    connect(m_frameSelect, &QComboBox::currentIndexChanged, this, [this] { frameSelectChange(); });
-    connect(m_configsList, &QListWidget::currentRowChanged, this, [this] { configsListClick(); });
-    connect(m_useConfigs, &QCheckBox::toggled, this, [this] { useConfigsChange(); });
-    connect(m_quit, &QPushButton::clicked, this, [this] { quitClick(); });
 }
 
-void M::connectTabStrip(TabStrip *strip, int frameIndex)
+void Navigation::connectControls()
+{
+    connect(m_editor.frameSelect(), &QComboBox::currentIndexChanged, this, [this] { frameSelectChange(); });
+    connect(m_editor.configsList(), &QListWidget::currentRowChanged, this, [this] { configsListClick(); });
+    connect(m_editor.useConfigs(), &QCheckBox::toggled, this, [this] { useConfigsChange(); });
+    connect(m_editor.Quit(), &QPushButton::clicked, this, [this] { quitClick(); });
+}
+
+void Navigation::connectTabStrip(TabStrip *strip, int frameIndex)
 {
     connect(strip, &TabStrip::clicked, this, [this, frameIndex] { tabClick(frameIndex); });
 }
 
-QWidget *M::pageAt(int f, int g, int c) const
+QWidget *Navigation::pageAt(int f, int g, int c) const
 {
     Frame &frame = frameAt(m_state, f);
     if (g < 0 || size_t(g) >= frame.groups.size())
@@ -71,29 +80,29 @@ QWidget *M::pageAt(int f, int g, int c) const
     return widget(group.pages[size_t(c)]);
 }
 
-void M::hideSlotPages(int c)
+void Navigation::hideSlotPages(int c)
 {
     for (size_t f = 0; f < m_state.frames.size(); ++f)
         for (size_t g = 0; g < m_state.frames[f].groups.size(); ++g)
             showAndEnable(pageAt(int(f), int(g), c), false);
 }
 
-void M::updateFrameCaption(int f, int c)
+void Navigation::updateFrameCaption(int f, int c)
 {
-    QListWidgetItem *entry = m_configsList->item(c);
+    QListWidgetItem *entry = m_editor.configsList()->item(c);
     if (!entry)
         outOfRange();
     Frame &frame = frameAt(m_state, f);
     static_cast<QGroupBox *>(widget(frame.frameContainer))->setTitle(frame.name + QStringLiteral(": ") + entry->text());
 }
 
-void M::markSelectedConfig()
+void Navigation::markSelectedConfig()
 {
-    if (QListWidgetItem *entry = m_configsList->item(m_configsList->currentRow()))
+    if (QListWidgetItem *entry = m_editor.configsList()->item(m_editor.configsList()->currentRow()))
         entry->setSelected(true);
 }
 
-void M::showFramePage(int f, int c)
+void Navigation::showFramePage(int f, int c)
 {
     // Steps 2 to 6 of the refresh: the old slot's pages go, the new slot's page of the current
     // frame and tab comes.
@@ -107,26 +116,26 @@ void M::showFramePage(int f, int c)
     }
     m_state.activeConfigIndex = int16_t(c);
     updateFrameCaption(f, c);
-    if (QListWidgetItem *entry = m_configsList->item(c))
+    if (QListWidgetItem *entry = m_editor.configsList()->item(c))
         entry->setSelected(true);
 }
 
-void M::tabDisplayRefresh()
+void Navigation::tabDisplayRefresh()
 {
     if (m_form.suppressEvents)
         return;
-    showFramePage(m_frameSelect->listIndex(), m_configsList->currentRow());
+    showFramePage(m_editor.frameSelect()->listIndex(), m_editor.configsList()->currentRow());
 }
 
-void M::frameSelectChange()
+void Navigation::frameSelectChange()
 {
     if (m_form.suppressEvents)
         return;
-    guarded(QStringLiteral("Frame Select"), [this] {
+    m_editor.guarded(QStringLiteral("Frame Select"), [this] {
         m_state.runOk = false;
-        for (int k = 0; k < m_frameSelect->listCount(); ++k)
+        for (int k = 0; k < m_editor.frameSelect()->listCount(); ++k)
             showAndEnable(widget(frameAt(m_state, k).frameContainer), false);
-        const int f = m_frameSelect->listIndex();
+        const int f = m_editor.frameSelect()->listIndex();
         Frame &frame = frameAt(m_state, f);
         m_state.currentFrame = int16_t(f);
         showAndEnable(widget(frame.frameContainer), true);
@@ -138,17 +147,17 @@ void M::frameSelectChange()
             page->raise();
             page->update();
         }
-        updateFrameCaption(f, m_configsList->currentRow());
+        updateFrameCaption(f, m_editor.configsList()->currentRow());
         m_state.defaultFrame = int16_t(f);
         m_state.runOk = true;
     });
 }
 
-void M::tabClick(int frameIndex)
+void Navigation::tabClick(int frameIndex)
 {
     if (m_form.suppressEvents)
         return;
-    guarded(QStringLiteral("TabStrip Click"), [this, frameIndex] {
+    m_editor.guarded(QStringLiteral("TabStrip Click"), [this, frameIndex] {
         Frame &frame = frameAt(m_state, frameIndex);
         auto *strip = static_cast<TabStrip *>(widget(frame.tabStrip));
         const int selected = strip->selectedIndex();
@@ -168,37 +177,56 @@ void M::tabClick(int frameIndex)
     });
 }
 
-void M::configsListClick()
+void Navigation::configsListClick()
 {
     if (m_form.suppressEvents)
         return;
     // No error name of its own; an error is still reported, never let through the signal.
-    guarded(QStringLiteral("Configs List Click"), [this] {
+    m_editor.guarded(QStringLiteral("Configs List Click"), [this] {
         if (m_form.prototypeMismatch) {
-            m_configsList->setCurrentRow(m_state.activeConfigIndex);
+            m_editor.configsList()->setCurrentRow(m_state.activeConfigIndex);
             markSelectedConfig();
             return;
         }
-        showFramePage(m_frameSelect->listIndex(), m_configsList->currentRow());
+        showFramePage(m_editor.frameSelect()->listIndex(), m_editor.configsList()->currentRow());
     });
 }
 
-void M::useConfigsChange()
+void Navigation::useConfigsChange()
 {
-    guarded(QStringLiteral("Use Configs"), [this] {
-        if (m_useConfigs->isChecked()) {
-            m_configsList->setEnabled(true);
-            colours::setBackColor(m_configsList, colours::WindowBackground);
+    m_editor.guarded(QStringLiteral("Use Configs"), [this] {
+        QListWidget *configsList = m_editor.configsList();
+        if (m_editor.useConfigs()->isChecked()) {
+            configsList->setEnabled(true);
+            colours::setBackColor(configsList, colours::WindowBackground);
             markSelectedConfig();
         } else {
             // Back to the document slot before the list is locked.
-            m_configsList->setCurrentRow(0);
-            m_configsList->setEnabled(false);
-            colours::setBackColor(m_configsList, colours::ButtonFace);
+            configsList->setCurrentRow(0);
+            configsList->setEnabled(false);
+            colours::setBackColor(configsList, colours::ButtonFace);
         }
-        m_state.useConfigs = m_useConfigs->isChecked();
+        m_state.useConfigs = m_editor.useConfigs()->isChecked();
         m_state.runOk = true;
     });
+}
+
+void Navigation::openAbout()
+{
+    AboutBox box(&m_editor);
+    box.exec();
+}
+
+void Navigation::quitClick()
+{
+    m_editor.guarded(QStringLiteral("Quit"), [this] {
+        // The attribute's own follow-up after a purge; nothing is written to the document.
+        if (m_form.purged && m_state.attribute)
+            m_state.attribute->AfterPurge(0);
+    });
+    m_state.runOk = true;
+    m_editor.unload();
+    m_editor.reject();
 }
 
 } // namespace tavik

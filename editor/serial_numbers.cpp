@@ -1,7 +1,8 @@
-// Serial-number commands of M: Get Next on its button, the serial-number menu (Set index, Reset
-// index, Edit serial number field; its Clear is the value commands' clearSerNum), and the counter
-// lookups they share. A serial field counts on the counter its key item's value in the same slot
+// Serial-number commands of the editor: Get Next on its button, the serial-number menu (Clear, Set
+// index, Reset index, Edit serial number field), and the counter lookups they share. A serial field counts on the counter its key item's value in the same slot
 // names, or on the shared counter when its frame has no key item.
+
+#include "editor/serial_numbers.h"
 
 #include "editor/m.h"
 
@@ -15,6 +16,7 @@
 #include "editor/get_next_look.h"
 #include "platform/ignoring_errors.h"
 #include "editor/menu_entry.h"
+#include "editor/multi_column_combo_box.h"
 #include "platform/prompts.h"
 #include "platform/settings_store.h"
 #include "serial/counter_store.h"
@@ -86,11 +88,11 @@ private:
     std::shared_ptr<CounterStore> m_store;
 };
 
-// Hands every mouse button pressed on a Get Next button to the editor. The right button goes no
-// further: the button itself does nothing with it.
+// Hands every mouse button pressed on a Get Next button to the serial-number handler. The right
+// button goes no further: the button itself does nothing with it.
 class GetNextPress : public QObject {
 public:
-    GetNextPress(QPushButton *button, M &editor) : QObject(button), m_button(button), m_editor(editor)
+    GetNextPress(QPushButton *button, SerialNumbers &handler) : QObject(button), m_button(button), m_handler(handler)
     {
         button->installEventFilter(this);
     }
@@ -101,13 +103,13 @@ protected:
         if (event->type() != QEvent::MouseButtonPress)
             return false;
         auto *mouse = static_cast<QMouseEvent *>(event);
-        m_editor.getNextMouseDown(m_button, mouse->button(), mouse->globalPosition().toPoint());
+        m_handler.getNextMouseDown(m_button, mouse->button(), mouse->globalPosition().toPoint());
         return mouse->button() == Qt::RightButton;
     }
 
 private:
     QPushButton *m_button;
-    M &m_editor;
+    SerialNumbers &m_handler;
 };
 
 // The key item's text in slot c; nothing when the key item has no field there.
@@ -121,17 +123,22 @@ std::optional<QString> keyValueIn(const CPItem &key, int c)
 
 } // namespace
 
-void M::connectSerialMenu()
+SerialNumbers::SerialNumbers(M &editor)
+    : m_editor(editor), m_state(editor.state()), m_form(editor.formState()), m_prompts(editor.prompts())
 {
-    connectEntry(m_serNumMenu, "clear_Ser_Num", this, [this] { clearSerNum(); });
-    connectEntry(m_serNumMenu, "set", this, [this] { setIndexClick(); });
-    connectEntry(m_serNumMenu, "zero", this, [this] { zeroClick(); });
-    connectEntry(m_serNumMenu, "setLocal", this, [this] { setLocalClick(); });
 }
 
-void M::connectGetNext()
+void SerialNumbers::connectMenu()
 {
-    for (const auto &[index, button] : m_getNext->elements()) {
+    connectEntry(m_editor.serNumMenu(), "clear_Ser_Num", this, [this] { clearSerNum(); });
+    connectEntry(m_editor.serNumMenu(), "set", this, [this] { setIndexClick(); });
+    connectEntry(m_editor.serNumMenu(), "zero", this, [this] { zeroClick(); });
+    connectEntry(m_editor.serNumMenu(), "setLocal", this, [this] { setLocalClick(); });
+}
+
+void SerialNumbers::connectGetNext()
+{
+    for (const auto &[index, button] : m_editor.getNext().elements()) {
         if (!button)
             continue;
         connect(button, &QPushButton::clicked, this, [this, button = button.data()] { getNextClick(button); });
@@ -139,7 +146,7 @@ void M::connectGetNext()
     }
 }
 
-CounterStore &M::counterStore()
+CounterStore &SerialNumbers::counterStore()
 {
     if (!m_counterStore) {
         // With a numbering server every number comes from it: were it to fall back on the
@@ -157,29 +164,29 @@ CounterStore &M::counterStore()
     return *m_counterStore;
 }
 
-void M::getNextMouseDown(QPushButton *button, Qt::MouseButton which, const QPoint &globalPos)
+void SerialNumbers::getNextMouseDown(QPushButton *button, Qt::MouseButton which, const QPoint &globalPos)
 {
     m_form.menuTag = tagOf(button);
     if (which != Qt::RightButton)
         return;
-    guarded(QStringLiteral("getNext_MouseDown"), [&] {
+    m_editor.guarded(QStringLiteral("getNext_MouseDown"), [&] {
         FieldIndex at;
-        if (!splitTag(m_form.menuTag, at.f, at.g, at.i, at.c))
+        if (!m_editor.splitTag(m_form.menuTag, at.f, at.g, at.i, at.c))
             return;
         const CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
         // The menu's commands are for a number already drawn; an empty field wants Get Next.
         if (fieldValue(requiredSlotControl(item.valueControls, at.c)).isEmpty())
             return;
-        m_serNumMenu->popup(globalPos);
+        m_editor.serNumMenu()->popup(globalPos);
     });
 }
 
-void M::getNextClick(QPushButton *button)
+void SerialNumbers::getNextClick(QPushButton *button)
 {
     FieldIndex at;
     // A button whose tag cannot be read names no field: drawing for whatever the indices held
     // before would fill the wrong one.
-    if (splitTag(tagOf(button), at.f, at.g, at.i, at.c)) {
+    if (m_editor.splitTag(tagOf(button), at.f, at.g, at.i, at.c)) {
         ignoringErrors([&] {
             CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
             QWidget *field = requiredSlotControl(item.valueControls, at.c);
@@ -196,7 +203,7 @@ void M::getNextClick(QPushButton *button)
     button->setEnabled(true);
 }
 
-int32_t M::getNextNum(int16_t f_idx, int16_t g_idx, int16_t i_idx, int16_t c_idx, const QString &uniqueTag)
+int32_t SerialNumbers::getNextNum(int16_t f_idx, int16_t g_idx, int16_t i_idx, int16_t c_idx, const QString &uniqueTag)
 {
     try {
         CPItem &item = itemAt(m_state, CPRef{f_idx, g_idx, i_idx});
@@ -211,11 +218,11 @@ int32_t M::getNextNum(int16_t f_idx, int16_t g_idx, int16_t i_idx, int16_t c_idx
     }
 }
 
-QString M::getRegValKey()
+QString SerialNumbers::getRegValKey()
 {
     try {
         FieldIndex at;
-        if (!splitTag(m_form.menuTag, at.f, at.g, at.i, at.c))
+        if (!m_editor.splitTag(m_form.menuTag, at.f, at.g, at.i, at.c))
             return QString();
         const CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
         const CPItem *key = findItemByTag(m_state, at.f, keyReference(item));
@@ -232,24 +239,24 @@ QString M::getRegValKey()
     }
 }
 
-void M::setIndexClick()
+void SerialNumbers::setIndexClick()
 {
     if (getRegValKey().isEmpty())
         return;
     showSetSerNum(true);
 }
 
-void M::setLocalClick()
+void SerialNumbers::setLocalClick()
 {
     showSetSerNum(false);
 }
 
-void M::showSetSerNum(bool setIndexMode)
+void SerialNumbers::showSetSerNum(bool setIndexMode)
 {
     setSerNum::Field field;
     try {
         FieldIndex at;
-        if (!splitTag(m_form.menuTag, at.f, at.g, at.i, at.c))
+        if (!m_editor.splitTag(m_form.menuTag, at.f, at.g, at.i, at.c))
             return;
         CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
         QPointer<QWidget> value = requiredSlotControl(item.valueControls, at.c);
@@ -271,7 +278,7 @@ void M::showSetSerNum(bool setIndexMode)
         return;
     }
 
-    setSerNum dialog(counterStore(), m_prompts, this);
+    setSerNum dialog(counterStore(), m_prompts, &m_editor);
     dialog.setIndexMode = setIndexMode;
     dialog.formLoad(std::move(field));
     if (m_runSerialDialog)
@@ -280,11 +287,11 @@ void M::showSetSerNum(bool setIndexMode)
         dialog.exec();
 }
 
-void M::zeroClick()
+void SerialNumbers::zeroClick()
 {
-    guarded(QStringLiteral("Zero"), [this] {
+    m_editor.guarded(QStringLiteral("Zero"), [this] {
         FieldIndex at;
-        if (!splitTag(m_form.menuTag, at.f, at.g, at.i, at.c))
+        if (!m_editor.splitTag(m_form.menuTag, at.f, at.g, at.i, at.c))
             return;
         CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
         const CPItem *key = findItemByTag(m_state, at.f, keyReference(item));
@@ -305,6 +312,23 @@ void M::zeroClick()
             validateSerialNumber(0, item.prototype, item.minVal, item.maxVal, item.incVal, m_prompts);
         setFieldValue(requiredSlotControl(item.valueControls, at.c), formatSerialNumber(serialNumber, item.prototype));
         showNumberDrawn(requiredSlotControl(item.unitsControls, at.c), true);
+    });
+}
+
+void SerialNumbers::clearSerNum()
+{
+    m_editor.guarded(QStringLiteral("clear_Ser_Num"), [this] {
+        FieldIndex at;
+        if (!m_editor.splitTag(m_form.menuTag, at.f, at.g, at.i, at.c))
+            return;
+        const CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
+        QWidget *field = requiredSlotControl(item.valueControls, at.c);
+        if (item.type != QLatin1String("list"))
+            setFieldValue(field, QString());
+        else
+            comboOf(field)->setListIndex(-1);
+        // The number drawn is not given back to the counter; only the button's look returns.
+        showNumberDrawn(requiredSlotControl(item.unitsControls, at.c), false);
     });
 }
 

@@ -1,7 +1,9 @@
-// Field editing of M: the value fields' change handlers, which normalise the entry and keep
+// Field editing: the value fields' change handlers, which normalise the entry and keep
 // composites and linked lists up to date; the lost-focus handlers, which check a text entry
 // against its item's prototype and spread a value into every slot of an item that is the same for
 // all configurations; and the right button, which opens the value menu.
+
+#include "editor/field_editing.h"
 
 #include "editor/m.h"
 
@@ -100,10 +102,14 @@ QLineEdit *textAreaOf(QWidget *field)
 
 } // namespace
 
-void M::connectEditing()
+FieldEditing::FieldEditing(M &editor)
+    : m_editor(editor), m_state(editor.state()), m_form(editor.formState())
 {
-    auto *events = findChild<FieldEvents *>(QString(), Qt::FindDirectChildrenOnly);
-    if (!events) {
+}
+
+void FieldEditing::connectFields()
+{
+    if (!m_events) {
         FieldEvents::Handlers handlers;
         handlers.lostFocus = [this](QWidget *field) {
             if (auto *box = qobject_cast<FieldTextBox *>(field))
@@ -114,31 +120,32 @@ void M::connectEditing()
         handlers.mouseUp = [this](QWidget *field, Qt::MouseButton button, const QPoint &globalPos) {
             fieldMouseUp(field, button, globalPos);
         };
-        events = new FieldEvents(std::move(handlers), this);
+        // Its filters go with this handler: no field event reaches a handler that is gone.
+        m_events = new FieldEvents(std::move(handlers), this);
     }
-    for (const auto &[index, box] : m_textBox->elements()) {
+    for (const auto &[index, box] : m_editor.CP_TextBox().elements()) {
         if (!box)
             continue;
         connect(box, &QLineEdit::textChanged, this, [this, box = box.data()] { textBoxChange(box); });
-        events->watch(box);
+        m_events->watch(box);
     }
-    for (const auto &[index, combo] : m_comboBox->elements()) {
+    for (const auto &[index, combo] : m_editor.CP_ComboBox().elements()) {
         if (!combo)
             continue;
         // A choice from the list changes the text as well; typing changes only the text.
         connect(combo, &QComboBox::editTextChanged, this, [this, combo = combo.data()] { comboBoxChange(combo); });
-        events->watch(combo);
+        m_events->watch(combo);
     }
 }
 
-void M::textBoxChange(FieldTextBox *box)
+void FieldEditing::textBoxChange(FieldTextBox *box)
 {
     if (m_form.suppressEvents)
         return;
-    guarded(QStringLiteral("TB Change"), [&] {
+    m_editor.guarded(QStringLiteral("TB Change"), [&] {
         colours::setBackColor(box, colours::WindowBackground);
         FieldIndex at;
-        if (!splitTag(tagOf(box), at.f, at.g, at.i, at.c))
+        if (!m_editor.splitTag(tagOf(box), at.f, at.g, at.i, at.c))
             return;
         const CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
         // The units hint replaces a mismatch message as soon as the entry changes.
@@ -150,18 +157,18 @@ void M::textBoxChange(FieldTextBox *box)
                 box->setCursorPosition(upper.cursor);
             }
         }
-        buildComposites(at.f, at.g, at.i, at.c);
+        m_editor.buildComposites(at.f, at.g, at.i, at.c);
         m_state.runOk = true;
     });
 }
 
-void M::comboBoxChange(MultiColumnComboBox *box)
+void FieldEditing::comboBoxChange(MultiColumnComboBox *box)
 {
     if (m_form.suppressEvents)
         return;
-    guarded(QStringLiteral("CB Change"), [&] {
+    m_editor.guarded(QStringLiteral("CB Change"), [&] {
         FieldIndex at;
-        if (!splitTag(tagOf(box), at.f, at.g, at.i, at.c))
+        if (!m_editor.splitTag(tagOf(box), at.f, at.g, at.i, at.c))
             return;
         const CPItem &item = itemAt(m_state, CPRef{at.f, at.g, at.i});
         // A list selector shows what its list target chose, or nothing while the target has no
@@ -183,28 +190,28 @@ void M::comboBoxChange(MultiColumnComboBox *box)
             list.defaultIndex = int16_t(chosen);
             const CPItem &first = itemAt(m_state, list.members.front());
             comboOf(requiredSlotControl(first.labelControls, at.c))->setListIndex(chosen);
-            dispLinkedItem(at.f, at.g, at.i, at.c);
+            m_editor.dispLinkedItem(at.f, at.g, at.i, at.c);
         }
-        buildComposites(at.f, at.g, at.i, at.c);
+        m_editor.buildComposites(at.f, at.g, at.i, at.c);
         m_state.runOk = true;
     });
 }
 
-void M::textBoxLostFocus(FieldTextBox *box)
+void FieldEditing::textBoxLostFocus(FieldTextBox *box)
 {
     if (m_form.suppressEvents)
         return;
     FieldIndex at;
     const CPItem *item = nullptr;
-    guarded(QStringLiteral("TB lf"), [&] {
-        if (!splitTag(tagOf(box), at.f, at.g, at.i, at.c))
+    m_editor.guarded(QStringLiteral("TB lf"), [&] {
+        if (!m_editor.splitTag(tagOf(box), at.f, at.g, at.i, at.c))
             return;
         const CPItem &field = itemAt(m_state, CPRef{at.f, at.g, at.i});
         if (field.hasPrototype) {
             const bool rejected = !box->text().isEmpty() && !matchesPrototype(box->text(), field.prototype);
             if (rejected) {
-                if (auto *events = findChild<FieldEvents *>(QString(), Qt::FindDirectChildrenOnly))
-                    events->giveFocusBack(box);
+                if (m_events)
+                    m_events->giveFocusBack(box);
                 colours::setBackColor(box, colours::Mismatch);
                 box->setToolTip(MismatchHint + field.prototype);
                 m_form.prototypeMismatch = true;
@@ -221,21 +228,21 @@ void M::textBoxLostFocus(FieldTextBox *box)
 
     if (item->sameForAllConfigs) {
         const QString text = box->text();
-        for (int k = 0; k < m_configsList->count(); ++k)
+        for (int k = 0; k < m_editor.configsList()->count(); ++k)
             ignoringErrors([&] { setFieldValue(requiredSlotControl(item->valueControls, k), text); });
     }
     m_state.runOk = true;
 }
 
-void M::comboBoxLostFocus(MultiColumnComboBox *box)
+void FieldEditing::comboBoxLostFocus(MultiColumnComboBox *box)
 {
     if (m_form.suppressEvents)
         return;
     FieldIndex at;
     const CPItem *item = nullptr;
-    guarded(QStringLiteral("CB lf"), [&] {
+    m_editor.guarded(QStringLiteral("CB lf"), [&] {
         settleTypedEntry(box);
-        if (splitTag(tagOf(box), at.f, at.g, at.i, at.c))
+        if (m_editor.splitTag(tagOf(box), at.f, at.g, at.i, at.c))
             item = &itemAt(m_state, CPRef{at.f, at.g, at.i});
     });
     if (!item)
@@ -246,7 +253,7 @@ void M::comboBoxLostFocus(MultiColumnComboBox *box)
         // handler would otherwise replace with the first entry in every other slot.
         const int chosen = box->listIndex();
         const QString text = box->value();
-        for (int k = 0; k < m_configsList->count(); ++k)
+        for (int k = 0; k < m_editor.configsList()->count(); ++k)
             ignoringErrors([&] {
                 MultiColumnComboBox *other = comboOf(requiredSlotControl(item->valueControls, k));
                 if (chosen >= 0) {
@@ -257,13 +264,13 @@ void M::comboBoxLostFocus(MultiColumnComboBox *box)
                     SuppressedEvents hold(m_form);
                     other->setValue(text);
                 }
-                buildComposites(at.f, at.g, at.i, k);
+                m_editor.buildComposites(at.f, at.g, at.i, k);
             });
     }
     m_state.runOk = true;
 }
 
-void M::settleTypedEntry(MultiColumnComboBox *box)
+void FieldEditing::settleTypedEntry(MultiColumnComboBox *box)
 {
     if (!box->property(TypedEntry).toBool())
         return;
@@ -272,14 +279,14 @@ void M::settleTypedEntry(MultiColumnComboBox *box)
         box->setListIndex(0);
 }
 
-void M::settleTypedEntries()
+void FieldEditing::settleTypedEntries()
 {
-    for (const auto &[index, combo] : m_comboBox->elements())
+    for (const auto &[index, combo] : m_editor.CP_ComboBox().elements())
         if (combo)
             settleTypedEntry(combo);
 }
 
-void M::fieldMouseUp(QWidget *field, Qt::MouseButton button, const QPoint &globalPos)
+void FieldEditing::fieldMouseUp(QWidget *field, Qt::MouseButton button, const QPoint &globalPos)
 {
     if (m_form.suppressEvents)
         return;
@@ -288,7 +295,7 @@ void M::fieldMouseUp(QWidget *field, Qt::MouseButton button, const QPoint &globa
         return;
     if (QLineEdit *text = textAreaOf(field))
         text->setSelection(0, int(text->text().size()));
-    m_valueMenu->popup(globalPos);
+    m_editor.valueMenu()->popup(globalPos);
 }
 
 } // namespace tavik

@@ -7,6 +7,8 @@
 // list row the member its selector shows (the first member while it shows none), the same member
 // Done writes; Load fills every member.
 
+#include "editor/scratchpad_commands.h"
+
 #include "editor/m.h"
 
 #include "platform/ignoring_errors.h"
@@ -35,28 +37,33 @@ const auto fieldStep = [](auto &&step) { ignoringErrors<SettingsError>(step); };
 
 } // namespace
 
-void M::connectScratchpad()
+ScratchpadCommands::ScratchpadCommands(M &editor)
+    : m_editor(editor), m_state(editor.state()), m_form(editor.formState())
 {
-    connect(m_scratch, &QPushButton::clicked, this, [this] { loadScratch(); });
-    new RightPress(m_scratch, [this](const QPoint &globalPos) { scratchMouseDown(globalPos); });
-    connectEntry(m_saveScratchMenu, "save_scratch", this, [this] { saveScratch(); });
-    connectEntry(m_saveScratchMenu, "load_scratch", this, [this] { loadScratch(); });
-    connectEntry(m_saveScratchMenu, "clear_scratchpad", this, [this] { clearScratchpad(); });
 }
 
-void M::scratchMouseDown(const QPoint &globalPos)
+void ScratchpadCommands::connectControls()
 {
-    m_saveScratchMenu->popup(globalPos);
+    connect(m_editor.Scratch(), &QPushButton::clicked, this, [this] { loadScratch(); });
+    new RightPress(m_editor.Scratch(), [this](const QPoint &globalPos) { scratchMouseDown(globalPos); });
+    connectEntry(m_editor.saveScratchMenu(), "save_scratch", this, [this] { saveScratch(); });
+    connectEntry(m_editor.saveScratchMenu(), "load_scratch", this, [this] { loadScratch(); });
+    connectEntry(m_editor.saveScratchMenu(), "clear_scratchpad", this, [this] { clearScratchpad(); });
 }
 
-void M::scratchCommand(const QString &procName, const std::function<void(int f, int c, SettingsStore &store)> &work)
+void ScratchpadCommands::scratchMouseDown(const QPoint &globalPos)
+{
+    m_editor.saveScratchMenu()->popup(globalPos);
+}
+
+void ScratchpadCommands::scratchCommand(const QString &procName, const std::function<void(int f, int c, SettingsStore &store)> &work)
 {
     m_state.runOk = false;
-    const int f = m_frameSelect->listIndex();
-    const int c = m_configsList->currentRow();
+    const int f = m_editor.frameSelect()->listIndex();
+    const int c = m_editor.configsList()->currentRow();
     if (f < 0 || size_t(f) >= m_state.frames.size() || c < 0) {
         m_state.currentProc = procName;
-        reportError(RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange)));
+        m_editor.reportError(RuntimeError(err::SubscriptRange, errorDescription(err::SubscriptRange)));
         return;
     }
     SuppressedEvents quiet(m_form);
@@ -66,13 +73,13 @@ void M::scratchCommand(const QString &procName, const std::function<void(int f, 
         work(f, c, store);
     } catch (const std::exception &e) {
         m_state.currentProc = procName;
-        reportError(errorFromException(e));
+        m_editor.reportError(errorFromException(e));
         return;
     }
     m_state.runOk = true;
 }
 
-void M::saveScratch()
+void ScratchpadCommands::saveScratch()
 {
     scratchCommand(QStringLiteral("Save Scratch CP Values"), [this](int f, int c, SettingsStore &store) {
         Scratchpad scratchpad(store);
@@ -84,7 +91,7 @@ void M::saveScratch()
     });
 }
 
-void M::loadScratch()
+void ScratchpadCommands::loadScratch()
 {
     scratchCommand(QStringLiteral("Load Scratch CP Values"), [this](int f, int c, SettingsStore &store) {
         const Scratchpad scratchpad(store);
@@ -94,7 +101,7 @@ void M::loadScratch()
         // entry).
         const auto fill = [&](const CPItem &item, int g, int i) {
             const QString stored = scratchpad.value(item.CPTag).value_or(QString());
-            fillEmptyField(item, f, g, i, c, [&] { return stored; });
+            m_editor.copyFrom().fillEmptyField(item, f, g, i, c, [&] { return stored; });
         };
 
         // Every field, list members included: Save stored each member that was shown, and a
@@ -108,7 +115,7 @@ void M::loadScratch()
     });
 }
 
-void M::clearScratchpad()
+void ScratchpadCommands::clearScratchpad()
 {
     // Clearing an empty scratchpad is no failure; a store that cannot be written is, since the
     // values would otherwise come back on the next load unannounced.
@@ -118,7 +125,7 @@ void M::clearScratchpad()
         m_state.runOk = true;
     } catch (const std::exception &e) {
         m_state.currentProc = QStringLiteral("Clear Scratchpad");
-        reportError(errorFromException(e));
+        m_editor.reportError(errorFromException(e));
     }
 }
 
