@@ -54,8 +54,7 @@ std::vector<AddinEntry> AddinRegistry::entries() const
     for (const QString &group : ini.childGroups()) {
         ini.beginGroup(group);
         list.push_back({group, ini.value(QStringLiteral("Path")).toString(),
-                        ini.value(QStringLiteral("Title")).toString(),
-                        ini.value(QStringLiteral("Description")).toString()});
+            ini.value(QStringLiteral("Title")).toString(), ini.value(QStringLiteral("Description")).toString()});
         ini.endGroup();
     }
     return list;

@@ -2,9 +2,9 @@
 // leave them, so each one answers a result code whatever happens.
 
 #include "addin/addin_registry.h"
-#include "hostapi/class_factory.h"
 #include "addin/sw_add_in.h"
 #include "config/product.h"
+#include "hostapi/class_factory.h"
 
 #include <QFileInfo>
 #include <atomic>
@@ -59,7 +59,7 @@ TAVIK_EXPORT long DllRegisterServer()
             return tavik::hr::SelfRegClass;
         tavik::AddinRegistry registry;
         const bool ok = registry.add({QString::fromLatin1(tavik::TavikClassId), path, tavik::product::title(),
-                                      QStringLiteral("SolidWorks Custom Properties Editor")});
+            QStringLiteral("SolidWorks Custom Properties Editor")});
         return ok ? tavik::hr::Ok : tavik::hr::SelfRegClass;
     } catch (...) {
         return tavik::hr::SelfRegClass;

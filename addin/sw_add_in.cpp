@@ -1,7 +1,5 @@
 #include "addin/sw_add_in.h"
 
-#include "platform/ignoring_errors.h"
-#include "platform/runtime_error.h"
 #include "config/configuration_folder.h"
 #include "config/error_text.h"
 #include "config/loader.h"
@@ -9,7 +7,9 @@
 #include "config/resolution.h"
 #include "docsvc/system_read.h"
 #include "editor/m.h"
+#include "platform/ignoring_errors.h"
 #include "platform/prompts.h"
+#include "platform/runtime_error.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -101,8 +101,8 @@ bool swAddIn::SwAddIn_ConnectToSW(const std::shared_ptr<sw::SldWorks> &app, int 
         m_callbackName = QStringLiteral("DispForm");
 
         for (int docType : {sw::swDocPART, sw::swDocASSEMBLY})
-            m_state.runOk = app->AddMenuItem3(docType, cookie, m_menuText, 0, m_callbackName,
-                                              QStringLiteral("1"), MenuHint);
+            m_state.runOk
+                = app->AddMenuItem3(docType, cookie, m_menuText, 0, m_callbackName, QStringLiteral("1"), MenuHint);
 
         setStatusBarText(noticeStatusText());
 
@@ -121,12 +121,11 @@ bool swAddIn::SwAddIn_ConnectToSW(const std::shared_ptr<sw::SldWorks> &app, int 
     m_state.runOk = false;
     m_state.currentProc = QStringLiteral("ConnectToSW");
     m_state.errorTitle = QStringLiteral("Fatal Error");
-    m_state.errorMessage = standardErrorText(pending ? pending->first : 0,
-                                             pending ? pending->second : QString(),
-                                             m_state.currentProc);
+    m_state.errorMessage
+        = standardErrorText(pending ? pending->first : 0, pending ? pending->second : QString(), m_state.currentProc);
     ignoringErrors([&] {
         m_prompts.message(m_state.errorMessage, product::title() + QStringLiteral(": ") + m_state.errorTitle,
-                          MessageIcon::Critical, MessageButtons::Ok);
+            MessageIcon::Critical, MessageButtons::Ok);
     });
     removeMenuItems();
     return false;
@@ -149,10 +148,10 @@ bool swAddIn::make_Tavik_Attribute(const std::shared_ptr<sw::SldWorks> &app)
         if (!m_state.attributeDef)
             throw RuntimeError(err::ObjectNotSet, errorDescription(err::ObjectNotSet));
         // All three calls are made whatever the first ones answer.
-        const bool configs = m_state.attributeDef->AddParameter(QStringLiteral("USE_CONFIGS"),
-                                                                sw::swParamTypeDouble, 0.0, 0);
-        const bool frame = m_state.attributeDef->AddParameter(QStringLiteral("USE_FRAME"),
-                                                              sw::swParamTypeDouble, 0.0, 0);
+        const bool configs
+            = m_state.attributeDef->AddParameter(QStringLiteral("USE_CONFIGS"), sw::swParamTypeDouble, 0.0, 0);
+        const bool frame
+            = m_state.attributeDef->AddParameter(QStringLiteral("USE_FRAME"), sw::swParamTypeDouble, 0.0, 0);
         const bool registered = m_state.attributeDef->Register();
         m_state.runOk = true;
         return configs && frame && registered;
@@ -215,7 +214,7 @@ void swAddIn::DispForm()
         ignoringErrors([&] { setStatusBarText(product::title() + QStringLiteral(" exited with error(s)")); });
         ignoringErrors([&] {
             m_prompts.message(s.errorMessage, product::title() + QStringLiteral(": ") + s.errorTitle,
-                              MessageIcon::Critical, MessageButtons::Ok);
+                MessageIcon::Critical, MessageButtons::Ok);
         });
     }
 

@@ -3,9 +3,9 @@
 // defines the document attribute; the command's callback DispForm runs the editor once, from
 // loading the configuration to reporting the outcome in the status bar.
 
+#include "config/shared_state.h"
 #include "hostapi/addin_interface.h"
 #include "hostapi/host.h"
-#include "config/shared_state.h"
 
 #include <QPointer>
 #include <QString>

@@ -41,7 +41,8 @@ bool AddinLoader::load(const QString &path, Prompts &prompts, QString *error)
 
     m_library.setFileName(QFileInfo(path).absoluteFilePath());
     if (!m_library.load())
-        return failWith(QStringLiteral("the add-in plugin %1 could not be loaded: %2").arg(path, m_library.errorString()));
+        return failWith(
+            QStringLiteral("the add-in plugin %1 could not be loaded: %2").arg(path, m_library.errorString()));
 
     auto getClassObject = reinterpret_cast<DllGetClassObjectFn>(m_library.resolve("DllGetClassObject"));
     if (!getClassObject)
@@ -51,7 +52,8 @@ bool AddinLoader::load(const QString &path, Prompts &prompts, QString *error)
     const long result = getClassObject(TavikClassId, &factory);
     if (result != hr::Ok || !factory)
         return failWith(QStringLiteral("%1 does not provide the Tavik add-in class (result 0x%2)")
-                            .arg(path).arg(qulonglong(quint32(result)), 8, 16, QLatin1Char('0')));
+                            .arg(path)
+                            .arg(qulonglong(quint32(result)), 8, 16, QLatin1Char('0')));
 
     m_addin = factory->CreateInstance(prompts);
     if (!m_addin)

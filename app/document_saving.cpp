@@ -13,10 +13,11 @@ bool saveDocument(HostDocument &doc, Prompts &prompts, const QString &title)
         return true;
     } catch (const DocumentChangedError &) {
         // An unanswered question (script mode) takes No: nothing is written over.
-        const MessageAnswer answer = prompts.message(
-            QStringLiteral("%1 was changed by another program after it was opened here. Save anyway, "
-                           "replacing those changes?").arg(doc.path()),
-            title, MessageIcon::Exclamation, MessageButtons::YesNo);
+        const MessageAnswer answer
+            = prompts.message(QStringLiteral("%1 was changed by another program after it was opened here. Save anyway, "
+                                             "replacing those changes?")
+                                  .arg(doc.path()),
+                title, MessageIcon::Exclamation, MessageButtons::YesNo);
         if (answer != MessageAnswer::Yes)
             return false;
     }

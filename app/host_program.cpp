@@ -1,6 +1,5 @@
 #include "app/host_program.h"
 
-#include "hostapi/addin_interface.h"
 #include "app/addin_loader.h"
 #include "app/host_window.h"
 #include "app/script_prompts.h"
@@ -8,9 +7,10 @@
 #include "app/transcript.h"
 #include "editor/qt_prompts.h"
 #include "host/document_file_error.h"
-#include "platform/runtime_error.h"
 #include "host/host_application.h"
 #include "host/host_calls.h"
+#include "hostapi/addin_interface.h"
+#include "platform/runtime_error.h"
 
 #include <QApplication>
 #include <QFile>
@@ -42,23 +42,22 @@ void printLine(const QString &line)
 class HostSession {
 public:
     explicit HostSession(const HostOptions &options)
-        : m_options(options),
-          m_scripted(!options.scriptFile.isEmpty()),
-          m_transcript([this](const QString &line) {
-              if (m_transcribing)
-                  printLine(line);
-          }),
-          m_callLog(options.callLogFile),
-          m_app(std::make_shared<HostApplication>()),
-          m_window(m_app, prompts())
+        : m_options(options)
+        , m_scripted(!options.scriptFile.isEmpty())
+        , m_transcript([this](const QString &line) {
+            if (m_transcribing)
+                printLine(line);
+        })
+        , m_callLog(options.callLogFile)
+        , m_app(std::make_shared<HostApplication>())
+        , m_window(m_app, prompts())
     {
-        m_scriptPrompts.setBoxListener([this](const RecordedBox &box) {
-            m_transcript.messageBox(box.title, box.text, answerName(box.answer));
-        });
+        m_scriptPrompts.setBoxListener(
+            [this](const RecordedBox &box) { m_transcript.messageBox(box.title, box.text, answerName(box.answer)); });
         m_qtPrompts.setParentWidget(&m_window);
         if (m_scripted)
             QObject::connect(&m_window, &HostWindow::statusTextChanged, &m_window,
-                             [this](const QString &text) { m_transcript.status(text); });
+                [this](const QString &text) { m_transcript.status(text); });
     }
 
     ~HostSession()
@@ -73,7 +72,8 @@ public:
         if (m_options.callLogFile.isEmpty())
             return std::nullopt;
         if (!m_callLog.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            printError(QStringLiteral("cannot write the call log %1: %2").arg(m_options.callLogFile, m_callLog.errorString()));
+            printError(
+                QStringLiteral("cannot write the call log %1: %2").arg(m_options.callLogFile, m_callLog.errorString()));
             return HostProgram::BadArguments;
         }
         // Flushed line by line: the log must hold the calls of a run that ends abruptly too.
@@ -87,8 +87,8 @@ public:
     void injectFaults()
     {
         for (const int n : m_options.failCalls)
-            m_app->calls()->failCall(QStringLiteral("*"), n, err::Automation,
-                                     QStringLiteral("Injected fault in host call %1").arg(n));
+            m_app->calls()->failCall(
+                QStringLiteral("*"), n, err::Automation, QStringLiteral("Injected fault in host call %1").arg(n));
     }
 
     // A document that cannot be opened ends a script; a person is told and goes on.
@@ -149,7 +149,10 @@ public:
     }
 
 private:
-    Prompts &prompts() { return m_scripted ? static_cast<Prompts &>(m_scriptPrompts) : static_cast<Prompts &>(m_qtPrompts); }
+    Prompts &prompts()
+    {
+        return m_scripted ? static_cast<Prompts &>(m_scriptPrompts) : static_cast<Prompts &>(m_qtPrompts);
+    }
 
     const HostOptions &m_options;
     const bool m_scripted;

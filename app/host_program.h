@@ -12,9 +12,9 @@
 namespace tavik {
 
 struct HostOptions {
-    QString addinPath;     // empty: the plugin beside the program, else a registered one
-    QString settingsFile;  // empty: the user's settings store
-    QString scriptFile;    // empty: a person works the window
+    QString addinPath; // empty: the plugin beside the program, else a registered one
+    QString settingsFile; // empty: the user's settings store
+    QString scriptFile; // empty: a person works the window
     QStringList documents; // opened in order; the last one is active
     // For fault sweeps: every host call written to this file as it is made, one a line
     // ("Object.member(args)"), and the host calls (numbered from 1) made to fail.

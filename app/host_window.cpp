@@ -1,10 +1,10 @@
 #include "app/host_window.h"
 #include "app/document_saving.h"
 
-#include "hostapi/host.h"
 #include "host/document_file_error.h"
 #include "host/host_application.h"
 #include "host/host_document.h"
+#include "hostapi/host.h"
 #include "platform/prompts.h"
 
 #include <QAction>
@@ -163,10 +163,10 @@ bool HostWindow::openDocument()
     FileOpenRequest request;
     request.title = tr("Open");
     request.filters = {tr("SolidWorks documents (*.sldprt *.sldasm)"), tr("Parts (*.sldprt)"),
-                       tr("Assemblies (*.sldasm)"), tr("All files (*)")};
+        tr("Assemblies (*.sldasm)"), tr("All files (*)")};
     const auto active = m_app->activeDocument();
-    request.initialFolder = active && !active->path().isEmpty() ? QFileInfo(active->path()).absolutePath()
-                                                                : QDir::currentPath();
+    request.initialFolder
+        = active && !active->path().isEmpty() ? QFileInfo(active->path()).absolutePath() : QDir::currentPath();
     const auto path = m_prompts.openFile(request);
     if (!path)
         return false;
@@ -193,9 +193,8 @@ bool HostWindow::saveDocument()
 bool HostWindow::closeDocument(const std::shared_ptr<HostDocument> &doc)
 {
     if (doc->isChanged()) {
-        const MessageAnswer answer = m_prompts.message(
-            tr("Save changes to %1 before closing it?").arg(doc->title()), ProgramTitle,
-            MessageIcon::Question, MessageButtons::YesNoCancel);
+        const MessageAnswer answer = m_prompts.message(tr("Save changes to %1 before closing it?").arg(doc->title()),
+            ProgramTitle, MessageIcon::Question, MessageButtons::YesNoCancel);
         if (answer == MessageAnswer::Cancel)
             return false;
         if (answer == MessageAnswer::Yes

@@ -68,7 +68,8 @@ QStringList ScriptParser::splitLine(const QString &line, QString *error)
             while (i < n && !isBlank(line[i])) {
                 // A quote inside a bare word is almost always a slip; make the author say it.
                 if (line[i] == QLatin1Char('"'))
-                    return failWith(QStringLiteral("a double quote inside a word (column %1); quote the whole word").arg(i + 1));
+                    return failWith(
+                        QStringLiteral("a double quote inside a word (column %1); quote the whole word").arg(i + 1));
                 word += line[i];
                 ++i;
             }

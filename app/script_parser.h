@@ -10,8 +10,8 @@
 namespace tavik {
 
 struct ScriptLine {
-    int number = 0;          // 1-based line number in the file
-    QStringList words;       // the verb first
+    int number = 0; // 1-based line number in the file
+    QStringList words; // the verb first
 };
 
 struct ScriptSyntaxError {

@@ -22,8 +22,7 @@ bool isFieldArray(const QString &objectName)
 } // namespace
 
 ScriptRunner::ScriptRunner(std::shared_ptr<HostApplication> app, HostWindow *window, ScriptPrompts &prompts,
-                           Transcript &transcript, std::vector<ScriptLine> lines, QString scriptName,
-                           QObject *parent)
+    Transcript &transcript, std::vector<ScriptLine> lines, QString scriptName, QObject *parent)
     : QObject(parent)
     , m_app(std::move(app))
     , m_window(window)

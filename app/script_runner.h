@@ -22,8 +22,7 @@ class ScriptRunner : public QObject {
     Q_OBJECT
 public:
     ScriptRunner(std::shared_ptr<HostApplication> app, HostWindow *window, ScriptPrompts &prompts,
-                 Transcript &transcript, std::vector<ScriptLine> lines, QString scriptName,
-                 QObject *parent = nullptr);
+        Transcript &transcript, std::vector<ScriptLine> lines, QString scriptName, QObject *parent = nullptr);
 
     // Checks every line's verb and number of words before anything runs; the first bad line
     // goes into error.
@@ -98,13 +97,13 @@ private:
     std::vector<ScriptLine> m_lines;
     QString m_scriptName;
     size_t m_next = 0;
-    int m_runningLine = 0;        // the innermost line being carried out
-    int m_lastStartedLine = 0;    // the line whose action came last
-    int m_promptFailureLine = 0;  // the line after whose start a prompt found no answer
+    int m_runningLine = 0; // the innermost line being carried out
+    int m_lastStartedLine = 0; // the line whose action came last
+    int m_promptFailureLine = 0; // the line after whose start a prompt found no answer
     bool m_finishing = false;
     bool m_settling = false;
-    bool m_waiting = false;       // a wait-file line is waiting; later lines hold back
-    bool m_stepDeferred = false;  // a step came due during the wait
+    bool m_waiting = false; // a wait-file line is waiting; later lines hold back
+    bool m_stepDeferred = false; // a step came due during the wait
     bool m_exitAtOnce = true;
     std::function<void(int)> m_finished;
     QString m_failure;

@@ -7,11 +7,11 @@
 #include "app/script_line_failure.h"
 #include "app/script_prompts.h"
 #include "app/transcript.h"
-#include "widgets/colours.h"
 #include "editor/control_tag.h"
 #include "host/document_file_error.h"
 #include "host/host_application.h"
 #include "host/host_document.h"
+#include "widgets/colours.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -21,13 +21,13 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTabBar>
+#include <QTimer>
 
 namespace tavik {
 
@@ -87,7 +87,7 @@ void sendMouse(QWidget *target, QEvent::Type type, Qt::MouseButton button)
 {
     const QPointF local = QPointF(target->rect().center());
     QMouseEvent event(type, local, target->mapToGlobal(local), button,
-                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button), Qt::NoModifier);
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button), Qt::NoModifier);
     QApplication::sendEvent(target, &event);
 }
 
@@ -114,8 +114,8 @@ QStringList ScriptRunner::fieldRecord(QWidget *field) const
     // The control's own settings, whatever its page or frame shows at the moment.
     const bool visible = !field->isHidden();
     const bool enabled = !field->testAttribute(Qt::WA_ForceDisabled);
-    return {tagOf(field), text, listIndex, flag(visible), flag(enabled),
-            colours::backColor(field).name(QColor::HexRgb), field->toolTip()};
+    return {tagOf(field), text, listIndex, flag(visible), flag(enabled), colours::backColor(field).name(QColor::HexRgb),
+        field->toolTip()};
 }
 
 void ScriptRunner::doOpen(const QStringList &args)
@@ -248,7 +248,10 @@ void ScriptRunner::doTab(const QStringList &args)
         failLine(QStringLiteral("%1 has no tabs").arg(name));
     requireUsable(bar, name);
     if (index < 1 || index > bar->count())
-        failLine(QStringLiteral("the tab strip of frame %1 has no tab %2 (it has %3)").arg(frame).arg(index).arg(bar->count()));
+        failLine(QStringLiteral("the tab strip of frame %1 has no tab %2 (it has %3)")
+                     .arg(frame)
+                     .arg(index)
+                     .arg(bar->count()));
     bar->setCurrentIndex(index - 1);
 }
 
@@ -295,7 +298,8 @@ void ScriptRunner::doExpectProp(const QStringList &args)
         return;
     }
     if (!present)
-        failLine(QStringLiteral("%1 has no property %2, expected \"%3\"").arg(where, args[1], Transcript::escape(args[2])));
+        failLine(
+            QStringLiteral("%1 has no property %2, expected \"%3\"").arg(where, args[1], Transcript::escape(args[2])));
     const QString value = doc->CustomInfo2(config, args[1]);
     if (value != args[2])
         failLine(QStringLiteral("%1 holds %2 = \"%3\", expected \"%4\"")

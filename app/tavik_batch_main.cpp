@@ -11,19 +11,19 @@
 
 namespace {
 
-const char description[] =
-    "Properties of many documents at once.\n"
-    "  tavik-batch export [--addin DIR] [--format csv|json] [--all] PATH...\n"
-    "  tavik-batch import [--addin DIR] [--settings FILE] [--dry-run] SHEET\n"
-    "  tavik-batch undo [--settings FILE] [--list | [--force] [ID]]\n"
-    "  tavik-batch number [--addin DIR] [--settings FILE] [--create] --item CPTAG PATH...\n"
-    "export: one row per document level (path, configuration, one column per configured property)\n"
-    "on standard output; PATH is a document or a folder walked recursively.\n"
-    "import: sets the values a sheet of the same form changes; refuses the whole sheet when a cell\n"
-    "is invalid.\n"
-    "undo: puts back the old values of the last import, or of import ID.\n"
-    "number: draws serial numbers of item CPTAG for the documents whose field is empty.\n"
-    "Exit status: 0 done, 1 failed (a refused sheet, a document not read or saved), 2 bad arguments.";
+const char description[]
+    = "Properties of many documents at once.\n"
+      "  tavik-batch export [--addin DIR] [--format csv|json] [--all] PATH...\n"
+      "  tavik-batch import [--addin DIR] [--settings FILE] [--dry-run] SHEET\n"
+      "  tavik-batch undo [--settings FILE] [--list | [--force] [ID]]\n"
+      "  tavik-batch number [--addin DIR] [--settings FILE] [--create] --item CPTAG PATH...\n"
+      "export: one row per document level (path, configuration, one column per configured property)\n"
+      "on standard output; PATH is a document or a folder walked recursively.\n"
+      "import: sets the values a sheet of the same form changes; refuses the whole sheet when a cell\n"
+      "is invalid.\n"
+      "undo: puts back the old values of the last import, or of import ID.\n"
+      "number: draws serial numbers of item CPTAG for the documents whose field is empty.\n"
+      "Exit status: 0 done, 1 failed (a refused sheet, a document not read or saved), 2 bad arguments.";
 
 } // namespace
 
@@ -38,21 +38,30 @@ int main(int argc, char *argv[])
     parser.addVersionOption();
     const QCommandLineOption addin(QStringLiteral("addin"),
         QStringLiteral("Folder holding Tavik.xml and Tavik.xsd (default: the folder the editor reads: "
-                       "$TAVIK_CONFIG_DIR, tavik/ under the XDG folders, the add-in's)."), QStringLiteral("DIR"));
-    const QCommandLineOption settings(QStringLiteral("settings"), QStringLiteral("The settings store (default: the user's)."), QStringLiteral("FILE"));
+                       "$TAVIK_CONFIG_DIR, tavik/ under the XDG folders, the add-in's)."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption settings(QStringLiteral("settings"),
+        QStringLiteral("The settings store (default: the user's)."), QStringLiteral("FILE"));
     const QCommandLineOption format(QStringLiteral("format"),
-        QStringLiteral("csv or json: the sheet's form (default: CSV for export, read from the sheet for import)."), QStringLiteral("FORMAT"));
-    const QCommandLineOption all(QStringLiteral("all"), QStringLiteral("Export also every other property the documents hold."));
-    const QCommandLineOption dryRun(QStringLiteral("dry-run"), QStringLiteral("Import: list the changes and write nothing."));
+        QStringLiteral("csv or json: the sheet's form (default: CSV for export, read from the sheet for import)."),
+        QStringLiteral("FORMAT"));
+    const QCommandLineOption all(
+        QStringLiteral("all"), QStringLiteral("Export also every other property the documents hold."));
+    const QCommandLineOption dryRun(
+        QStringLiteral("dry-run"), QStringLiteral("Import: list the changes and write nothing."));
     const QCommandLineOption list(QStringLiteral("list"), QStringLiteral("Undo: list the imports."));
-    const QCommandLineOption force(QStringLiteral("force"), QStringLiteral("Undo: also restore documents changed since the import."));
-    const QCommandLineOption item(QStringLiteral("item"), QStringLiteral("Number: the serial-number item."), QStringLiteral("CPTAG"));
-    const QCommandLineOption create(QStringLiteral("create"), QStringLiteral("Number: start a counter that does not exist yet."));
+    const QCommandLineOption force(
+        QStringLiteral("force"), QStringLiteral("Undo: also restore documents changed since the import."));
+    const QCommandLineOption item(
+        QStringLiteral("item"), QStringLiteral("Number: the serial-number item."), QStringLiteral("CPTAG"));
+    const QCommandLineOption create(
+        QStringLiteral("create"), QStringLiteral("Number: start a counter that does not exist yet."));
     parser.addOptions({addin, settings, format, all, dryRun, list, force, item, create});
-    parser.addPositionalArgument(QStringLiteral("VERB"), QStringLiteral("export, import, undo or number, then its arguments."),
-                                 QStringLiteral("VERB [ARGUMENT...]"));
+    parser.addPositionalArgument(QStringLiteral("VERB"),
+        QStringLiteral("export, import, undo or number, then its arguments."), QStringLiteral("VERB [ARGUMENT...]"));
     const auto usage = [&parser](const QString &reason) {
-        std::fprintf(stderr, "tavik-batch: %s\n%s", reason.toUtf8().constData(), parser.helpText().toUtf8().constData());
+        std::fprintf(
+            stderr, "tavik-batch: %s\n%s", reason.toUtf8().constData(), parser.helpText().toUtf8().constData());
         return int(tavik::BatchProgram::BadArguments);
     };
 

@@ -2,8 +2,8 @@
 // the editor does, and prints OK (and the model) or the editor's message; warns of mistakes that
 // load but do the wrong thing. Without DIR it checks the folder the editor would read.
 
-#include "config/configuration_folder.h"
 #include "check/configuration_check.h"
+#include "config/configuration_folder.h"
 
 #include "tavik_build.h"
 
@@ -15,12 +15,12 @@
 
 namespace {
 
-const char description[] =
-    "Loads DIR/Tavik.xml against DIR/Tavik.xsd as the editor does, and prints OK (and the model)\n"
-    "or the editor's message; warns of mistakes that load but do the wrong thing.\n"
-    "Warnings go to standard error as FILE:LINE: warning: TEXT.\n"
-    "Exit status: 0 the configuration loads, 1 it does not (the editor's message is printed)\n"
-    "or it warns under --strict, 2 bad arguments or a document that cannot be opened.";
+const char description[]
+    = "Loads DIR/Tavik.xml against DIR/Tavik.xsd as the editor does, and prints OK (and the model)\n"
+      "or the editor's message; warns of mistakes that load but do the wrong thing.\n"
+      "Warnings go to standard error as FILE:LINE: warning: TEXT.\n"
+      "Exit status: 0 the configuration loads, 1 it does not (the editor's message is printed)\n"
+      "or it warns under --strict, 2 bad arguments or a document that cannot be opened.";
 
 void print(FILE *stream, const QString &text)
 {
@@ -41,14 +41,16 @@ int main(int argc, char **argv)
     parser.addVersionOption();
     const QCommandLineOption doc(QStringLiteral("doc"),
         QStringLiteral("The document whose system values are read and whose configurations count against "
-                       "the editor's limits (default: a new part)."), QStringLiteral("FILE"));
+                       "the editor's limits (default: a new part)."),
+        QStringLiteral("FILE"));
     const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Print the model as JSON after OK."));
     const QCommandLineOption strict(QStringLiteral("strict"), QStringLiteral("Fail when there is any warning."));
     parser.addOptions({doc, json, strict});
     parser.addPositionalArgument(QStringLiteral("DIR"),
         QStringLiteral("Folder holding Tavik.xml and Tavik.xsd (default: the folder the editor reads: "
                        "$TAVIK_CONFIG_DIR, else tavik/ under $XDG_CONFIG_HOME and $XDG_CONFIG_DIRS, "
-                       "else the add-in's folder)."), QStringLiteral("[DIR]"));
+                       "else the add-in's folder)."),
+        QStringLiteral("[DIR]"));
     const auto usage = [&parser](const QString &reason) {
         print(stderr, QStringLiteral("tavik-check: ") + reason + QLatin1Char('\n') + parser.helpText());
         return 2;
@@ -75,7 +77,8 @@ int main(int argc, char **argv)
         // editor's own search for the configuration.
         const tavik::ConfigurationFolder found = tavik::findConfigurationFolder(tavik::programAddinFolder());
         check.folder = found.path;
-        print(stderr, QStringLiteral("tavik-check: checking %1 (%2)\n").arg(QDir(found.path).absolutePath(), found.source));
+        print(stderr,
+            QStringLiteral("tavik-check: checking %1 (%2)\n").arg(QDir(found.path).absolutePath(), found.source));
     }
 
     const tavik::ConfigurationCheckResult result = check.run();

@@ -11,10 +11,10 @@
 
 namespace {
 
-const char description[] =
-    "Host program for the Tavik add-in: keeps part and assembly documents as files and loads the\n"
-    "add-in plugin, whose command opens the editor.\n"
-    "Exit status: 0 done, 1 a script line failed, 2 bad arguments.";
+const char description[]
+    = "Host program for the Tavik add-in: keeps part and assembly documents as files and loads the\n"
+      "add-in plugin, whose command opens the editor.\n"
+      "Exit status: 0 done, 1 a script line failed, 2 bad arguments.";
 
 // The options of a run, or the exit status when the arguments ask for no run (or are wrong).
 std::variant<tavik::HostOptions, int> parseArguments(const QStringList &arguments)
@@ -24,8 +24,10 @@ std::variant<tavik::HostOptions, int> parseArguments(const QStringList &argument
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption addin(QStringLiteral("addin"),
-        QStringLiteral("The add-in plugin to load (default: the one installed beside the program)."), QStringLiteral("PATH"));
-    const QCommandLineOption settings(QStringLiteral("settings"), QStringLiteral("The settings store to use (default: the user's)."), QStringLiteral("FILE"));
+        QStringLiteral("The add-in plugin to load (default: the one installed beside the program)."),
+        QStringLiteral("PATH"));
+    const QCommandLineOption settings(QStringLiteral("settings"),
+        QStringLiteral("The settings store to use (default: the user's)."), QStringLiteral("FILE"));
     const QCommandLineOption script(QStringLiteral("script"),
         QStringLiteral("Run the script unattended and exit (0 done, 1 a line failed)."), QStringLiteral("FILE"));
     const QCommandLineOption callLog(QStringLiteral("call-log"),
@@ -33,7 +35,8 @@ std::variant<tavik::HostOptions, int> parseArguments(const QStringList &argument
     const QCommandLineOption failCall(QStringLiteral("fail-call"),
         QStringLiteral("Make the N-th host call fail (for fault sweeps; may be given again)."), QStringLiteral("N"));
     parser.addOptions({addin, settings, script, callLog, failCall});
-    parser.addPositionalArgument(QStringLiteral("DOC"), QStringLiteral("Documents to open; the last one is active."), QStringLiteral("[DOC...]"));
+    parser.addPositionalArgument(QStringLiteral("DOC"), QStringLiteral("Documents to open; the last one is active."),
+        QStringLiteral("[DOC...]"));
     const auto refuse = [&parser](const QString &reason) {
         std::fprintf(stderr, "tavik-host: %s\n%s", qPrintable(reason), qPrintable(parser.helpText()));
         return int(tavik::HostProgram::BadArguments);

@@ -13,8 +13,8 @@ namespace tavik {
 
 struct BatchConfiguration {
     std::unique_ptr<SharedState> state;
-    QStringList tags;                       // distinct CPTags, frames, groups and items in order
-    QHash<QString, const CPItem *> rules;   // the first item of each tag carries its rules
+    QStringList tags; // distinct CPTags, frames, groups and items in order
+    QHash<QString, const CPItem *> rules; // the first item of each tag carries its rules
     std::vector<QHash<QString, const CPItem *>> frameRules; // the same within each frame
 
     // The item whose rules a property follows: the first item of that tag in frame (the frame the

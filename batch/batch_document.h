@@ -46,6 +46,7 @@ bool isBatchDocumentPath(const QString &path);
 enum class DocumentAccess { ReadOnly, ReadWrite };
 
 // Throws DocumentFileError naming the file and the fault.
-std::unique_ptr<BatchDocument> openBatchDocument(const QString &path, DocumentAccess access = DocumentAccess::ReadWrite);
+std::unique_ptr<BatchDocument> openBatchDocument(
+    const QString &path, DocumentAccess access = DocumentAccess::ReadWrite);
 
 } // namespace tavik

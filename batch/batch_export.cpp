@@ -29,7 +29,8 @@ struct DocumentRows {
 class Exporter {
 public:
     Exporter(const ExportRequest &request, QStringList columns)
-        : m_request(request), m_columns(std::move(columns))
+        : m_request(request)
+        , m_columns(std::move(columns))
     {
         m_names = QStringList{PathColumn, ConfigurationColumn} + m_columns;
         for (qsizetype k = 0; k < m_columns.size(); ++k)
@@ -74,8 +75,8 @@ public:
     }
 
 private:
-    void appendCsvRow(QByteArray &out, const QString &path, const QString &level,
-                      const std::vector<const QString *> &cells) const
+    void appendCsvRow(
+        QByteArray &out, const QString &path, const QString &level, const std::vector<const QString *> &cells) const
     {
         QString record;
         appendCsvField(record, path);
@@ -92,7 +93,7 @@ private:
 
     // A JSON row names its own members: with --all, every other property of the level follows.
     void appendJsonRow(QByteArray &out, const QString &path, const QString &level,
-                       const std::vector<const QString *> &cells, const PropertyList &props) const
+        const std::vector<const QString *> &cells, const PropertyList &props) const
     {
         QStringList names = m_names;
         QStringList values{path, level};
@@ -190,9 +191,8 @@ ExportOutcome exportDocuments(const BatchConfiguration &config, const ExportRequ
     std::vector<QString> chunk;
     const auto flush = [&] {
         // The chunk read before this one is written while this one is being read.
-        auto next = std::async(std::launch::async, [&exporter, paths = std::move(chunk)] {
-            return readChunk(exporter, paths);
-        });
+        auto next = std::async(
+            std::launch::async, [&exporter, paths = std::move(chunk)] { return readChunk(exporter, paths); });
         chunk = {};
         if (reading.valid())
             writeRows(reading.get());

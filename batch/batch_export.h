@@ -14,13 +14,13 @@ namespace tavik {
 struct ExportRequest {
     QStringList paths;
     SheetFormat format = SheetFormat::Csv;
-    bool all = false;    // also every property the documents hold that the configuration does not name
+    bool all = false; // also every property the documents hold that the configuration does not name
 };
 
 struct ExportOutcome {
     qint64 documents = 0;
     qint64 rows = 0;
-    QStringList problems;   // documents that could not be read, paths that do not exist
+    QStringList problems; // documents that could not be read, paths that do not exist
 };
 
 // Writes the sheet to out; progress goes to err when it is a terminal.

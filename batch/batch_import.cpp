@@ -27,7 +27,7 @@ public:
         QString level;
         QString property;
         QString value;
-        QString origin;   // the level whose cell decided the value
+        QString origin; // the level whose cell decided the value
     };
 
     const Entry *find(const QString &level, const QString &property) const
@@ -95,16 +95,17 @@ QSet<QString> compositeInputs(const SharedState &state, const Composite &composi
 } // namespace
 
 std::vector<PropertyChange> planDocument(const BatchConfiguration &config, const BatchDocument &doc,
-                                         const std::vector<const SheetRow *> &rows, std::vector<SheetIssue> &issues)
+    const std::vector<const SheetRow *> &rows, std::vector<SheetIssue> &issues)
 {
     const QStringList levels = QStringList{QString()} + doc.configurations();
     const int frame = doc.frame();
     const auto current = [&doc](const QString &level, const QString &property) {
         return doc.value(level, property).value_or(QString());
     };
-    const auto refuse = [&](const QString &level, const QString &property, const QString &value, const QString &reason) {
-        issues.push_back({doc.path(), level, property, value, reason});
-    };
+    const auto refuse
+        = [&](const QString &level, const QString &property, const QString &value, const QString &reason) {
+              issues.push_back({doc.path(), level, property, value, reason});
+          };
 
     // The cells, each checked by the rules of its item.
     Desires desires;
@@ -158,8 +159,8 @@ std::vector<PropertyChange> planDocument(const BatchConfiguration &config, const
                 // Reported once, from the first of the two levels in the sheet.
                 if (levels.indexOf(e.level) < levels.indexOf(level))
                     refuse(level, e.property, other->value,
-                           QStringLiteral("the value is the same for all configurations, and %1 sets %2")
-                               .arg(levelName(e.level), e.value));
+                        QStringLiteral("the value is the same for all configurations, and %1 sets %2")
+                            .arg(levelName(e.level), e.value));
                 continue;
             }
             desires.set(level, e.property, e.value, e.level);
@@ -173,7 +174,8 @@ std::vector<PropertyChange> planDocument(const BatchConfiguration &config, const
         bool changed = false;
         for (const QString &tag : config.tags) {
             const CPItem *owner = config.item(tag, frame);
-            const Composite *composite = owner->type == QLatin1String("composite") ? compositeOf(state, *owner) : nullptr;
+            const Composite *composite
+                = owner->type == QLatin1String("composite") ? compositeOf(state, *owner) : nullptr;
             if (!composite)
                 continue;
             const QSet<QString> inputs = compositeInputs(state, *composite);
@@ -205,8 +207,7 @@ std::vector<PropertyChange> planDocument(const BatchConfiguration &config, const
         const QString text = built ? built->value : current(e.level, e.property);
         if (e.value != text)
             issues.push_back({doc.path(), e.level, e.property, e.value,
-                              QStringLiteral("not taken: a composite is built from its parts, which give \"%1\"").arg(text),
-                              false});
+                QStringLiteral("not taken: a composite is built from its parts, which give \"%1\"").arg(text), false});
     }
 
     std::vector<PropertyChange> changes;
@@ -260,7 +261,8 @@ ApplyOutcome applyImport(ImportRecord &record, ImportJournal &journal, Progress 
         try {
             const std::unique_ptr<BatchDocument> doc = openBatchDocument(d.path);
             if (doc->identity() != d.before)
-                throw DocumentFileError(d.path, QStringLiteral("the file has changed on disk since the sheet was checked"));
+                throw DocumentFileError(
+                    d.path, QStringLiteral("the file has changed on disk since the sheet was checked"));
             for (const PropertyChange &c : d.changes)
                 doc->setValue(c.level, c.property, c.newValue);
             d.after = doc->save();

@@ -26,7 +26,7 @@ struct SheetIssue {
 };
 
 struct ImportPlan {
-    std::vector<DocumentChanges> documents;  // only documents with changes, in the sheet's order
+    std::vector<DocumentChanges> documents; // only documents with changes, in the sheet's order
     std::vector<SheetIssue> issues;
     qint64 documentsRead = 0;
 
@@ -35,14 +35,14 @@ struct ImportPlan {
 
 // The changes that the rows naming one document make to it; refusals go to issues.
 std::vector<PropertyChange> planDocument(const BatchConfiguration &config, const BatchDocument &doc,
-                                         const std::vector<const SheetRow *> &rows, std::vector<SheetIssue> &issues);
+    const std::vector<const SheetRow *> &rows, std::vector<SheetIssue> &issues);
 
 // Reads every document the sheet names and plans its changes. Nothing is written.
 ImportPlan planImport(const BatchConfiguration &config, const Sheet &sheet, Progress &progress);
 
 struct ApplyOutcome {
     qint64 saved = 0;
-    QStringList problems;   // documents that could not be saved; the others are
+    QStringList problems; // documents that could not be saved; the others are
 };
 
 // Writes the planned changes, each document atomically and only when its file is still what was

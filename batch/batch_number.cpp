@@ -1,11 +1,11 @@
 #include "batch/batch_number.h"
 
-#include "platform/runtime_error.h"
 #include "batch/batch_document.h"
 #include "batch/document_walk.h"
 #include "batch/progress.h"
 #include "config/product.h"
 #include "host/document_file_error.h"
+#include "platform/runtime_error.h"
 #include "platform/settings_store.h"
 #include "serial/counter_store.h"
 #include "serial/serial_format.h"
@@ -27,9 +27,13 @@ const QString PendingSection = QStringLiteral("batchPendingNumbers");
 class PendingNumbers {
 public:
     PendingNumbers(SettingsStore &settings, const QString &path, const QString &tag)
-        : m_settings(settings), m_path(path), m_tag(tag),
-          m_key(QString::fromLatin1(QCryptographicHash::hash((path + QLatin1Char('\n') + tag).toUtf8(),
-                                                             QCryptographicHash::Sha256).toHex())) {}
+        : m_settings(settings)
+        , m_path(path)
+        , m_tag(tag)
+        , m_key(QString::fromLatin1(
+              QCryptographicHash::hash((path + QLatin1Char('\n') + tag).toUtf8(), QCryptographicHash::Sha256).toHex()))
+    {
+    }
 
     std::optional<QString> number() const
     {
@@ -43,8 +47,10 @@ public:
     }
     void record(const QString &number)
     {
-        const QJsonObject o{{QStringLiteral("path"), m_path}, {QStringLiteral("item"), m_tag}, {QStringLiteral("number"), number}};
-        m_settings.write(product::title(), PendingSection, m_key, QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
+        const QJsonObject o{
+            {QStringLiteral("path"), m_path}, {QStringLiteral("item"), m_tag}, {QStringLiteral("number"), number}};
+        m_settings.write(product::title(), PendingSection, m_key,
+            QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
     }
     void clear() { m_settings.deleteKey(product::title(), PendingSection, m_key); }
 
@@ -68,8 +74,7 @@ QStringList numberLevels(const CPItem &item, const QStringList &configurations)
 }
 
 NumberOutcome numberDocuments(const BatchConfiguration &config, const CPItem &item, const NumberRequest &request,
-                              CounterStore &counters, SettingsStore &settings, Prompts &prompts, Progress &progress,
-                              QString &documentTitle)
+    CounterStore &counters, SettingsStore &settings, Prompts &prompts, Progress &progress, QString &documentTitle)
 {
     NumberOutcome outcome;
     const CPItem *keyItem = findItemByTag(*config.state, item.f_idx, keyReference(item));
@@ -86,7 +91,8 @@ NumberOutcome numberDocuments(const BatchConfiguration &config, const CPItem &it
             PendingNumbers pending(settings, QFileInfo(path).absoluteFilePath(), item.CPTag);
             const QStringList levels = numberLevels(item, doc->configurations());
             if (levels.isEmpty()) {
-                outcome.problems << QStringLiteral("%1: the document has no configuration to hold %2").arg(path, item.CPTag);
+                outcome.problems
+                    << QStringLiteral("%1: the document has no configuration to hold %2").arg(path, item.CPTag);
                 return;
             }
             bool hasNumber = false;
@@ -100,7 +106,8 @@ NumberOutcome numberDocuments(const BatchConfiguration &config, const CPItem &it
             }
             std::optional<QString> number = pending.number();
             if (!number) {
-                const QString keyValue = keyItem ? doc->value(levels.front(), keyItem->CPTag).value_or(QString()) : QString();
+                const QString keyValue
+                    = keyItem ? doc->value(levels.front(), keyItem->CPTag).value_or(QString()) : QString();
                 const std::optional<QString> name = counterName(keyItem, keyValue);
                 if (!name) {
                     outcome.problems << QStringLiteral("%1: Key value [%2] is empty").arg(path, keyItem->CPTag);
@@ -108,7 +115,8 @@ NumberOutcome numberDocuments(const BatchConfiguration &config, const CPItem &it
                 }
                 const CounterStore::Draw draw = counters.next(*name, request.create);
                 if (draw.outcome == CounterStore::Outcome::Missing) {
-                    outcome.problems << QStringLiteral("%1: there is no counter [%2] (--create starts it)").arg(path, *name);
+                    outcome.problems
+                        << QStringLiteral("%1: there is no counter [%2] (--create starts it)").arg(path, *name);
                     return;
                 }
                 if (draw.outcome == CounterStore::Outcome::Unusable) {
@@ -116,9 +124,11 @@ NumberOutcome numberDocuments(const BatchConfiguration &config, const CPItem &it
                     return;
                 }
                 int32_t incVal = item.incVal;
-                const int32_t serial = validateSerialNumber(draw.index, item.prototype, item.minVal, item.maxVal, incVal, prompts);
+                const int32_t serial
+                    = validateSerialNumber(draw.index, item.prototype, item.minVal, item.maxVal, incVal, prompts);
                 if (serial < 0) {
-                    outcome.problems << QStringLiteral("%1: counter [%2] gives no number in the item's range").arg(path, *name);
+                    outcome.problems
+                        << QStringLiteral("%1: counter [%2] gives no number in the item's range").arg(path, *name);
                     return;
                 }
                 number = formatSerialNumber(serial, item.prototype);

@@ -17,9 +17,9 @@ class Prompts;
 class SettingsStore;
 
 struct NumberRequest {
-    QString tag;             // the serial-number item's CPTag
+    QString tag; // the serial-number item's CPTag
     QStringList paths;
-    bool create = false;     // start a counter that does not exist yet
+    bool create = false; // start a counter that does not exist yet
 };
 
 struct NumberOutcome {
@@ -34,7 +34,6 @@ struct NumberOutcome {
 QStringList numberLevels(const CPItem &item, const QStringList &configurations);
 
 NumberOutcome numberDocuments(const BatchConfiguration &config, const CPItem &item, const NumberRequest &request,
-                              CounterStore &counters, SettingsStore &settings, Prompts &prompts, Progress &progress,
-                              QString &documentTitle);
+    CounterStore &counters, SettingsStore &settings, Prompts &prompts, Progress &progress, QString &documentTitle);
 
 } // namespace tavik

@@ -59,23 +59,29 @@ int BatchProgram::run()
 int BatchProgram::runExport()
 {
     QString error;
-    const std::optional<BatchConfiguration> config = loadBatchConfiguration(configurationFolder(m_options.addinFolder), error);
+    const std::optional<BatchConfiguration> config
+        = loadBatchConfiguration(configurationFolder(m_options.addinFolder), error);
     if (!config)
         return fail(error);
     ExportRequest request{m_options.arguments, m_options.format.value_or(SheetFormat::Csv), m_options.all};
-    const Progress clock(m_err, -1);   // only its clock: it is never stepped
+    const Progress clock(m_err, -1); // only its clock: it is never stepped
     const ExportOutcome outcome = exportDocuments(*config, request, m_out, m_err);
     for (const QString &p : outcome.problems)
         print(m_err, QStringLiteral("tavik-batch: ") + p + QLatin1Char('\n'));
-    print(m_err, QStringLiteral("export: %1 documents, %2 rows, %3 not read, %4\n")
-                     .arg(outcome.documents).arg(outcome.rows).arg(outcome.problems.size()).arg(seconds(clock)));
+    print(m_err,
+        QStringLiteral("export: %1 documents, %2 rows, %3 not read, %4\n")
+            .arg(outcome.documents)
+            .arg(outcome.rows)
+            .arg(outcome.problems.size())
+            .arg(seconds(clock)));
     return outcome.problems.isEmpty() ? Done : Failed;
 }
 
 int BatchProgram::runImport()
 {
     QString error;
-    const std::optional<BatchConfiguration> config = loadBatchConfiguration(configurationFolder(m_options.addinFolder), error);
+    const std::optional<BatchConfiguration> config
+        = loadBatchConfiguration(configurationFolder(m_options.addinFolder), error);
     if (!config)
         return fail(error);
     const QString sheetPath = m_options.arguments.front();
@@ -93,15 +99,17 @@ int BatchProgram::runImport()
     if (!plan.issues.empty()) {
         // Every refused cell, and every cell not taken, as a sheet of its own.
         QByteArray listing;
-        appendCsvRecord(listing, {PathColumn, ConfigurationColumn, QStringLiteral("property"), QStringLiteral("value"),
-                                  QStringLiteral("reason")});
+        appendCsvRecord(listing,
+            {PathColumn, ConfigurationColumn, QStringLiteral("property"), QStringLiteral("value"),
+                QStringLiteral("reason")});
         for (const SheetIssue &i : plan.issues)
             appendCsvRecord(listing, {i.path, i.configuration, i.property, i.value, i.reason});
         std::fwrite(listing.constData(), 1, size_t(listing.size()), m_err);
     }
     if (plan.refusals() > 0) {
-        print(m_err, QStringLiteral("import: the sheet is refused: %1 invalid cells; nothing was written\n")
-                         .arg(plan.refusals()));
+        print(m_err,
+            QStringLiteral("import: the sheet is refused: %1 invalid cells; nothing was written\n")
+                .arg(plan.refusals()));
         return Failed;
     }
 
@@ -111,19 +119,26 @@ int BatchProgram::runImport()
     record.documents = std::move(plan.documents);
     if (m_options.dryRun) {
         QByteArray listing;
-        appendCsvRecord(listing, {PathColumn, ConfigurationColumn, QStringLiteral("property"), QStringLiteral("old"),
-                                  QStringLiteral("new")});
+        appendCsvRecord(listing,
+            {PathColumn, ConfigurationColumn, QStringLiteral("property"), QStringLiteral("old"),
+                QStringLiteral("new")});
         for (const DocumentChanges &d : record.documents)
             for (const PropertyChange &c : d.changes)
                 appendCsvRecord(listing, {d.path, c.level, c.property, c.oldValue.value_or(QString()), c.newValue});
         std::fwrite(listing.constData(), 1, size_t(listing.size()), m_out);
-        print(m_err, QStringLiteral("import (dry run): %1 documents read, %2 changes in %3 documents, nothing written, %4\n")
-                         .arg(plan.documentsRead).arg(record.changeCount()).arg(record.documents.size()).arg(seconds(checking)));
+        print(m_err,
+            QStringLiteral("import (dry run): %1 documents read, %2 changes in %3 documents, nothing written, %4\n")
+                .arg(plan.documentsRead)
+                .arg(record.changeCount())
+                .arg(record.documents.size())
+                .arg(seconds(checking)));
         return Done;
     }
     if (record.documents.empty()) {
-        print(m_err, QStringLiteral("import: %1 documents read, no change, nothing written, %2\n")
-                         .arg(plan.documentsRead).arg(seconds(checking)));
+        print(m_err,
+            QStringLiteral("import: %1 documents read, no change, nothing written, %2\n")
+                .arg(plan.documentsRead)
+                .arg(seconds(checking)));
         return Done;
     }
 
@@ -135,9 +150,13 @@ int BatchProgram::runImport()
     for (const QString &p : outcome.problems)
         print(m_err, QStringLiteral("tavik-batch: ") + p + QLatin1Char('\n'));
     print(m_out, record.id + QLatin1Char('\n'));
-    print(m_err, QStringLiteral("import %1: %2 changes, %3 documents saved, %4 not saved, %5\n")
-                     .arg(record.id).arg(record.changeCount()).arg(outcome.saved).arg(outcome.problems.size())
-                     .arg(seconds(checking)));
+    print(m_err,
+        QStringLiteral("import %1: %2 changes, %3 documents saved, %4 not saved, %5\n")
+            .arg(record.id)
+            .arg(record.changeCount())
+            .arg(outcome.saved)
+            .arg(outcome.problems.size())
+            .arg(seconds(checking)));
     return outcome.problems.isEmpty() ? Done : Failed;
 }
 
@@ -156,23 +175,32 @@ int BatchProgram::runUndo()
     if (!outcome.found)
         return fail(outcome.message);
     for (const QString &path : outcome.skipped)
-        print(m_err, QStringLiteral("tavik-batch: %1: changed since the import, skipped (--force puts the old values back anyway)\n").arg(path));
+        print(m_err,
+            QStringLiteral(
+                "tavik-batch: %1: changed since the import, skipped (--force puts the old values back anyway)\n")
+                .arg(path));
     for (const QString &p : outcome.problems)
         print(m_err, QStringLiteral("tavik-batch: ") + p + QLatin1Char('\n'));
-    print(m_err, QStringLiteral("undo %1: %2 documents restored, %3 skipped, %4 not saved\n")
-                     .arg(outcome.id).arg(outcome.restored).arg(outcome.skipped.size()).arg(outcome.problems.size()));
+    print(m_err,
+        QStringLiteral("undo %1: %2 documents restored, %3 skipped, %4 not saved\n")
+            .arg(outcome.id)
+            .arg(outcome.restored)
+            .arg(outcome.skipped.size())
+            .arg(outcome.problems.size()));
     return outcome.skipped.isEmpty() && outcome.problems.isEmpty() ? Done : Failed;
 }
 
 int BatchProgram::runNumber()
 {
     QString error;
-    const std::optional<BatchConfiguration> config = loadBatchConfiguration(configurationFolder(m_options.addinFolder), error);
+    const std::optional<BatchConfiguration> config
+        = loadBatchConfiguration(configurationFolder(m_options.addinFolder), error);
     if (!config)
         return fail(error);
     const CPItem *item = config->item(m_options.item);
     if (!item || !item->isSerialNumber()) {
-        print(m_err, QStringLiteral("tavik-batch: %1 is not a serial-number item of the configuration\n").arg(m_options.item));
+        print(m_err,
+            QStringLiteral("tavik-batch: %1 is not a serial-number item of the configuration\n").arg(m_options.item));
         return BadArguments;
     }
     SettingsStore settings(m_options.settingsFile.isEmpty() ? SettingsStore::defaultPath() : m_options.settingsFile);
@@ -188,13 +216,19 @@ int BatchProgram::runNumber()
     DocumentWalk walk(m_options.arguments);
     Progress progress(m_err, Progress::isTerminal(m_err) ? walk.count() : -1);
     const NumberRequest request{m_options.item, m_options.arguments, m_options.create};
-    const NumberOutcome outcome = numberDocuments(*config, *item, request, *counters, settings, prompts, progress, documentTitle);
+    const NumberOutcome outcome
+        = numberDocuments(*config, *item, request, *counters, settings, prompts, progress, documentTitle);
     progress.finish();
     for (const QString &p : outcome.problems)
         print(m_err, QStringLiteral("tavik-batch: ") + p + QLatin1Char('\n'));
-    print(m_err, QStringLiteral("number %1: %2 documents, %3 numbered, %4 had a number, %5 failed, %6\n")
-                     .arg(m_options.item).arg(outcome.documents).arg(outcome.numbered).arg(outcome.alreadyNumbered)
-                     .arg(outcome.problems.size()).arg(seconds(progress)));
+    print(m_err,
+        QStringLiteral("number %1: %2 documents, %3 numbered, %4 had a number, %5 failed, %6\n")
+            .arg(m_options.item)
+            .arg(outcome.documents)
+            .arg(outcome.numbered)
+            .arg(outcome.alreadyNumbered)
+            .arg(outcome.problems.size())
+            .arg(seconds(progress)));
     return outcome.problems.isEmpty() ? Done : Failed;
 }
 

@@ -12,9 +12,9 @@
 namespace tavik {
 
 struct BatchOptions {
-    QString verb;                      // export, import, undo, number
-    QString addinFolder;               // empty: the add-in's own folder
-    QString settingsFile;              // empty: the user's settings store
+    QString verb; // export, import, undo, number
+    QString addinFolder; // empty: the add-in's own folder
+    QString settingsFile; // empty: the user's settings store
     std::optional<SheetFormat> format; // export: CSV when not given; import: from the sheet
     bool all = false;
     bool dryRun = false;
@@ -22,7 +22,7 @@ struct BatchOptions {
     bool force = false;
     bool create = false;
     QString item;
-    QStringList arguments;             // paths, the sheet, or the import ID
+    QStringList arguments; // paths, the sheet, or the import ID
 };
 
 class BatchProgram {
@@ -33,7 +33,11 @@ public:
     static constexpr int BadArguments = 2;
 
     BatchProgram(BatchOptions options, FILE *out = stdout, FILE *err = stderr)
-        : m_options(std::move(options)), m_out(out), m_err(err) {}
+        : m_options(std::move(options))
+        , m_out(out)
+        , m_err(err)
+    {
+    }
     int run();
 
 private:

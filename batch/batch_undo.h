@@ -11,12 +11,12 @@ namespace tavik {
 class Progress;
 
 struct UndoOutcome {
-    bool found = false;          // false: no such import, or none left to undo (message says which)
+    bool found = false; // false: no such import, or none left to undo (message says which)
     QString message;
     QString id;
     qint64 restored = 0;
-    QStringList skipped;         // documents changed since the import, left alone
-    QStringList problems;        // documents that could not be read or saved
+    QStringList skipped; // documents changed since the import, left alone
+    QStringList problems; // documents that could not be read or saved
 };
 
 // Undoes the import named id, or the last one not yet undone when id is empty.

@@ -45,7 +45,8 @@ void appendCsvRecord(QByteArray &out, const QStringList &fields)
     out += record.toUtf8();
 }
 
-CsvReader::CsvReader(const QByteArray &text) : m_text(text)
+CsvReader::CsvReader(const QByteArray &text)
+    : m_text(text)
 {
     if (m_text.startsWith("\xEF\xBB\xBF"))
         m_pos = 3;

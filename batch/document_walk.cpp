@@ -48,8 +48,8 @@ void DocumentWalk::walkFolder(const QString &folder, const std::function<void(co
 {
     // Links to folders are not followed: a link back up the tree would never end.
     const QDir dir(folder);
-    const QFileInfoList entries = dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
-                                                    QDir::Name);
+    const QFileInfoList entries
+        = dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
     const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
     for (const QFileInfo &entry : entries) {
         const QString path = prefix + entry.fileName();

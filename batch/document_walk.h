@@ -12,7 +12,10 @@ namespace tavik {
 
 class DocumentWalk {
 public:
-    explicit DocumentWalk(QStringList paths) : m_paths(std::move(paths)) {}
+    explicit DocumentWalk(QStringList paths)
+        : m_paths(std::move(paths))
+    {
+    }
 
     // Calls visit with each document's path, as given or joined to the folder given. Returns the
     // number of documents visited. A path that does not exist is named in problems.

@@ -8,8 +8,8 @@
 namespace tavik {
 
 struct FileIdentity {
-    qint64 size = -1;        // -1: no file
-    QByteArray sha256;       // lower-case hexadecimal
+    qint64 size = -1; // -1: no file
+    QByteArray sha256; // lower-case hexadecimal
 
     bool operator==(const FileIdentity &) const = default;
     static FileIdentity of(const QByteArray &content);

@@ -16,7 +16,8 @@ const QString Section = QStringLiteral("batchImports");
 
 QJsonObject identityJson(const FileIdentity &identity)
 {
-    return {{QStringLiteral("size"), double(identity.size)}, {QStringLiteral("sha256"), QString::fromLatin1(identity.sha256)}};
+    return {{QStringLiteral("size"), double(identity.size)},
+        {QStringLiteral("sha256"), QString::fromLatin1(identity.sha256)}};
 }
 
 FileIdentity identityFrom(const QJsonValue &v)
@@ -58,10 +59,11 @@ void ImportJournal::create(ImportRecord &record)
         record.id = stem + QStringLiteral("-%1").arg(n);
         const QString text = recordText(record);
         bool taken = false;
-        m_store.update(product::title(), Section, record.id, [&](const std::optional<QString> &current) -> std::optional<QString> {
-            taken = current.has_value();
-            return taken ? std::nullopt : std::optional<QString>(text);
-        });
+        m_store.update(
+            product::title(), Section, record.id, [&](const std::optional<QString> &current) -> std::optional<QString> {
+                taken = current.has_value();
+                return taken ? std::nullopt : std::optional<QString>(text);
+            });
         if (!taken)
             return;
     }
@@ -73,22 +75,17 @@ QString ImportJournal::recordText(const ImportRecord &record)
     for (const DocumentChanges &d : record.documents) {
         QJsonArray changes;
         for (const PropertyChange &c : d.changes)
-            changes.append(QJsonObject{{QStringLiteral("level"), c.level},
-                                       {QStringLiteral("property"), c.property},
-                                       {QStringLiteral("old"), c.oldValue ? QJsonValue(*c.oldValue) : QJsonValue()},
-                                       {QStringLiteral("new"), c.newValue}});
-        QJsonObject o{{QStringLiteral("path"), d.path},
-                      {QStringLiteral("before"), identityJson(d.before)},
-                      {QStringLiteral("undone"), d.undone},
-                      {QStringLiteral("changes"), changes}};
+            changes.append(QJsonObject{{QStringLiteral("level"), c.level}, {QStringLiteral("property"), c.property},
+                {QStringLiteral("old"), c.oldValue ? QJsonValue(*c.oldValue) : QJsonValue()},
+                {QStringLiteral("new"), c.newValue}});
+        QJsonObject o{{QStringLiteral("path"), d.path}, {QStringLiteral("before"), identityJson(d.before)},
+            {QStringLiteral("undone"), d.undone}, {QStringLiteral("changes"), changes}};
         if (d.after)
             o[u"after"] = identityJson(*d.after);
         documents.append(o);
     }
-    const QJsonObject o{{QStringLiteral("time"), record.time},
-                        {QStringLiteral("sheet"), record.sheet},
-                        {QStringLiteral("state"), stateName(record.state)},
-                        {QStringLiteral("documents"), documents}};
+    const QJsonObject o{{QStringLiteral("time"), record.time}, {QStringLiteral("sheet"), record.sheet},
+        {QStringLiteral("state"), stateName(record.state)}, {QStringLiteral("documents"), documents}};
     return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
 }
 
@@ -121,8 +118,8 @@ std::optional<ImportRecord> ImportJournal::load(const QString &id) const
         for (const QJsonValue &cv : d[u"changes"].toArray()) {
             const QJsonObject c = cv.toObject();
             doc.changes.push_back({c[u"level"].toString(), c[u"property"].toString(),
-                                   c[u"old"].isString() ? std::optional<QString>(c[u"old"].toString()) : std::nullopt,
-                                   c[u"new"].toString()});
+                c[u"old"].isString() ? std::optional<QString>(c[u"old"].toString()) : std::nullopt,
+                c[u"new"].toString()});
         }
         record.documents.push_back(std::move(doc));
     }

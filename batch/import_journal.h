@@ -15,15 +15,15 @@ namespace tavik {
 class SettingsStore;
 
 struct PropertyChange {
-    QString level;                     // "" the document, else a configuration
+    QString level; // "" the document, else a configuration
     QString property;
-    std::optional<QString> oldValue;   // nothing: the level did not hold the property
+    std::optional<QString> oldValue; // nothing: the level did not hold the property
     QString newValue;
 };
 
 struct DocumentChanges {
-    QString path;                      // absolute
-    FileIdentity before;               // the file as read when the sheet was checked
+    QString path; // absolute
+    FileIdentity before; // the file as read when the sheet was checked
     std::optional<FileIdentity> after; // the file as the import wrote it; nothing until written
     bool undone = false;
     std::vector<PropertyChange> changes;
@@ -31,7 +31,7 @@ struct DocumentChanges {
 
 struct ImportRecord {
     QString id;
-    QString time;                      // UTC, ISO 8601
+    QString time; // UTC, ISO 8601
     QString sheet;
     enum class State { Applying, Done, Undone } state = State::Applying;
     std::vector<DocumentChanges> documents;
@@ -41,7 +41,10 @@ struct ImportRecord {
 
 class ImportJournal {
 public:
-    explicit ImportJournal(SettingsStore &store) : m_store(store) {}
+    explicit ImportJournal(SettingsStore &store)
+        : m_store(store)
+    {
+    }
 
     // Gives record a new ID (the UTC time and a sequence number) and journals it.
     void create(ImportRecord &record);

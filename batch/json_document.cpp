@@ -63,7 +63,8 @@ bool readPropertiesOnly(const QByteArray &content, const QString &path, Document
                             return false;
                         const QString value = text((*it).get_string());
                         if (++it != pair.end() || name.isEmpty()
-                            || std::any_of(list.cbegin(), list.cend(), [&name](const auto &p) { return p.first == name; }))
+                            || std::any_of(
+                                list.cbegin(), list.cend(), [&name](const auto &p) { return p.first == name; }))
                             return false;
                         list.append({name, value});
                     }
@@ -81,7 +82,9 @@ bool readPropertiesOnly(const QByteArray &content, const QString &path, Document
 
 class JsonDocument : public BatchDocument {
 public:
-    JsonDocument(const QString &path, DocumentAccess access) : m_path(path), m_access(access)
+    JsonDocument(const QString &path, DocumentAccess access)
+        : m_path(path)
+        , m_access(access)
     {
         // A document that may be written is read by the host's own reader, whose stamp lets the
         // save refuse a file that another program has written since.
@@ -94,8 +97,8 @@ public:
         if (!file.open(QIODevice::ReadOnly)) {
             // Asked only now, so that reading a document costs one look-up of its path.
             if (!QFileInfo(path).isFile())
-                throw DocumentFileError(path, QFileInfo::exists(path) ? QStringLiteral("not a file")
-                                                                      : QStringLiteral("no such file"));
+                throw DocumentFileError(
+                    path, QFileInfo::exists(path) ? QStringLiteral("not a file") : QStringLiteral("no such file"));
             throw DocumentFileError(path, QStringLiteral("the file cannot be read (%1)").arg(file.errorString()));
         }
         const QByteArray content = file.readAll();

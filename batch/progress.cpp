@@ -4,7 +4,10 @@
 
 namespace tavik {
 
-Progress::Progress(FILE *stream, qint64 total) : m_stream(stream), m_shown(isTerminal(stream)), m_total(total)
+Progress::Progress(FILE *stream, qint64 total)
+    : m_stream(stream)
+    , m_shown(isTerminal(stream))
+    , m_total(total)
 {
     m_clock.start();
 }

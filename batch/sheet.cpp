@@ -47,7 +47,9 @@ Sheet readCsv(const QByteArray &text)
             continue;
         if (fields->size() != header->size()) {
             sheet.error = QStringLiteral("line %1: %2 fields where the header has %3")
-                              .arg(reader.line()).arg(fields->size()).arg(header->size());
+                              .arg(reader.line())
+                              .arg(fields->size())
+                              .arg(header->size());
             return sheet;
         }
         SheetRow row;

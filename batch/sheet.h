@@ -13,15 +13,15 @@
 namespace tavik {
 
 struct SheetRow {
-    int line = 0;                                   // CSV: the line it starts on; JSON: the row, from 1
+    int line = 0; // CSV: the line it starts on; JSON: the row, from 1
     QString path;
     QString configuration;
-    QList<std::pair<QString, QString>> cells;       // property and cell, in column order
+    QList<std::pair<QString, QString>> cells; // property and cell, in column order
 };
 
 struct Sheet {
     std::vector<SheetRow> rows;
-    QString error;                                  // empty when the sheet could be read
+    QString error; // empty when the sheet could be read
 };
 
 // JSON when the first non-blank character opens an array, else CSV.

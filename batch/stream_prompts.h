@@ -10,17 +10,20 @@ namespace tavik {
 
 class StreamPrompts : public Prompts {
 public:
-    explicit StreamPrompts(FILE *stream) : m_stream(stream) {}
+    explicit StreamPrompts(FILE *stream)
+        : m_stream(stream)
+    {
+    }
 
     MessageAnswer message(const QString &text, const QString &title, MessageIcon, MessageButtons buttons) override
     {
         std::fprintf(m_stream, "%s: %s\n", title.toUtf8().constData(), text.trimmed().toUtf8().constData());
         return buttons == MessageButtons::Ok || buttons == MessageButtons::OkCancel ? MessageAnswer::Ok
-                                                                                     : MessageAnswer::No;
+                                                                                    : MessageAnswer::No;
     }
     std::optional<QString> openFile(const FileOpenRequest &) override { return std::nullopt; }
-    void clearClipboard() override {}
-    void setClipboardText(const QString &) override {}
+    void clearClipboard() override { }
+    void setClipboardText(const QString &) override { }
     QString clipboardText() override { return {}; }
 
 private:

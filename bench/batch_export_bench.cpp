@@ -43,7 +43,10 @@ QByteArray documentText(int n)
   "massProperties": [0, 0, 0, 1.2e-5, 0.0031, 0.0942],
   "attributes": [{"name": "TavikAttribute", "definition": "pub_Tavik", "parameters": {"USE_CONFIGS": 1.0, "USE_FRAME": 0.0}}]
 }
-)").arg(n).arg(n % 1000, 3, 10, QLatin1Char('0')).toUtf8();
+)")
+        .arg(n)
+        .arg(n % 1000, 3, 10, QLatin1Char('0'))
+        .toUtf8();
 }
 
 QString folderOf(const QString &root, int f)
@@ -87,18 +90,17 @@ long peakKb()
 // so that its start-up does not count; -1 when Python cannot be run.
 double pythonSeconds(const QString &root)
 {
-    const char *script =
-        "import json, os, sys, time\n"
-        "t = time.perf_counter()\n"
-        "n = 0\n"
-        "for d, dirs, files in os.walk(sys.argv[1]):\n"
-        "    dirs.sort()\n"
-        "    for f in sorted(files):\n"
-        "        if f.endswith('.sldprt'):\n"
-        "            with open(os.path.join(d, f), encoding='utf-8') as fh:\n"
-        "                json.load(fh)\n"
-        "            n += 1\n"
-        "print(time.perf_counter() - t, n)\n";
+    const char *script = "import json, os, sys, time\n"
+                         "t = time.perf_counter()\n"
+                         "n = 0\n"
+                         "for d, dirs, files in os.walk(sys.argv[1]):\n"
+                         "    dirs.sort()\n"
+                         "    for f in sorted(files):\n"
+                         "        if f.endswith('.sldprt'):\n"
+                         "            with open(os.path.join(d, f), encoding='utf-8') as fh:\n"
+                         "                json.load(fh)\n"
+                         "            n += 1\n"
+                         "print(time.perf_counter() - t, n)\n";
     QProcess python;
     python.start(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromLatin1(script), root});
     if (!python.waitForFinished(600000) || python.exitCode() != 0)
@@ -110,7 +112,8 @@ double exportSeconds(const tavik::BatchConfiguration &config, const QStringList 
 {
     QElapsedTimer clock;
     clock.start();
-    const tavik::ExportOutcome outcome = tavik::exportDocuments(config, {paths, tavik::SheetFormat::Csv, false}, sink, sink);
+    const tavik::ExportOutcome outcome
+        = tavik::exportDocuments(config, {paths, tavik::SheetFormat::Csv, false}, sink, sink);
     rows = outcome.rows;
     return clock.nsecsElapsed() / 1e9;
 }
@@ -122,8 +125,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     QString error;
-    const std::optional<tavik::BatchConfiguration> config =
-        tavik::loadBatchConfiguration(QStringLiteral(TAVIK_SOURCE_DIR "/data"), error);
+    const std::optional<tavik::BatchConfiguration> config
+        = tavik::loadBatchConfiguration(QStringLiteral(TAVIK_SOURCE_DIR "/data"), error);
     if (!dir.isValid() || !config || !writeDocuments(dir.filePath(QStringLiteral("docs")))) {
         std::fprintf(stderr, "batch_export_bench: cannot set up: %s\n", qPrintable(error));
         return 1;
@@ -150,17 +153,18 @@ int main(int argc, char *argv[])
     const long peakAll = peakKb();
 
     std::printf("export of %d documents (%lld rows): %.3f s, %.0f documents/s\n", Folders * PerFolder,
-                static_cast<long long>(rows), ours, Folders * PerFolder / ours);
+        static_cast<long long>(rows), ours, Folders * PerFolder / ours);
     if (python > 0)
         std::printf("python json reading the same files: %.3f s\nratio export / python: %.2f\n", python, ours / python);
     else
         std::printf("python json: not run (python3 missing or failed)\n");
     std::printf("peak memory after %d documents: %ld kB, after %d: %ld kB\n", Folders * PerFolder / 10, peakTenth,
-                Folders * PerFolder, peakAll);
+        Folders * PerFolder, peakAll);
 
     // Import: a sheet changing the comment of 1,000 documents.
     QByteArray sheetText;
-    tavik::appendCsvRecord(sheetText, {QStringLiteral("path"), QStringLiteral("configuration"), QStringLiteral("Comment")});
+    tavik::appendCsvRecord(
+        sheetText, {QStringLiteral("path"), QStringLiteral("configuration"), QStringLiteral("Comment")});
     for (int n = 0; n < 1000; ++n)
         tavik::appendCsvRecord(sheetText, {documentPath(root, n * 10), QString(), QStringLiteral("Changed %1").arg(n)});
     QElapsedTimer clock;
@@ -175,9 +179,10 @@ int main(int argc, char *argv[])
     record.documents = std::move(plan.documents);
     const tavik::ApplyOutcome applied = tavik::applyImport(record, journal, quiet);
     const double total = clock.nsecsElapsed() / 1e9;
-    std::printf("import of %lld changes: checked in %.3f s, written and journalled in %.3f s (%lld saved, %lld refused cells)\n",
-                static_cast<long long>(record.changeCount()), planned, total - planned,
-                static_cast<long long>(applied.saved), static_cast<long long>(plan.refusals()));
+    std::printf("import of %lld changes: checked in %.3f s, written and journalled in %.3f s (%lld saved, %lld refused "
+                "cells)\n",
+        static_cast<long long>(record.changeCount()), planned, total - planned, static_cast<long long>(applied.saved),
+        static_cast<long long>(plan.refusals()));
     std::fclose(sink);
     return 0;
 }

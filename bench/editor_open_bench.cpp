@@ -129,7 +129,7 @@ void openLargeDocument(const QTemporaryDir &dir, SharedState &state)
     for (int c = 0; c < Configurations; ++c)
         configurations.append(QStringLiteral("Config %1").arg(c));
     const QJsonObject doc{{QStringLiteral("type"), 1}, {QStringLiteral("title"), QStringLiteral("Big.SLDPRT")},
-                          {QStringLiteral("configurations"), configurations}};
+        {QStringLiteral("configurations"), configurations}};
     QFile file(dir.filePath(QStringLiteral("Big.sldprt")));
     file.open(QIODevice::WriteOnly);
     file.write(QJsonDocument(doc).toJson());

@@ -65,8 +65,7 @@ QString LargeConfiguration::xml() const
     return out;
 }
 
-bool writeLargeConfiguration(const LargeConfiguration &config, const QString &folder,
-                             const QString &schemaPath)
+bool writeLargeConfiguration(const LargeConfiguration &config, const QString &folder, const QString &schemaPath)
 {
     QFile schema(schemaPath);
     if (!schema.open(QIODevice::ReadOnly))
@@ -77,8 +76,7 @@ bool writeLargeConfiguration(const LargeConfiguration &config, const QString &fo
         QSaveFile file(folder + QLatin1Char('/') + name);
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
     };
-    return write(QStringLiteral("Tavik.xsd"), schemaText)
-        && write(QStringLiteral("Tavik.xml"), config.xml().toUtf8());
+    return write(QStringLiteral("Tavik.xsd"), schemaText) && write(QStringLiteral("Tavik.xml"), config.xml().toUtf8());
 }
 
 } // namespace tavik::bench

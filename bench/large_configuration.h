@@ -19,7 +19,6 @@ struct LargeConfiguration {
 
 // Writes Tavik.xml (generated) and Tavik.xsd (copied from schemaPath) into folder.
 // Returns false when a file cannot be written.
-bool writeLargeConfiguration(const LargeConfiguration &config, const QString &folder,
-                             const QString &schemaPath);
+bool writeLargeConfiguration(const LargeConfiguration &config, const QString &folder, const QString &schemaPath);
 
 } // namespace tavik::bench

@@ -32,7 +32,7 @@ extern char **environ;
 namespace {
 
 // The run names below ("BM_Loader/10") carry these numbers.
-constexpr int SmallFrames = 10;  // 4,400 items
+constexpr int SmallFrames = 10; // 4,400 items
 constexpr int LargeFrames = 100; // 44,000 items
 const char *const PeakLoadOption = "--peak-load";
 
@@ -46,7 +46,7 @@ struct Fixture {
         config.frames = frames;
         ready = dir.isValid()
             && tavik::bench::writeLargeConfiguration(
-                   config, dir.path(), QStringLiteral(TAVIK_SOURCE_DIR "/data/Tavik.xsd"));
+                config, dir.path(), QStringLiteral(TAVIK_SOURCE_DIR "/data/Tavik.xsd"));
     }
     QString xml() const { return dir.filePath(QStringLiteral("Tavik.xml")); }
     QString xsd() const { return dir.filePath(QStringLiteral("Tavik.xsd")); }
@@ -159,12 +159,12 @@ void printPeakMemory()
     const QString xmllint = xmllintPath();
     if (!f.ready || xmllint.isEmpty())
         return;
-    const long loader = peakOfChild(
-        {QCoreApplication::applicationFilePath(), QLatin1String(PeakLoadOption), f.dir.path()});
+    const long loader
+        = peakOfChild({QCoreApplication::applicationFilePath(), QLatin1String(PeakLoadOption), f.dir.path()});
     const long lint = peakOfChild({xmllint, QStringLiteral("--noout"), QStringLiteral("--schema"), f.xsd(), f.xml()});
     if (loader > 0 && lint > 0)
         std::printf("peak memory loader / xmllint (%d items): %.2f (%ld kB / %ld kB)\n", f.config.itemCount(),
-                    double(loader) / double(lint), loader, lint);
+            double(loader) / double(lint), loader, lint);
 }
 
 // Keeps the real time per iteration of every benchmark and prints the ratios after the table.

@@ -52,8 +52,8 @@ int worker(const QString &mode, const QString &where, int port, int draws)
         std::unique_ptr<tavik::SettingsStore> settings;
         std::unique_ptr<tavik::CounterStore> counters;
         if (mode == QLatin1String("remote")) {
-            counters = std::make_unique<tavik::RemoteCounterStore>(tavik::RemoteCounterStore::Server{where, port},
-                                                                   documentTitle);
+            counters = std::make_unique<tavik::RemoteCounterStore>(
+                tavik::RemoteCounterStore::Server{where, port}, documentTitle);
         } else {
             settings = std::make_unique<tavik::SettingsStore>(where);
             counters = std::make_unique<tavik::LocalCounterStore>(*settings);
@@ -85,7 +85,7 @@ void BM_RemoteDraw(benchmark::State &state)
         return;
     }
     tavik::RemoteCounterStore counters({server()->host, server()->port}, documentTitle);
-    counters.next(Counter, true);   // connects and creates the tables outside the timing
+    counters.next(Counter, true); // connects and creates the tables outside the timing
     for (auto _ : state)
         benchmark::DoNotOptimize(counters.next(Counter, true));
     state.SetItemsProcessed(state.iterations());
@@ -109,12 +109,17 @@ void severalClients(benchmark::State &state, const char *mode)
         where = {bench::scratchFolder() + QStringLiteral("/local-several.sqlite"), QStringLiteral("0")};
     }
     bench::runWorkerProcesses(state, processes, draws,
-                              QStringList{QStringLiteral("--worker"), QLatin1String(mode)} + where
-                                  + QStringList{QString::number(draws)});
+        QStringList{QStringLiteral("--worker"), QLatin1String(mode)} + where + QStringList{QString::number(draws)});
 }
 
-void BM_LocalDrawSeveralClients(benchmark::State &state) { severalClients(state, "local"); }
-void BM_RemoteDrawSeveralClients(benchmark::State &state) { severalClients(state, "remote"); }
+void BM_LocalDrawSeveralClients(benchmark::State &state)
+{
+    severalClients(state, "local");
+}
+void BM_RemoteDrawSeveralClients(benchmark::State &state)
+{
+    severalClients(state, "remote");
+}
 BENCHMARK(BM_LocalDrawSeveralClients)->Args({1, 200})->Args({4, 50})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RemoteDrawSeveralClients)->Args({1, 200})->Args({4, 50})->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -124,8 +129,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     if (argc == 6 && std::strcmp(argv[1], "--worker") == 0)
-        return worker(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), std::atoi(argv[4]),
-                      std::atoi(argv[5]));
+        return worker(
+            QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -105,13 +105,23 @@ void severalProcesses(benchmark::State &state, const char *mode)
     const int processes = int(state.range(0));
     const int draws = int(state.range(1));
     const QString path = bench::scratchFolder() + QStringLiteral("/%1-several.sqlite").arg(QLatin1String(mode));
-    bench::runWorkerProcesses(state, processes, draws,
-                              {QStringLiteral("--worker"), QLatin1String(mode), path, QString::number(draws)});
+    bench::runWorkerProcesses(
+        state, processes, draws, {QStringLiteral("--worker"), QLatin1String(mode), path, QString::number(draws)});
 }
 
-void BM_BareIncrementSeveralProcesses(benchmark::State &state) { severalProcesses(state, "bare"); }
-void BM_DrawSeveralProcesses(benchmark::State &state) { severalProcesses(state, "draw"); }
-BENCHMARK(BM_BareIncrementSeveralProcesses)->Args({1, 200})->Args({4, 50})->Unit(benchmark::kMillisecond)->UseRealTime();
+void BM_BareIncrementSeveralProcesses(benchmark::State &state)
+{
+    severalProcesses(state, "bare");
+}
+void BM_DrawSeveralProcesses(benchmark::State &state)
+{
+    severalProcesses(state, "draw");
+}
+BENCHMARK(BM_BareIncrementSeveralProcesses)
+    ->Args({1, 200})
+    ->Args({4, 50})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_DrawSeveralProcesses)->Args({1, 200})->Args({4, 50})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

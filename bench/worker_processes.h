@@ -23,8 +23,8 @@ inline QString scratchFolder()
 
 // Starts `processes` workers with workerArguments (which end in the number of draws each makes)
 // per iteration; a worker that fails ends the benchmark with an error.
-inline void runWorkerProcesses(benchmark::State &state, int processes, int drawsEach,
-                               const QStringList &workerArguments)
+inline void runWorkerProcesses(
+    benchmark::State &state, int processes, int drawsEach, const QStringList &workerArguments)
 {
     for (auto _ : state) {
         std::vector<std::unique_ptr<QProcess>> workers;

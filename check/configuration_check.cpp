@@ -1,15 +1,15 @@
 #include "check/configuration_check.h"
 
+#include "check/configuration_warnings.h"
 #include "config/error_text.h"
 #include "config/layout_limits.h"
 #include "config/loader.h"
-#include "config/shared_state.h"
 #include "config/model_json.h"
 #include "config/product.h"
 #include "config/resolution.h"
+#include "config/shared_state.h"
 #include "docsvc/config_enumeration.h"
 #include "docsvc/system_read.h"
-#include "check/configuration_warnings.h"
 #include "host/document_file_error.h"
 #include "host/host_application.h"
 #include "host/host_document.h"
@@ -113,9 +113,10 @@ QStringList explanation(const SharedState &state, const LoadFailureDetail &detai
         QFile file(path);
         const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         if (const long line = firstNonUtf8Line(bytes); line > 0 && !declaresEncoding(bytes)) {
-            lines << path + QStringLiteral(":%1: the file is not UTF-8. Save it as UTF-8, or name its encoding in its "
-                                           "first line, such as <?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>")
-                                .arg(line);
+            lines << path
+                    + QStringLiteral(":%1: the file is not UTF-8. Save it as UTF-8, or name its encoding in its "
+                                     "first line, such as <?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>")
+                          .arg(line);
             break;
         }
         if (state.loadStage == 4) {
@@ -124,9 +125,13 @@ QStringList explanation(const SharedState &state, const LoadFailureDetail &detai
             if (!expected.isEmpty() && plain.load(configPath)) {
                 const XmlNode root = plain.documentElement();
                 if (root.namespaceUri() != expected)
-                    lines << configPath + QStringLiteral(":%1: the document element <%2> is ").arg(root.line()).arg(root.localName())
-                            + (root.namespaceUri().isEmpty() ? QStringLiteral("in no namespace")
-                                                             : QStringLiteral("in the namespace \"") + root.namespaceUri() + QLatin1Char('"'))
+                    lines << configPath
+                            + QStringLiteral(":%1: the document element <%2> is ")
+                                  .arg(root.line())
+                                  .arg(root.localName())
+                            + (root.namespaceUri().isEmpty()
+                                    ? QStringLiteral("in no namespace")
+                                    : QStringLiteral("in the namespace \"") + root.namespaceUri() + QLatin1Char('"'))
                             + QStringLiteral(", but the schema expects \"") + expected + QStringLiteral("\": write <")
                             + root.localName() + QStringLiteral(" xmlns=\"") + expected + QStringLiteral("\">");
             }
@@ -186,7 +191,8 @@ ConfigurationCheckResult ConfigurationCheck::run() const
 
     const QString configPath = QDir(folder).filePath(ConfigFileName);
     const auto warnings = configurationWarnings(configPath, [&state](const QString &name) {
-        return readSystemValue(state, name) != QStringLiteral("ERROR: <") + name + QStringLiteral("> function not implemented");
+        return readSystemValue(state, name)
+            != QStringLiteral("ERROR: <") + name + QStringLiteral("> function not implemented");
     });
     for (const ConfigurationWarning &w : warnings)
         result.errors += configPath + QStringLiteral(":%1: warning: ").arg(w.line) + w.text + QLatin1Char('\n');

@@ -10,17 +10,17 @@
 namespace tavik {
 
 struct ConfigurationCheckResult {
-    int exitCode = 1;   // 0 loaded, 1 the configuration failed (or warned, when strict), 2 the
-                        // document could not be opened
-    QString output;     // for standard output
-    QString errors;     // for standard error: warnings, and what could not be done
+    int exitCode = 1; // 0 loaded, 1 the configuration failed (or warned, when strict), 2 the
+        // document could not be opened
+    QString output; // for standard output
+    QString errors; // for standard error: warnings, and what could not be done
 };
 
 struct ConfigurationCheck {
-    QString folder;         // holds Tavik.xml and Tavik.xsd
-    QString documentPath;   // "" for a new part that was never saved
-    bool json = false;      // print the model after "OK"
-    bool strict = false;    // any warning fails the check
+    QString folder; // holds Tavik.xml and Tavik.xsd
+    QString documentPath; // "" for a new part that was never saved
+    bool json = false; // print the model after "OK"
+    bool strict = false; // any warning fails the check
 
     // Success: "OK\n", then the model as indented JSON when asked for; warnings go to errors, as
     // "path:line: warning: text". Failure: "Tavik: " + the title on the first line and the

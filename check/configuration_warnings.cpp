@@ -25,7 +25,7 @@ int editDistance(const QString &a, const QString &b)
         for (qsizetype j = 1; j <= m; ++j) {
             const int cost = a[i - 1] == b[j - 1] ? 0 : 1;
             int best = std::min({d[size_t(i) - 1][size_t(j)] + 1, d[size_t(i)][size_t(j) - 1] + 1,
-                                 d[size_t(i) - 1][size_t(j) - 1] + cost});
+                d[size_t(i) - 1][size_t(j) - 1] + cost});
             if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
                 best = std::min(best, d[size_t(i) - 2][size_t(j) - 2] + 1);
             d[size_t(i)][size_t(j)] = best;
@@ -69,7 +69,8 @@ QString quoted(const QString &text)
 
 QString didYouMean(const QString &suggestion)
 {
-    return suggestion.isEmpty() ? QString() : QStringLiteral(" Did you mean ") + quoted(suggestion) + QStringLiteral("?");
+    return suggestion.isEmpty() ? QString()
+                                : QStringLiteral(" Did you mean ") + quoted(suggestion) + QStringLiteral("?");
 }
 
 // The option's first text, as the loader takes it: the text of its first child node.
@@ -117,7 +118,9 @@ qsizetype unclosedBracket(const QString &prototype)
 class FrameCheck {
 public:
     FrameCheck(const XmlNode &frame, const SystemValueKnown &known, std::vector<ConfigurationWarning> &out)
-        : m_frameName(attributeText(frame, "name")), m_known(known), m_out(out)
+        : m_frameName(attributeText(frame, "name"))
+        , m_known(known)
+        , m_out(out)
     {
         for (const XmlNode &group : elementsNamed(frame, nullptr)) {
             for (const XmlNode &child : elementsNamed(group, nullptr)) {
@@ -157,54 +160,61 @@ private:
         const QString tag = attributeText(item, "CPTag");
         const XmlNode first = m_firstByTag.value(tag);
         if (!(first == item))
-            warn(item, QStringLiteral("CPTag ") + quoted(tag) + QStringLiteral(" is used twice in frame ") + quoted(m_frameName)
-                           + QStringLiteral(" (first at line %1); composites, lists and serial-number keys find only "
-                                            "the first, and both fields write one property. Give each item its own CPTag.")
-                                 .arg(first.line()));
+            warn(item,
+                QStringLiteral("CPTag ") + quoted(tag) + QStringLiteral(" is used twice in frame ")
+                    + quoted(m_frameName)
+                    + QStringLiteral(" (first at line %1); composites, lists and serial-number keys find only "
+                                     "the first, and both fields write one property. Give each item its own CPTag.")
+                          .arg(first.line()));
 
         const QString prototype = attributeText(item, "prototype");
         if (unclosedBracket(prototype) >= 0)
-            warn(item, QStringLiteral("the prototype ") + quoted(prototype) + QStringLiteral(" of ") + quoted(tag)
-                           + QStringLiteral(" opens a \"[\" that no \"]\" closes, so no value is checked against it. "
-                                            "Close the list with \"]\"."));
+            warn(item,
+                QStringLiteral("the prototype ") + quoted(prototype) + QStringLiteral(" of ") + quoted(tag)
+                    + QStringLiteral(" opens a \"[\" that no \"]\" closes, so no value is checked against it. "
+                                     "Close the list with \"]\"."));
 
         const std::vector<XmlNode> options = elementsNamed(item, "option");
         const QString type = attributeText(item, "type");
         if (type == QLatin1String("composite") && !options.empty()) {
             if (item.attribute(QStringLiteral("length")).isNull())
-                warn(item, QStringLiteral("the composite ") + quoted(tag)
-                               + QStringLiteral(" has no length, so nothing bounds the text it builds. Give it "
-                                                "the length of the longest value it should hold, such as length=\"60\"."));
+                warn(item,
+                    QStringLiteral("the composite ") + quoted(tag)
+                        + QStringLiteral(" has no length, so nothing bounds the text it builds. Give it "
+                                         "the length of the longest value it should hold, such as length=\"60\"."));
             for (const XmlNode &option : options) {
                 const QString part = firstText(option);
                 if (m_firstByTag.contains(part) || !looksLikeName(part))
                     continue;
                 const QString suggestion = nearest(part, m_tags);
                 if (!suggestion.isEmpty())
-                    warn(option, QStringLiteral("the composite ") + quoted(tag) + QStringLiteral(" takes ") + quoted(part)
-                                     + QStringLiteral(", which names no item") + inFrame()
-                                     + QStringLiteral(", so it is shown as literal text.") + didYouMean(suggestion));
+                    warn(option,
+                        QStringLiteral("the composite ") + quoted(tag) + QStringLiteral(" takes ") + quoted(part)
+                            + QStringLiteral(", which names no item") + inFrame()
+                            + QStringLiteral(", so it is shown as literal text.") + didYouMean(suggestion));
             }
         } else if (type == QLatin1String("systemRead") && !options.empty()) {
             const QString name = firstText(options.front());
             if (name == SerialNumberName) {
                 const QString key = secondText(options.front());
                 if (!key.isEmpty() && !m_firstByTag.contains(key))
-                    warn(options.front(), QStringLiteral("the serial number ") + quoted(tag) + QStringLiteral(" is keyed on ")
-                                              + quoted(key) + QStringLiteral(", which names no item") + inFrame()
-                                              + QStringLiteral(", so it draws from the shared counter \"Tavik\". "
-                                                               "Name the key item's CPTag, or leave the key out.")
-                                              + didYouMean(nearest(key, m_tags)));
+                    warn(options.front(),
+                        QStringLiteral("the serial number ") + quoted(tag) + QStringLiteral(" is keyed on ")
+                            + quoted(key) + QStringLiteral(", which names no item") + inFrame()
+                            + QStringLiteral(", so it draws from the shared counter \"Tavik\". "
+                                             "Name the key item's CPTag, or leave the key out.")
+                            + didYouMean(nearest(key, m_tags)));
             } else if (!m_known(name)) {
                 QString suggestion;
                 for (const QString &candidate : {name.toLower(), name.left(1).toLower() + name.mid(1)})
                     if (suggestion.isEmpty() && m_known(candidate))
                         suggestion = candidate;
-                warn(options.front(), QStringLiteral("the system value ") + quoted(name) + QStringLiteral(" of ") + quoted(tag)
-                                          + QStringLiteral(" does not exist, so the field shows \"ERROR: <") + name
-                                          + QStringLiteral("> function not implemented\". Names are case-sensitive; "
-                                                           "docs/configuration.md lists them.")
-                                          + didYouMean(suggestion));
+                warn(options.front(),
+                    QStringLiteral("the system value ") + quoted(name) + QStringLiteral(" of ") + quoted(tag)
+                        + QStringLiteral(" does not exist, so the field shows \"ERROR: <") + name
+                        + QStringLiteral("> function not implemented\". Names are case-sensitive; "
+                                         "docs/configuration.md lists them.")
+                        + didYouMean(suggestion));
             }
         }
     }
@@ -217,15 +227,19 @@ private:
         const QString target = linkTo.value();
         const XmlNode item = m_firstByTag.value(target);
         if (item.isNull()) {
-            warn(list, QStringLiteral("the list links to ") + quoted(target) + QStringLiteral(", which names no item")
-                           + inFrame() + QStringLiteral(", so its members show as separate fields. Name the CPTag "
-                                                        "of the item that selects the member.")
-                           + didYouMean(nearest(target, m_tags)));
+            warn(list,
+                QStringLiteral("the list links to ") + quoted(target) + QStringLiteral(", which names no item")
+                    + inFrame()
+                    + QStringLiteral(", so its members show as separate fields. Name the CPTag "
+                                     "of the item that selects the member.")
+                    + didYouMean(nearest(target, m_tags)));
         } else if (!elementsNamed(item, "option").empty()) {
-            warn(item, QStringLiteral("the options of ") + quoted(target) + QStringLiteral(" are discarded: the list at line %1 "
-                                                                                            "links to it, and its entries become the "
-                                                                                            "names of the list's members. Remove the options.")
-                                                            .arg(list.line()));
+            warn(item,
+                QStringLiteral("the options of ") + quoted(target)
+                    + QStringLiteral(" are discarded: the list at line %1 "
+                                     "links to it, and its entries become the "
+                                     "names of the list's members. Remove the options.")
+                          .arg(list.line()));
         }
     }
 
@@ -253,10 +267,12 @@ std::vector<ConfigurationWarning> configurationWarnings(const QString &path, con
         bool ok = false;
         const long long frame = defaultFrame.isNull() ? 0 : defaultFrame.value().trimmed().toLongLong(&ok);
         if (ok && frame >= (long long)frames.size())
-            out.push_back({settings.line(), QStringLiteral("defaultFrame=\"%1\" names no frame: the file has %2 frame(s), "
-                                                           "numbered from 0, so the editor shows frame 0. Give the index "
-                                                           "of a frame.")
-                                                .arg(defaultFrame.value()).arg(frames.size())});
+            out.push_back({settings.line(),
+                QStringLiteral("defaultFrame=\"%1\" names no frame: the file has %2 frame(s), "
+                               "numbered from 0, so the editor shows frame 0. Give the index "
+                               "of a frame.")
+                    .arg(defaultFrame.value())
+                    .arg(frames.size())});
     }
     for (const XmlNode &frame : frames)
         FrameCheck(frame, known, out).run();

@@ -16,8 +16,8 @@ int entryIndex(const CPItem &item, const QString &value)
 
 // The item a part reads: the named one, or for the first member of a linked list the member its
 // target has chosen (nullptr while the target holds no entry).
-const CPItem *partItem(const ConfigurationModel &state, const CPItem &named,
-                       const std::function<QString(const CPItem &)> &valueOf)
+const CPItem *partItem(
+    const ConfigurationModel &state, const CPItem &named, const std::function<QString(const CPItem &)> &valueOf)
 {
     if (!named.inList)
         return &named;
@@ -33,8 +33,8 @@ const CPItem *partItem(const ConfigurationModel &state, const CPItem &named,
 
 } // namespace
 
-CompositeText composeText(const ConfigurationModel &state, const Composite &composite,
-                          const std::function<QString(const CPItem &)> &valueOf)
+CompositeText composeText(
+    const ConfigurationModel &state, const Composite &composite, const std::function<QString(const CPItem &)> &valueOf)
 {
     CompositeText result;
     for (const CompositePart &part : composite.parts) {

@@ -8,7 +8,7 @@ namespace tavik {
 
 struct ConfigurationFolder {
     QString path;
-    QString source;   // why this folder: "TAVIK_CONFIG_DIR", "XDG configuration folder", "add-in folder"
+    QString source; // why this folder: "TAVIK_CONFIG_DIR", "XDG configuration folder", "add-in folder"
 };
 
 // The first of: $TAVIK_CONFIG_DIR when set and not empty (used even when it holds nothing, so

@@ -18,8 +18,8 @@ QString Str(double x)
 
 QString standardErrorText(int number, const QString &description, const QString &proc)
 {
-    return QStringLiteral("Error ") + Str(static_cast<long long>(number)) + QStringLiteral(" (")
-        + description + QStringLiteral(") in <") + proc + QStringLiteral(">     ");
+    return QStringLiteral("Error ") + Str(static_cast<long long>(number)) + QStringLiteral(" (") + description
+        + QStringLiteral(") in <") + proc + QStringLiteral(">     ");
 }
 
 QString exitingErrorText(int number, const QString &description, const QString &proc)

@@ -1,8 +1,8 @@
 #include "config/exiting_failure.h"
 
-#include "platform/runtime_error.h"
 #include "config/error_text.h"
 #include "config/shared_state.h"
+#include "platform/runtime_error.h"
 
 namespace tavik {
 

@@ -1,7 +1,7 @@
 #include "config/feed_graph.h"
 
-#include "platform/runtime_error.h"
 #include "config/model.h"
+#include "platform/runtime_error.h"
 
 #include <algorithm>
 #include <map>
@@ -79,8 +79,8 @@ std::vector<CPRef> fedItems(const ConfigurationModel &state, const CPItem &item,
     return out;
 }
 
-std::vector<CPRef> feedOrder(const ConfigurationModel &state, const std::vector<CPRef> &starts, QStringList &ring,
-                             const ListChoice &choice)
+std::vector<CPRef> feedOrder(
+    const ConfigurationModel &state, const std::vector<CPRef> &starts, QStringList &ring, const ListChoice &choice)
 {
     enum class Mark { Open, Done };
     struct Visit {

@@ -27,7 +27,7 @@ std::vector<CPRef> fedItems(const ConfigurationModel &state, const CPItem &item,
 // comes after every item that feeds it. When the items reached feed each other in a ring, the
 // result is empty and ring holds the CPTags of the ring's items in order.
 std::vector<CPRef> feedOrder(const ConfigurationModel &state, const std::vector<CPRef> &starts, QStringList &ring,
-                             const ListChoice &choice = {});
+    const ListChoice &choice = {});
 
 // The first ring of items that feed each other, over every frame: the CPTags of its items in
 // order (a list whose target is its own member gives that member alone), or empty when there is

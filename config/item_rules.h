@@ -9,8 +9,8 @@ namespace tavik {
 struct CPItem;
 
 struct ValueCheck {
-    QString value;   // the value as it is to be stored (upper-cased for allCaps items)
-    QString reason;  // why the value is refused; empty when it is accepted
+    QString value; // the value as it is to be stored (upper-cased for allCaps items)
+    QString reason; // why the value is refused; empty when it is accepted
     bool accepted() const { return reason.isEmpty(); }
 };
 

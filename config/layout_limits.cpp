@@ -39,11 +39,13 @@ struct Counter {
 std::optional<LayoutLimitBreach> layoutLimitBreach(const std::vector<Frame> &frames, int slotCount, int limit)
 {
     const QString slotText = slotCount <= 1 ? QStringLiteral("the document alone")
-        : slotCount == 2                       ? QStringLiteral("the document and its 1 configuration")
-                                               : QStringLiteral("the document and its %1 configurations").arg(slotCount - 1);
+        : slotCount == 2                    ? QStringLiteral("the document and its 1 configuration")
+                         : QStringLiteral("the document and its %1 configurations").arg(slotCount - 1);
     if (frames.size() > size_t(limit) + 1)
-        return LayoutLimitBreach{5, QStringLiteral("the configuration has %1 frames; the editor shows at most %2")
-                                        .arg(frames.size()).arg(limit + 1LL)};
+        return LayoutLimitBreach{5,
+            QStringLiteral("the configuration has %1 frames; the editor shows at most %2")
+                .arg(frames.size())
+                .arg(limit + 1LL)};
 
     Counter pages{4, "tab pages (one per tab)"};
     Counter labels{2, "label places (two per field label)"};
@@ -76,7 +78,7 @@ std::optional<LayoutLimitBreach> layoutLimitBreach(const std::vector<Frame> &fra
                         step(combos, frame, group);
                     } else {
                         step(labels, frame, group);
-                        ++labels.count;   // the label counter takes two steps per label
+                        ++labels.count; // the label counter takes two steps per label
                     }
                     for (size_t k = 0; k <= span; ++k)
                         step(group.items[i + k].type == QLatin1String("list") ? combos : textBoxes, frame, group);
@@ -87,11 +89,13 @@ std::optional<LayoutLimitBreach> layoutLimitBreach(const std::vector<Frame> &fra
     }
     if (!first)
         return std::nullopt;
-    return LayoutLimitBreach{
-        first->stage,
+    return LayoutLimitBreach{first->stage,
         QStringLiteral("the form needs %1 %2 for %3, more than the %4 the editor can make; the limit is passed "
                        "in frame \"%5\", tab \"%6\"")
-            .arg(first->count).arg(QLatin1String(first->what)).arg(slotText).arg(limit)
+            .arg(first->count)
+            .arg(QLatin1String(first->what))
+            .arg(slotText)
+            .arg(limit)
             .arg(first->frame->name, first->group->name)};
 }
 

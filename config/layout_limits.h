@@ -13,9 +13,9 @@
 namespace tavik {
 
 struct LayoutLimitBreach {
-    int16_t stage = 0;   // the editor's load stage for that counter: 1 drop-down lists, 2 labels,
-                         // 3 text boxes, 4 pages, 5 frames
-    QString reason;      // the limit, the count that passed it, and the frame and tab where
+    int16_t stage = 0; // the editor's load stage for that counter: 1 drop-down lists, 2 labels,
+        // 3 text boxes, 4 pages, 5 frames
+    QString reason; // the limit, the count that passed it, and the frame and tab where
 };
 
 constexpr int LayoutCounterLimit = 9999;
@@ -27,7 +27,7 @@ bool shownInSlot(const CPItem &item, int c);
 // The first limit that building the layout would pass, in the order the layout builds (frames,
 // then frame by frame, tab by tab, slot by slot); nothing when every counter fits. slotCount is the
 // number of entries of the configuration list: the document and each of its configurations.
-std::optional<LayoutLimitBreach> layoutLimitBreach(const std::vector<Frame> &frames, int slotCount,
-                                                   int limit = LayoutCounterLimit);
+std::optional<LayoutLimitBreach> layoutLimitBreach(
+    const std::vector<Frame> &frames, int slotCount, int limit = LayoutCounterLimit);
 
 } // namespace tavik

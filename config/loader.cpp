@@ -4,8 +4,8 @@
 #include "config/prototype_match.h"
 #include "config/value_conversion.h"
 #include "platform/xml_document.h"
-#include "platform/xml_view.h"
 #include "platform/xml_schema_cache.h"
+#include "platform/xml_view.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -43,11 +43,15 @@ int16_t increased(int16_t counter, const XmlView &node)
 QString nodeDescription(const XmlView &node)
 {
     switch (node.kind()) {
-    case XmlView::Kind::Comment: return QStringLiteral("a comment");
-    case XmlView::Kind::ProcessingInstruction: return QStringLiteral("a processing instruction");
+    case XmlView::Kind::Comment:
+        return QStringLiteral("a comment");
+    case XmlView::Kind::ProcessingInstruction:
+        return QStringLiteral("a processing instruction");
     case XmlView::Kind::Text:
-    case XmlView::Kind::CData: return QStringLiteral("the text \"") + node.value().trimmed().left(40) + QLatin1Char('"');
-    default: return QStringLiteral("a node that is not an element");
+    case XmlView::Kind::CData:
+        return QStringLiteral("the text \"") + node.value().trimmed().left(40) + QLatin1Char('"');
+    default:
+        return QStringLiteral("a node that is not an element");
     }
 }
 
@@ -63,8 +67,9 @@ T &appendAt(std::vector<T> &elements, int16_t index)
 XmlView requireElement(XmlView node, const char *inside)
 {
     if (!node.isElement())
-        fail(node, nodeDescription(node) + QStringLiteral(" inside ") + QLatin1String(inside)
-                       + QStringLiteral(": only elements may stand there; move comments outside the frames"));
+        fail(node,
+            nodeDescription(node) + QStringLiteral(" inside ") + QLatin1String(inside)
+                + QStringLiteral(": only elements may stand there; move comments outside the frames"));
     return node;
 }
 
@@ -72,8 +77,9 @@ XmlView requiredAttributeNode(const XmlView &element, const char *name)
 {
     const XmlView attr = element.attribute(name);
     if (attr.isNull())
-        fail(element, QStringLiteral("<") + element.localName() + QStringLiteral("> has no ")
-                          + QLatin1String(name) + QStringLiteral(" attribute"));
+        fail(element,
+            QStringLiteral("<") + element.localName() + QStringLiteral("> has no ") + QLatin1String(name)
+                + QStringLiteral(" attribute"));
     return attr;
 }
 
@@ -86,8 +92,9 @@ template <typename T>
 T converted(const std::optional<T> &value, const XmlView &attr)
 {
     if (!value)
-        fail(attr, QStringLiteral("the value \"") + attr.value() + QStringLiteral("\" of ") + attr.fullName()
-                       + QStringLiteral(" is not a number or flag the editor can read, or is out of range"));
+        fail(attr,
+            QStringLiteral("the value \"") + attr.value() + QStringLiteral("\" of ") + attr.fullName()
+                + QStringLiteral(" is not a number or flag the editor can read, or is out of range"));
     return *value;
 }
 
@@ -110,7 +117,11 @@ class ConfigurationWalker {
 public:
     // Each frame's elements are freed from the document once the frame is built.
     ConfigurationWalker(SharedState &state, const SystemValueReader &readSystemValue, XmlDocument &document)
-        : m_state(state), m_readSystemValue(readSystemValue), m_document(document) {}
+        : m_state(state)
+        , m_readSystemValue(readSystemValue)
+        , m_document(document)
+    {
+    }
 
     void walk(const XmlView &documentElement)
     {
@@ -150,10 +161,9 @@ private:
             else if (attr.hasFullName("serverPort"))
                 m_state.serverPort = converted(toInt32(attr.value()), attr);
         }
-        m_state.operationLabel = m_state.remoteOperation
-            ? QStringLiteral(" [remote/ ") + m_state.serverName + QLatin1Char(':')
-                + QString::number(m_state.serverPort) + QLatin1Char(']')
-            : QStringLiteral(" [local]");
+        m_state.operationLabel = m_state.remoteOperation ? QStringLiteral(" [remote/ ") + m_state.serverName
+                + QLatin1Char(':') + QString::number(m_state.serverPort) + QLatin1Char(']')
+                                                         : QStringLiteral(" [local]");
     }
 
     void buildFrame(const XmlView &element)
@@ -326,9 +336,9 @@ private:
         } else if (is("type")) {
             item.type = value;
         } else if (is("location")) {
-            item.location = value == QLatin1String("onlyDocument")         ? OnlyDocument
-                : value == QLatin1String("onlyConfigurations")             ? OnlyConfigurations
-                                                                           : DocumentAndConfigurations;
+            item.location = value == QLatin1String("onlyDocument") ? OnlyDocument
+                : value == QLatin1String("onlyConfigurations")     ? OnlyConfigurations
+                                                                   : DocumentAndConfigurations;
         } else if (is("displayName")) {
             item.displayName = value;
         } else if (is("units")) {
@@ -375,8 +385,9 @@ private:
         CPOption &option = item.options.emplace_back();
         XmlView child = element.firstChild();
         if (child.isNull())
-            fail(element, QStringLiteral("an option without text (<option/>): give it a text, or mark a blank "
-                                         "one with xml:space=\"preserve\""));
+            fail(element,
+                QStringLiteral("an option without text (<option/>): give it a text, or mark a blank "
+                               "one with xml:space=\"preserve\""));
         for (size_t k = 0; !child.isNull() && k < option.values.size(); ++k, child = child.next())
             option.values[k] = child.text();
 
@@ -415,24 +426,24 @@ bool failed(SharedState &state, const QString &message, const QString &title)
 
 bool fileMissing(SharedState &state, const QString &fileName)
 {
-    return failed(state, fileName + QStringLiteral(" could not be found...\r\nExit on error"),
-                  QStringLiteral("File not found"));
+    return failed(
+        state, fileName + QStringLiteral(" could not be found...\r\nExit on error"), QStringLiteral("File not found"));
 }
 
 bool parseFailed(SharedState &state, const QString &fileName, const XmlParseError &error, const QString &title)
 {
     return failed(state,
-                  QStringLiteral("Error in ") + fileName + QStringLiteral(" file near line ")
-                      + Str(static_cast<long long>(error.line)) + QStringLiteral("\r\n") + error.reason
-                      + QStringLiteral("Exit on error"),
-                  title);
+        QStringLiteral("Error in ") + fileName + QStringLiteral(" file near line ")
+            + Str(static_cast<long long>(error.line)) + QStringLiteral("\r\n") + error.reason
+            + QStringLiteral("Exit on error"),
+        title);
 }
 
 bool walkFailed(SharedState &state)
 {
     state.loadStage = 0;
     return failed(state, QStringLiteral("Unknown error in parsing of Schema or XML files...\r\nExiting"),
-                  QStringLiteral("Fatal error"));
+        QStringLiteral("Fatal error"));
 }
 
 } // namespace
@@ -451,8 +462,7 @@ const QString XmlTitle = QStringLiteral("XML parse error");
 // stage it happened in. During the walk the system read service moves loadStage through its own
 // steps, so that cannot tell: any fault there is the walk's.
 bool loadAndWalk(SharedState &state, const SystemValueReader &readSystemValue,
-                 std::shared_ptr<const XmlSchemaCache> schemas, const QString &configPath,
-                 LoadFailureDetail *detail)
+    std::shared_ptr<const XmlSchemaCache> schemas, const QString &configPath, LoadFailureDetail *detail)
 {
     XmlDocument configDoc;
     bool walking = false;
@@ -518,8 +528,7 @@ bool loadConfiguration(SharedState &state, const SystemValueReader &readSystemVa
 }
 
 bool loadConfigurationAgainst(SharedState &state, const SystemValueReader &readSystemValue,
-                              std::shared_ptr<const XmlSchemaCache> schemas, const QString &configPath,
-                              LoadFailureDetail *detail)
+    std::shared_ptr<const XmlSchemaCache> schemas, const QString &configPath, LoadFailureDetail *detail)
 {
     return loadAndWalk(state, readSystemValue, std::move(schemas), configPath, detail);
 }

@@ -37,7 +37,6 @@ bool loadConfiguration(SharedState &state, const SystemValueReader &readSystemVa
 // beforehand from Tavik.xsd, for a caller that loads many configurations against one schema (a
 // fuzzer, a benchmark). Missing-file and schema stages are the caller's.
 bool loadConfigurationAgainst(SharedState &state, const SystemValueReader &readSystemValue,
-                              std::shared_ptr<const XmlSchemaCache> schemas, const QString &configPath,
-                              LoadFailureDetail *detail = nullptr);
+    std::shared_ptr<const XmlSchemaCache> schemas, const QString &configPath, LoadFailureDetail *detail = nullptr);
 
 } // namespace tavik

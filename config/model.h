@@ -27,7 +27,7 @@ struct CPRef {
 
 struct CPOption {
     std::array<QString, 3> values;
-    int16_t useValue = 0;   // "y" 1, "z" 2, else 0
+    int16_t useValue = 0; // "y" 1, "z" 2, else 0
 };
 
 // Location of a property.
@@ -88,7 +88,7 @@ struct CPList {
 
 struct CompositePart {
     CPRef ref;
-    int16_t useValue = 0;   // -1: the text is a literal
+    int16_t useValue = 0; // -1: the text is a literal
     QString text;
 };
 
@@ -101,8 +101,8 @@ struct Group {
     QString name;
     std::vector<CPItem> items;
     std::vector<CPList> lists;
-    int tab = -1;                      // editor-owned: index of the group's tab in its tab strip
-    std::vector<QObject *> pages;      // editor-owned: one page per slot
+    int tab = -1; // editor-owned: index of the group's tab in its tab strip
+    std::vector<QObject *> pages; // editor-owned: one page per slot
 };
 
 struct Frame {
@@ -110,7 +110,7 @@ struct Frame {
     std::vector<Group> groups;
     std::vector<Composite> composites;
     QObject *frameContainer = nullptr; // editor-owned
-    QObject *tabStrip = nullptr;       // editor-owned
+    QObject *tabStrip = nullptr; // editor-owned
     int16_t currentTab = 0;
 };
 

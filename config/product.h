@@ -8,8 +8,17 @@
 
 namespace tavik::product {
 
-inline QString title() { return QStringLiteral("Tavik"); }
-inline QString version() { return QStringLiteral(TAVIK_VERSION " L"); }
-inline QString notice() { return QStringLiteral("Custom properties editor for part and assembly documents"); }
+inline QString title()
+{
+    return QStringLiteral("Tavik");
+}
+inline QString version()
+{
+    return QStringLiteral(TAVIK_VERSION " L");
+}
+inline QString notice()
+{
+    return QStringLiteral("Custom properties editor for part and assembly documents");
+}
 
 } // namespace tavik::product

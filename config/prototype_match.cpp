@@ -20,9 +20,12 @@ struct Token {
     bool matches(char32_t c) const
     {
         switch (kind) {
-        case Literal: return c == ch;
-        case AnyChar: return true;
-        case Digit: return c >= U'0' && c <= U'9';
+        case Literal:
+            return c == ch;
+        case AnyChar:
+            return true;
+        case Digit:
+            return c >= U'0' && c <= U'9';
         case List: {
             bool inList = false;
             for (const auto &[low, high] : ranges)
@@ -32,7 +35,8 @@ struct Token {
                 }
             return inList != negated;
         }
-        case AnyRun: break;
+        case AnyRun:
+            break;
         }
         return false;
     }
@@ -80,16 +84,24 @@ std::vector<Token> compile(const std::u32string &p)
         Token t;
         const char32_t c = p[i++];
         switch (c) {
-        case U'?': t.kind = Token::AnyChar; break;
-        case U'#': t.kind = Token::Digit; break;
+        case U'?':
+            t.kind = Token::AnyChar;
+            break;
+        case U'#':
+            t.kind = Token::Digit;
+            break;
         case U'*':
             // A run of stars matches what one star matches.
             if (!tokens.empty() && tokens.back().kind == Token::AnyRun)
                 continue;
             t.kind = Token::AnyRun;
             break;
-        case U'[': i = parseList(p, i, t); break;
-        default: t.ch = c; break;
+        case U'[':
+            i = parseList(p, i, t);
+            break;
+        default:
+            t.ch = c;
+            break;
         }
         tokens.push_back(std::move(t));
     }

@@ -1,9 +1,9 @@
 #include "config/resolution.h"
 
-#include "platform/runtime_error.h"
 #include "config/exiting_failure.h"
 #include "config/feed_graph.h"
 #include "config/shared_state.h"
+#include "platform/runtime_error.h"
 
 #include <cstdint>
 
@@ -93,7 +93,8 @@ bool refuseUnshowable(SharedState &state)
     if (!ring.isEmpty()) {
         reason = ringText(ring);
     } else if (const QString composite = compositeListTarget(state); !composite.isEmpty()) {
-        reason = QStringLiteral("The composite ") + composite + QStringLiteral(" cannot be the target of a linked list");
+        reason
+            = QStringLiteral("The composite ") + composite + QStringLiteral(" cannot be the target of a linked list");
     } else {
         return true;
     }

@@ -9,7 +9,6 @@
 
 namespace tavik {
 
-struct SharedState : ConfigurationModel, HostHandles, RunStatus {
-};
+struct SharedState : ConfigurationModel, HostHandles, RunStatus { };
 
 } // namespace tavik

@@ -1,9 +1,9 @@
 #include "docsvc/config_enumeration.h"
 
-#include "platform/runtime_error.h"
 #include "config/exiting_failure.h"
 #include "config/shared_state.h"
 #include "docsvc/active_document.h"
+#include "platform/runtime_error.h"
 
 namespace tavik {
 

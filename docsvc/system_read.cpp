@@ -1,10 +1,10 @@
 #include "docsvc/system_read.h"
 
-#include "platform/runtime_error.h"
 #include "config/error_text.h"
 #include "config/shared_state.h"
 #include "docsvc/active_document.h"
 #include "platform/file_info.h"
+#include "platform/runtime_error.h"
 
 #include <optional>
 #include <vector>
@@ -27,16 +27,19 @@ QString massProperty(const std::optional<std::vector<double>> &props, size_t ind
 QString typeName(int type)
 {
     switch (type) {
-    case sw::swDocPART: return QStringLiteral("Part");
-    case sw::swDocASSEMBLY: return QStringLiteral("Assembly");
-    default: return QStringLiteral("Other");
+    case sw::swDocPART:
+        return QStringLiteral("Part");
+    case sw::swDocASSEMBLY:
+        return QStringLiteral("Assembly");
+    default:
+        return QStringLiteral("Other");
     }
 }
 
 int summaryField(const QString &name)
 {
-    static const char *const fields[] = {"summaryTitle", "summarySubject", "summaryAuthor",
-                                         "summaryKeywords", "summaryComments", "summarySavedBy"};
+    static const char *const fields[]
+        = {"summaryTitle", "summarySubject", "summaryAuthor", "summaryKeywords", "summaryComments", "summarySavedBy"};
     for (int k = 0; k < 6; ++k)
         if (name == QLatin1String(fields[k]))
             return k;
@@ -74,8 +77,7 @@ QString readSystemValue(SharedState &state, const QString &name)
     return readSystemValue(state, name, QLocale::system(), QDateTime::currentDateTime());
 }
 
-QString readSystemValue(SharedState &state, const QString &name, const QLocale &locale,
-                        const QDateTime &now)
+QString readSystemValue(SharedState &state, const QString &name, const QLocale &locale, const QDateTime &now)
 {
     try {
         state.loadStage = 1;

@@ -18,8 +18,7 @@ struct SharedState;
 QString readSystemValue(SharedState &state, const QString &name);
 
 // The same with the locale and the clock given, so that the texts can be checked.
-QString readSystemValue(SharedState &state, const QString &name, const QLocale &locale,
-                        const QDateTime &now);
+QString readSystemValue(SharedState &state, const QString &name, const QLocale &locale, const QDateTime &now);
 
 // The texts of the file dates and size, as readSystemValue gives them: the locale's short date
 // followed by the 24-hour time with seconds ("05/03/2026 14:03:07" under en_GB), and the size in

@@ -1,8 +1,8 @@
 #include "docsvc/system_write.h"
 
-#include "platform/runtime_error.h"
 #include "config/shared_state.h"
 #include "docsvc/active_document.h"
+#include "platform/runtime_error.h"
 
 #include <cmath>
 #include <optional>
@@ -14,31 +14,51 @@ namespace {
 constexpr int MetreCode = 2;
 
 struct UnitForm {
-    const char *form;   // lower case
+    const char *form; // lower case
     int code;
 };
 
 // "swmictron" is the form existing configuration files use for microns; "swmicron", the host's
 // own name of the unit, means the same rather than falling through to metres.
 constexpr UnitForm unitForms[] = {
-    {"swmm", 0}, {"mm", 0},
-    {"swcm", 1}, {"cm", 1},
-    {"swinches", 3}, {"in", 3}, {"inches", 3},
-    {"swfeet", 4}, {"ft", 4}, {"feet", 4},
-    {"swfeetinches", 5}, {"feetinches", 5}, {"ftin", 5}, {"ft-in", 5},
-    {"swangstrom", 6}, {"angstrom", 6}, {"an", 6}, {"a", 6},
-    {"swnanometer", 7}, {"nanometer", 7}, {"nm", 7},
-    {"swmictron", 8}, {"swmicron", 8}, {"micron", 8},
-    {"swmil", 9}, {"mils", 9},
-    {"swuin", 10}, {"uin", 10}, {"microinches", 10}, {"min", 10},
+    {"swmm", 0},
+    {"mm", 0},
+    {"swcm", 1},
+    {"cm", 1},
+    {"swinches", 3},
+    {"in", 3},
+    {"inches", 3},
+    {"swfeet", 4},
+    {"ft", 4},
+    {"feet", 4},
+    {"swfeetinches", 5},
+    {"feetinches", 5},
+    {"ftin", 5},
+    {"ft-in", 5},
+    {"swangstrom", 6},
+    {"angstrom", 6},
+    {"an", 6},
+    {"a", 6},
+    {"swnanometer", 7},
+    {"nanometer", 7},
+    {"nm", 7},
+    {"swmictron", 8},
+    {"swmicron", 8},
+    {"micron", 8},
+    {"swmil", 9},
+    {"mils", 9},
+    {"swuin", 10},
+    {"uin", 10},
+    {"microinches", 10},
+    {"min", 10},
 };
 
 enum class Target { Density, FileName, Title, Units, Summary, None };
 
 Target targetOf(const QString &target, int &summaryField)
 {
-    static const char *const summaries[] = {"summaryTitle", "summarySubject", "summaryAuthor",
-                                            "summaryKeywords", "summaryComments"};
+    static const char *const summaries[]
+        = {"summaryTitle", "summarySubject", "summaryAuthor", "summaryKeywords", "summaryComments"};
     if (target == QLatin1String("density"))
         return Target::Density;
     if (target == QLatin1String("filename"))
@@ -71,9 +91,12 @@ std::optional<double> densityOf(const QString &value, const QLocale &locale)
 QString extensionFor(int type)
 {
     switch (type) {
-    case sw::swDocPART: return QStringLiteral(".sldprt");
-    case sw::swDocASSEMBLY: return QStringLiteral(".sldasm");
-    default: return {};
+    case sw::swDocPART:
+        return QStringLiteral(".sldprt");
+    case sw::swDocASSEMBLY:
+        return QStringLiteral(".sldasm");
+    default:
+        return {};
     }
 }
 
@@ -93,8 +116,7 @@ bool writeSystemValue(SharedState &state, const QString &target, const QString &
     return writeSystemValue(state, target, value, QLocale::system());
 }
 
-bool writeSystemValue(SharedState &state, const QString &target, const QString &value,
-                      const QLocale &locale)
+bool writeSystemValue(SharedState &state, const QString &target, const QString &value, const QLocale &locale)
 {
     int summaryField = -1;
     const Target kind = targetOf(target, summaryField);

@@ -16,8 +16,7 @@ struct SharedState;
 // reported that the save or the new title failed, the density is not a number, or the file name
 // is blank. A density text is read in the "C" form ("2.7") or in the user's locale ("2,7").
 bool writeSystemValue(SharedState &state, const QString &target, const QString &value);
-bool writeSystemValue(SharedState &state, const QString &target, const QString &value,
-                      const QLocale &locale);
+bool writeSystemValue(SharedState &state, const QString &target, const QString &value, const QLocale &locale);
 
 // The host's length-unit code for a units text; forms compare without regard to case, and an
 // unlisted text means metre (2).

@@ -6,18 +6,18 @@
 
 #include "editor/m.h"
 
-#include "platform/runtime_error.h"
 #include "config/shared_state.h"
-#include "widgets/colours.h"
 #include "editor/control_tag.h"
-#include "widgets/field_text_box.h"
 #include "editor/field_value.h"
 #include "editor/get_next_look.h"
-#include "platform/ignoring_errors.h"
 #include "editor/menu_entry.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/suppressed_events.h"
+#include "platform/ignoring_errors.h"
 #include "platform/prompts.h"
+#include "platform/runtime_error.h"
+#include "widgets/colours.h"
+#include "widgets/field_text_box.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -27,7 +27,10 @@
 namespace tavik {
 
 Commands::Commands(M &editor)
-    : m_editor(editor), m_state(editor.state()), m_form(editor.formState()), m_prompts(editor.prompts())
+    : m_editor(editor)
+    , m_state(editor.state())
+    , m_form(editor.formState())
+    , m_prompts(editor.prompts())
 {
 }
 

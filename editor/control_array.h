@@ -21,7 +21,8 @@ public:
     using Factory = std::function<T *(QWidget *parent)>;
 
     ControlArray(QString name, Factory make, QWidget *templateParent)
-        : m_name(std::move(name)), m_make(std::move(make))
+        : m_name(std::move(name))
+        , m_make(std::move(make))
     {
         m_template = m_make(templateParent);
         m_template->setObjectName(m_name);

@@ -14,8 +14,8 @@ QString tagNumber(int n)
 
 QString controlTag(int f, int g, int i, int c)
 {
-    return tagNumber(f) + QLatin1Char(':') + tagNumber(g) + QLatin1Char(':') + tagNumber(i)
-        + QLatin1Char(':') + tagNumber(c);
+    return tagNumber(f) + QLatin1Char(':') + tagNumber(g) + QLatin1Char(':') + tagNumber(i) + QLatin1Char(':')
+        + tagNumber(c);
 }
 
 QString pageTag(int f, int g, int c)

@@ -11,9 +11,9 @@ class QObject;
 
 namespace tavik {
 
-QString tagNumber(int n);                                  // "007", "1234"
-QString controlTag(int f, int g, int i, int c);            // "000:002:005:001"
-QString pageTag(int f, int g, int c);                      // "000:002:---:001"
+QString tagNumber(int n); // "007", "1234"
+QString controlTag(int f, int g, int i, int c); // "000:002:005:001"
+QString pageTag(int f, int g, int c); // "000:002:---:001"
 
 void setTag(QObject *control, const QString &tag);
 QString tagOf(const QObject *control);

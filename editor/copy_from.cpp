@@ -7,15 +7,15 @@
 
 #include "editor/m.h"
 
-#include "hostapi/host.h"
-#include "platform/runtime_error.h"
 #include "config/model.h"
 #include "config/product.h"
 #include "editor/field_value.h"
 #include "editor/list_row.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/suppressed_events.h"
+#include "hostapi/host.h"
 #include "platform/prompts.h"
+#include "platform/runtime_error.h"
 #include "transfer/configs_select.h"
 
 #include <QDir>
@@ -53,7 +53,10 @@ FileOpenRequest copyFileRequest()
 } // namespace
 
 CopyFrom::CopyFrom(M &editor)
-    : m_editor(editor), m_state(editor.state()), m_form(editor.formState()), m_prompts(editor.prompts())
+    : m_editor(editor)
+    , m_state(editor.state())
+    , m_form(editor.formState())
+    , m_prompts(editor.prompts())
 {
 }
 
@@ -71,7 +74,7 @@ void CopyFrom::copyClick()
             return;
         if (path->size() > request.maxFileLength)
             throw RuntimeError(FileNameBufferTooSmall,
-                               QStringLiteral("The FileName buffer is too small to store the selected file name"));
+                QStringLiteral("The FileName buffer is too small to store the selected file name"));
         ConfigsSelect dialog(m_editor);
         dialog.setFilePath(*path);
         const bool loaded = dialog.formLoad();
@@ -81,9 +84,9 @@ void CopyFrom::copyClick()
         if (loaded)
             dialog.exec();
     } catch (const std::exception &e) {
-        m_prompts.message(QStringLiteral("Error: ") + QString::number(errorFromException(e).number)
-                              + QStringLiteral(" Exiting"),
-                          QString(), MessageIcon::None, MessageButtons::Ok);
+        m_prompts.message(
+            QStringLiteral("Error: ") + QString::number(errorFromException(e).number) + QStringLiteral(" Exiting"),
+            QString(), MessageIcon::None, MessageButtons::Ok);
     }
 }
 
@@ -95,8 +98,7 @@ void CopyFrom::loadFromDoc(sw::ModelDoc2 *source, const QString &configuration)
     // Without a document to read, or without a frame and slot to fill, nothing can be copied;
     // saying so keeps the user from taking untouched fields for copied ones.
     if (!source || f < 0 || size_t(f) >= m_state.frames.size() || c < 0) {
-        m_prompts.message(QStringLiteral("Unable to copy CP Values"), QString(), MessageIcon::None,
-                          MessageButtons::Ok);
+        m_prompts.message(QStringLiteral("Unable to copy CP Values"), QString(), MessageIcon::None, MessageButtons::Ok);
         return;
     }
     SuppressedEvents quiet(m_form);
@@ -125,12 +127,12 @@ void CopyFrom::loadFromDoc(sw::ModelDoc2 *source, const QString &configuration)
                 skipping([&] { fill(item, int(g), int(i)); });
         }
     // Then the member each list row shows, now that the list targets have chosen it.
-    forEachShownMember(m_state, groups, c, true, skipping,
-                       [&](int g, const CPItem &member) { fill(member, g, int(member.i_idx)); });
+    forEachShownMember(
+        m_state, groups, c, true, skipping, [&](int g, const CPItem &member) { fill(member, g, int(member.i_idx)); });
     m_state.runOk = true;
     if (skipped)
-        m_prompts.message(QStringLiteral("Some CP values could not be copied"), QString(), MessageIcon::None,
-                          MessageButtons::Ok);
+        m_prompts.message(
+            QStringLiteral("Some CP values could not be copied"), QString(), MessageIcon::None, MessageButtons::Ok);
 }
 
 void CopyFrom::fillEmptyField(const CPItem &item, int f, int g, int i, int c, const std::function<QString()> &value)

@@ -7,17 +7,17 @@
 
 #include "editor/m.h"
 
-#include "platform/runtime_error.h"
-#include "config/shared_state.h"
 #include "config/prototype_match.h"
-#include "widgets/colours.h"
+#include "config/shared_state.h"
 #include "editor/control_tag.h"
 #include "editor/field_events.h"
-#include "widgets/field_text_box.h"
 #include "editor/field_value.h"
-#include "platform/ignoring_errors.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/suppressed_events.h"
+#include "platform/ignoring_errors.h"
+#include "platform/runtime_error.h"
+#include "widgets/colours.h"
+#include "widgets/field_text_box.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -103,7 +103,9 @@ QLineEdit *textAreaOf(QWidget *field)
 } // namespace
 
 FieldEditing::FieldEditing(M &editor)
-    : m_editor(editor), m_state(editor.state()), m_form(editor.formState())
+    : m_editor(editor)
+    , m_state(editor.state())
+    , m_form(editor.formState())
 {
 }
 

@@ -8,7 +8,8 @@
 namespace tavik {
 
 FieldEvents::FieldEvents(Handlers handlers, QObject *parent)
-    : QObject(parent), m_handlers(std::move(handlers))
+    : QObject(parent)
+    , m_handlers(std::move(handlers))
 {
 }
 

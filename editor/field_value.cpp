@@ -1,8 +1,8 @@
 #include "editor/field_value.h"
 
+#include "editor/multi_column_combo_box.h"
 #include "platform/runtime_error.h"
 #include "widgets/field_text_box.h"
-#include "editor/multi_column_combo_box.h"
 
 #include <QLineEdit>
 

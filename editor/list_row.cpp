@@ -1,9 +1,9 @@
 #include "editor/list_row.h"
 
-#include "platform/runtime_error.h"
 #include "config/shared_state.h"
 #include "editor/field_value.h"
 #include "editor/multi_column_combo_box.h"
+#include "platform/runtime_error.h"
 
 #include <algorithm>
 

@@ -29,8 +29,8 @@ const CPItem &rowMember(const Group &group, size_t i, int span, int c);
 // a field in slot c (list rows only when listsOnly). Each step of a row runs as step(work), which
 // decides whether a failure skips the row or ends the walk.
 template <typename Step, typename Visit>
-void forEachShownMember(const SharedState &state, const std::vector<Group> &groups, int c, bool listsOnly,
-                        Step step, Visit visit)
+void forEachShownMember(
+    const SharedState &state, const std::vector<Group> &groups, int c, bool listsOnly, Step step, Visit visit)
 {
     for (size_t g = 0; g < groups.size(); ++g) {
         const Group &group = groups[g];

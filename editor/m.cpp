@@ -1,16 +1,16 @@
 #include "editor/m.h"
 
-#include "platform/runtime_error.h"
-#include "config/shared_state.h"
 #include "config/product.h"
+#include "config/shared_state.h"
 #include "editor/form_design.h"
+#include "editor/multi_column_combo_box.h"
+#include "editor/tab_strip.h"
+#include "platform/prompts.h"
+#include "platform/runtime_error.h"
 #include "widgets/colours.h"
 #include "widgets/designed_controls.h"
 #include "widgets/field_text_box.h"
-#include "editor/multi_column_combo_box.h"
-#include "editor/tab_strip.h"
 #include "widgets/twips.h"
-#include "platform/prompts.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -75,7 +75,9 @@ QMenu *popupMenu(QWidget *parent, const char *name, const QString &caption)
 } // namespace
 
 M::M(SharedState &state, Prompts &prompts, QWidget *parent)
-    : QDialog(parent), m_state(state), m_prompts(prompts)
+    : QDialog(parent)
+    , m_state(state)
+    , m_prompts(prompts)
 {
     setObjectName(QStringLiteral("M"));
     setWindowTitle(product::title());
@@ -113,7 +115,8 @@ void M::buildFixedControls()
 {
     using form_design::control;
     const auto button = [this](const form_design::Control &c) {
-        return designedButton(this, c.name.data(), text(c.caption), text(c.toolTip), twipsRect(c.left, c.top, c.width, c.height));
+        return designedButton(
+            this, c.name.data(), text(c.caption), text(c.toolTip), twipsRect(c.left, c.top, c.width, c.height));
     };
 
     constexpr auto &framesFrame = control("framesFrame");
@@ -194,8 +197,7 @@ void M::buildTemplates()
         },
         this);
     m_cFrame = std::make_unique<ControlArray<QFrame>>(
-        QStringLiteral("cFrame"),
-        [](QWidget *parent) { return new QFrame(parent); }, this);
+        QStringLiteral("cFrame"), [](QWidget *parent) { return new QFrame(parent); }, this);
     m_cFrame->templateElement()->setWindowTitle(QStringLiteral("cFrame"));
     // Labels get their caption from the load at once; only the templates show their design name.
     m_label = std::make_unique<ControlArray<QLabel>>(
@@ -227,10 +229,9 @@ void M::buildTemplates()
         this);
 
     // The designed elements are out of sight until the load has finished with them.
-    for (QWidget *element : std::initializer_list<QWidget *>{
-             m_gMultiPage->templateElement(), m_cFrame->templateElement(), m_label->templateElement(),
-             m_units->templateElement(), m_textBox->templateElement(), m_comboBox->templateElement(),
-             m_getNext->templateElement()})
+    for (QWidget *element : std::initializer_list<QWidget *>{m_gMultiPage->templateElement(),
+             m_cFrame->templateElement(), m_label->templateElement(), m_units->templateElement(),
+             m_textBox->templateElement(), m_comboBox->templateElement(), m_getNext->templateElement()})
         element->setGeometry(0, 0, 0, 0);
     // Only the tab strips created from it take the focus: the template never does.
     m_gMultiPage->templateElement()->setFocusPolicy(Qt::NoFocus);
@@ -242,15 +243,24 @@ void M::setKeyboardOrder()
 {
     // Designed tab indices; frames and templates hold their places but never take the focus.
     const std::vector<std::pair<int, QWidget *>> order = {
-        {0, m_frameSelect},     {1, m_gMultiPage->templateElement()},
-        {2, m_done},            {3, m_quit},
-        {4, m_configsList},     {5, m_defaults},
-        {6, m_scratch},         {7, m_copy},
-        {8, m_clear},           {9, m_useConfigs},
-        {10, m_framesFrame},    {11, m_configurationsFrame},
-        {12, m_cFrame->templateElement()}, {13, m_label->templateElement()},
-        {14, m_units->templateElement()},  {15, m_textBox->templateElement()},
-        {16, m_comboBox->templateElement()}, {17, m_getNext->templateElement()},
+        {0, m_frameSelect},
+        {1, m_gMultiPage->templateElement()},
+        {2, m_done},
+        {3, m_quit},
+        {4, m_configsList},
+        {5, m_defaults},
+        {6, m_scratch},
+        {7, m_copy},
+        {8, m_clear},
+        {9, m_useConfigs},
+        {10, m_framesFrame},
+        {11, m_configurationsFrame},
+        {12, m_cFrame->templateElement()},
+        {13, m_label->templateElement()},
+        {14, m_units->templateElement()},
+        {15, m_textBox->templateElement()},
+        {16, m_comboBox->templateElement()},
+        {17, m_getNext->templateElement()},
         {18, m_purge},
     };
     for (const auto &[index, widget] : order)

@@ -49,10 +49,10 @@ class TabStrip;
 
 // State of the open form read and written by several of its handlers.
 struct FormState {
-    bool suppressEvents = false;     // the program is changing controls: handlers stand still
-    bool prototypeMismatch = false;  // a rejected entry holds the editor on its tab and slot
-    bool purged = false;             // Purge ran since the editor opened
-    QString menuTag;                 // tag of the field whose pop-up menu was opened last
+    bool suppressEvents = false; // the program is changing controls: handlers stand still
+    bool prototypeMismatch = false; // a rejected entry holds the editor on its tab and slot
+    bool purged = false; // Purge ran since the editor opened
+    QString menuTag; // tag of the field whose pop-up menu was opened last
 };
 
 class M : public QDialog, public CopyTarget {

@@ -4,14 +4,14 @@
 
 #include "editor/m.h"
 
-#include "platform/runtime_error.h"
 #include "config/feed_graph.h"
 #include "config/shared_state.h"
+#include "editor/field_value.h"
+#include "editor/multi_column_combo_box.h"
+#include "platform/ignoring_errors.h"
+#include "platform/runtime_error.h"
 #include "widgets/colours.h"
 #include "widgets/field_text_box.h"
-#include "editor/field_value.h"
-#include "platform/ignoring_errors.h"
-#include "editor/multi_column_combo_box.h"
 
 #include <QLabel>
 #include <QScopedValueRollback>
@@ -176,7 +176,8 @@ ListChoice choiceIn(SharedState &state, int c)
 class ShowingLinked {
 public:
     ShowingLinked(std::vector<std::array<int, 4>> &showing, std::array<int, 4> key)
-        : m_showing(showing), m_entered(std::find(showing.begin(), showing.end(), key) == showing.end())
+        : m_showing(showing)
+        , m_entered(std::find(showing.begin(), showing.end(), key) == showing.end())
     {
         if (m_entered)
             m_showing.push_back(key);
@@ -338,8 +339,8 @@ void M::dispLinkedItem(int f_idx, int g_idx, int i_idx, int c_idx)
         } else {
             list.defaultIndex = int16_t(chosen);
             selector->setListIndex(chosen);
-            const CPItem &shown = itemAt(m_state, CPRef{first.f_idx, first.g_idx,
-                                                         int16_t(first.i_idx + selector->listIndex())});
+            const CPItem &shown
+                = itemAt(m_state, CPRef{first.f_idx, first.g_idx, int16_t(first.i_idx + selector->listIndex())});
             QWidget *value = requiredSlotControl(shown.valueControls, c_idx);
             bringForward(value, true);
             setTabStop(value, true);

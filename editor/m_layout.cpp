@@ -1,22 +1,22 @@
 // The load handler of M: frame containers, tab strips, pages and one row of controls per item,
 // built from the model for every configuration slot, then the document's attribute.
 
-#include "editor/m.h"
 #include "editor/form_design.h"
+#include "editor/m.h"
 
-#include "hostapi/host.h"
-#include "platform/runtime_error.h"
 #include "config/error_text.h"
 #include "config/layout_limits.h"
-#include "config/shared_state.h"
 #include "config/product.h"
+#include "config/shared_state.h"
 #include "docsvc/active_document.h"
 #include "docsvc/config_enumeration.h"
-#include "widgets/colours.h"
 #include "editor/control_tag.h"
-#include "widgets/field_text_box.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/tab_strip.h"
+#include "hostapi/host.h"
+#include "platform/runtime_error.h"
+#include "widgets/colours.h"
+#include "widgets/field_text_box.h"
 #include "widgets/twips.h"
 
 #include <QCheckBox>
@@ -124,7 +124,7 @@ void M::buildFrame(int f)
     auto *container = new QGroupBox(frame.name, this);
     container->setObjectName(QStringLiteral("CP_Frame_") + QString::number(f));
     container->setGeometry(form_design::FrameContainerPixels.left, form_design::FrameContainerPixels.top,
-                           form_design::FrameContainerPixels.width, form_design::FrameContainerPixels.height);
+        form_design::FrameContainerPixels.width, form_design::FrameContainerPixels.height);
     setTag(container, tagNumber(f));
     container->setEnabled(false);
     container->setVisible(true);
@@ -319,10 +319,9 @@ QWidget *M::buildUnitsControl(const CPItem &item, int rowItem, QWidget *page, in
 
 void M::finishLoad()
 {
-    for (QWidget *element : std::initializer_list<QWidget *>{
-             m_cFrame->templateElement(), m_gMultiPage->templateElement(), m_label->templateElement(),
-             m_units->templateElement(), m_textBox->templateElement(), m_comboBox->templateElement(),
-             m_getNext->templateElement()}) {
+    for (QWidget *element : std::initializer_list<QWidget *>{m_cFrame->templateElement(),
+             m_gMultiPage->templateElement(), m_label->templateElement(), m_units->templateElement(),
+             m_textBox->templateElement(), m_comboBox->templateElement(), m_getNext->templateElement()}) {
         element->setEnabled(false);
         element->setVisible(false);
     }
@@ -342,8 +341,7 @@ void M::finishLoad()
     m_configsList->setCurrentRow(0);
     m_useConfigs->setChecked(m_state.useConfigs);
     m_configsList->setEnabled(m_useConfigs->isChecked());
-    colours::setBackColor(m_configsList,
-                          m_useConfigs->isChecked() ? colours::WindowBackground : colours::ButtonFace);
+    colours::setBackColor(m_configsList, m_useConfigs->isChecked() ? colours::WindowBackground : colours::ButtonFace);
     m_state.activeConfigIndex = 0;
 
     findOrCreateAttribute();
@@ -367,13 +365,15 @@ void M::findOrCreateAttribute()
         // A document seen for the first time: the configuration file's settings stay in force,
         // and the values it already holds are shown; defaults fill only what it lacks, so that
         // Done does not write them over the document's own values.
-        m_state.attribute = required(required(m_state.attributeDef)->CreateInstance5(
-            document, nullptr, nullptr, QStringLiteral("TavikAttribute"), 1, 2));
+        m_state.attribute
+            = required(required(m_state.attributeDef)
+                           ->CreateInstance5(document, nullptr, nullptr, QStringLiteral("TavikAttribute"), 1, 2));
         loadDocumentValues(true);
         return;
     }
     m_state.attribute = required(feature->GetSpecificFeature());
-    const double useConfigs = required(m_state.attribute->GetParameter(QStringLiteral("USE_CONFIGS")))->GetDoubleValue();
+    const double useConfigs
+        = required(m_state.attribute->GetParameter(QStringLiteral("USE_CONFIGS")))->GetDoubleValue();
     const double useFrame = required(m_state.attribute->GetParameter(QStringLiteral("USE_FRAME")))->GetDoubleValue();
     m_state.useConfigs = useConfigs != 0.0;
     m_state.defaultFrame = storedFrame(useFrame);
@@ -385,8 +385,8 @@ void M::loadFailed(int number, const QString &description)
     m_state.runOk = false;
     m_state.currentProc = QStringLiteral("Form Load");
     m_state.errorTitle = QStringLiteral("Fatal Error");
-    m_state.errorMessage = exitingErrorText(number, description, m_state.currentProc)
-        + Str(static_cast<long long>(m_state.loadStage));
+    m_state.errorMessage
+        = exitingErrorText(number, description, m_state.currentProc) + Str(static_cast<long long>(m_state.loadStage));
     unload();
 }
 

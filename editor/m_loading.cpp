@@ -5,14 +5,14 @@
 
 #include "editor/m.h"
 
-#include "hostapi/host.h"
-#include "platform/runtime_error.h"
 #include "config/shared_state.h"
 #include "docsvc/active_document.h"
-#include "widgets/colours.h"
 #include "editor/field_value.h"
 #include "editor/get_next_look.h"
 #include "editor/multi_column_combo_box.h"
+#include "hostapi/host.h"
+#include "platform/runtime_error.h"
+#include "widgets/colours.h"
 
 #include <QCheckBox>
 #include <QListWidget>
@@ -35,8 +35,11 @@ bool isType(const CPItem &item, const char *type)
 class DocumentValueLoad {
 public:
     DocumentValueLoad(M &editor, int f, bool onlyHeld)
-        : m_editor(editor), m_state(editor.state()), m_f(f), m_slotCount(editor.configsList()->count()),
-          m_onlyHeld(onlyHeld)
+        : m_editor(editor)
+        , m_state(editor.state())
+        , m_f(f)
+        , m_slotCount(editor.configsList()->count())
+        , m_onlyHeld(onlyHeld)
     {
     }
 

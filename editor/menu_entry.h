@@ -26,7 +26,8 @@ inline void connectEntry(QMenu *menu, const char *name, QObject *context, std::f
 class RightPress : public QObject {
 public:
     RightPress(QWidget *watched, std::function<void(const QPoint &globalPos)> pressed)
-        : QObject(watched), m_pressed(std::move(pressed))
+        : QObject(watched)
+        , m_pressed(std::move(pressed))
     {
         watched->installEventFilter(this);
     }

@@ -20,7 +20,8 @@ constexpr int InvalidPropertyValue = 380;
 } // namespace
 
 MultiColumnComboBox::MultiColumnComboBox(QWidget *parent)
-    : QComboBox(parent), m_model(qobject_cast<QStandardItemModel *>(model()))
+    : QComboBox(parent)
+    , m_model(qobject_cast<QStandardItemModel *>(model()))
 {
     // The box's own model, widened: replacing it would cost more than the box itself.
     Q_ASSERT(m_model);

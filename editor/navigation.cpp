@@ -4,15 +4,15 @@
 
 #include "editor/navigation.h"
 
-#include "editor/m.h"
 #include "editor/about_box.h"
+#include "editor/m.h"
 #include "hostapi/host.h"
 
-#include "platform/runtime_error.h"
 #include "config/shared_state.h"
-#include "widgets/colours.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/tab_strip.h"
+#include "platform/runtime_error.h"
+#include "widgets/colours.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -52,7 +52,9 @@ void showAndEnable(QWidget *w, bool on)
 } // namespace
 
 Navigation::Navigation(M &editor)
-    : m_editor(editor), m_state(editor.state()), m_form(editor.formState())
+    : m_editor(editor)
+    , m_state(editor.state())
+    , m_form(editor.formState())
 {
 }
 

@@ -14,8 +14,7 @@ public:
     explicit QtPrompts(QWidget *parent = nullptr);
     void setParentWidget(QWidget *parent) { m_parent = parent; }
 
-    MessageAnswer message(const QString &text, const QString &title, MessageIcon icon,
-                          MessageButtons buttons) override;
+    MessageAnswer message(const QString &text, const QString &title, MessageIcon icon, MessageButtons buttons) override;
     std::optional<QString> openFile(const FileOpenRequest &request) override;
     void clearClipboard() override;
     void setClipboardText(const QString &text) override;

@@ -14,21 +14,21 @@
 
 #include "editor/m.h"
 
-#include "hostapi/host.h"
-#include "platform/runtime_error.h"
 #include "config/error_text.h"
-#include "config/shared_state.h"
 #include "config/product.h"
+#include "config/shared_state.h"
 #include "docsvc/active_document.h"
 #include "docsvc/system_write.h"
-#include "widgets/colours.h"
 #include "editor/field_value.h"
 #include "editor/list_row.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/suppressed_events.h"
 #include "editor/tab_strip.h"
+#include "hostapi/host.h"
 #include "platform/prompts.h"
+#include "platform/runtime_error.h"
 #include "transfer/configs_select.h"
+#include "widgets/colours.h"
 
 #include <QCheckBox>
 #include <QListWidget>
@@ -55,10 +55,9 @@ void addProperty(SharedState &state, const QString &configuration, const QString
     if (document->GetCustomInfoNames2(configuration).contains(name)
         && document->CustomInfo2(configuration, name) == value)
         return;
-    const QString where = configuration.isEmpty() ? QStringLiteral("the document")
-                                                  : QStringLiteral("configuration ") + configuration;
-    throw RuntimeError(err::Automation,
-                       QStringLiteral("the host did not add the property %1 to %2").arg(name, where));
+    const QString where
+        = configuration.isEmpty() ? QStringLiteral("the document") : QStringLiteral("configuration ") + configuration;
+    throw RuntimeError(err::Automation, QStringLiteral("the host did not add the property %1 to %2").arg(name, where));
 }
 
 // Calls visit(c, item, field) for every field Done writes, in the order it writes them: per row of
@@ -93,14 +92,16 @@ void forEachWrittenField(M &m, const std::function<void(int c, const CPItem &wri
 void setParameter(sw::Attribute &attribute, const QString &name, double value)
 {
     if (!required(attribute.GetParameter(name))->SetDoubleValue(value))
-        throw RuntimeError(err::Automation,
-                           QStringLiteral("the document attribute did not take %1").arg(name));
+        throw RuntimeError(err::Automation, QStringLiteral("the document attribute did not take %1").arg(name));
 }
 
 } // namespace
 
 Saving::Saving(M &editor)
-    : m_editor(editor), m_state(editor.state()), m_form(editor.formState()), m_prompts(editor.prompts())
+    : m_editor(editor)
+    , m_state(editor.state())
+    , m_form(editor.formState())
+    , m_prompts(editor.prompts())
 {
 }
 
@@ -190,8 +191,8 @@ void Saving::writeFrameProperties()
         // would otherwise switch the units to metres or blank the title.
         if (!value.isEmpty() && !writeSystemValue(m_state, written.systemWriteValue, value))
             m_prompts.message(QStringLiteral("Could not set [") + written.systemWriteValue + QStringLiteral("]      "),
-                              product::title() + QStringLiteral(": System Write Warning"),
-                              MessageIcon::Exclamation, MessageButtons::Ok);
+                product::title() + QStringLiteral(": System Write Warning"), MessageIcon::Exclamation,
+                MessageButtons::Ok);
         addProperty(m_state, QString(), written.CPTag, value);
     });
 }
@@ -223,10 +224,11 @@ bool Saving::refuseRejectedEntry()
     m_editor.navigation().showFramePage(f, slot);
     m_form.prototypeMismatch = true;
     rejected->setFocus(Qt::OtherFocusReason);
-    const QString where = slot > 0 ? QStringLiteral(" in configuration ") + m_editor.configsList()->item(slot)->text() : QString();
+    const QString where
+        = slot > 0 ? QStringLiteral(" in configuration ") + m_editor.configsList()->item(slot)->text() : QString();
     m_prompts.message(item->displayName + where + QStringLiteral(" does not match its prototype ") + item->prototype
-                          + QStringLiteral("; nothing was saved."),
-                      product::title() + QStringLiteral(": Warning"), MessageIcon::Exclamation, MessageButtons::Ok);
+            + QStringLiteral("; nothing was saved."),
+        product::title() + QStringLiteral(": Warning"), MessageIcon::Exclamation, MessageButtons::Ok);
     return true;
 }
 
@@ -238,7 +240,7 @@ void Saving::saveFailed(const RuntimeError &error)
     m_state.errorMessage = standardErrorText(error.number, error.description, m_state.currentProc)
         + QStringLiteral("\r\nCould not save CP values. Exiting ") + Str(static_cast<long long>(m_state.loadStage));
     m_prompts.message(m_state.errorMessage, product::title() + QStringLiteral(": ") + m_state.errorTitle,
-                      MessageIcon::Critical, MessageButtons::Ok);
+        MessageIcon::Critical, MessageButtons::Ok);
 }
 
 bool Saving::backOnEditorDocument()
@@ -261,7 +263,7 @@ bool Saving::backOnEditorDocument()
     m_state.runOk = false;
     m_prompts.message(QStringLiteral("The document this editor was opened on cannot be made active again. "
                                      "Nothing was written."),
-                      product::title() + QStringLiteral(": Error"), MessageIcon::Critical, MessageButtons::Ok);
+        product::title() + QStringLiteral(": Error"), MessageIcon::Critical, MessageButtons::Ok);
     return false;
 }
 

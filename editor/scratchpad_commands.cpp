@@ -11,8 +11,6 @@
 
 #include "editor/m.h"
 
-#include "platform/ignoring_errors.h"
-#include "platform/runtime_error.h"
 #include "config/model.h"
 #include "editor/busy_cursor.h"
 #include "editor/field_value.h"
@@ -20,6 +18,8 @@
 #include "editor/menu_entry.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/suppressed_events.h"
+#include "platform/ignoring_errors.h"
+#include "platform/runtime_error.h"
 #include "platform/settings_store.h"
 #include "transfer/scratchpad.h"
 
@@ -38,7 +38,9 @@ const auto fieldStep = [](auto &&step) { ignoringErrors<SettingsError>(step); };
 } // namespace
 
 ScratchpadCommands::ScratchpadCommands(M &editor)
-    : m_editor(editor), m_state(editor.state()), m_form(editor.formState())
+    : m_editor(editor)
+    , m_state(editor.state())
+    , m_form(editor.formState())
 {
 }
 
@@ -56,7 +58,8 @@ void ScratchpadCommands::scratchMouseDown(const QPoint &globalPos)
     m_editor.saveScratchMenu()->popup(globalPos);
 }
 
-void ScratchpadCommands::scratchCommand(const QString &procName, const std::function<void(int f, int c, SettingsStore &store)> &work)
+void ScratchpadCommands::scratchCommand(
+    const QString &procName, const std::function<void(int f, int c, SettingsStore &store)> &work)
 {
     m_state.runOk = false;
     const int f = m_editor.frameSelect()->listIndex();
@@ -83,10 +86,11 @@ void ScratchpadCommands::saveScratch()
 {
     scratchCommand(QStringLiteral("Save Scratch CP Values"), [this](int f, int c, SettingsStore &store) {
         Scratchpad scratchpad(store);
-        SettingsStore::Transaction allOrNone(store);   // never one document's values mixed with another's
-        forEachShownMember(m_state, m_state.frames[size_t(f)].groups, c, false, fieldStep, [&](int, const CPItem &member) {
-            scratchpad.save(member.CPTag, fieldValue(requiredSlotControl(member.valueControls, c)));
-        });
+        SettingsStore::Transaction allOrNone(store); // never one document's values mixed with another's
+        forEachShownMember(
+            m_state, m_state.frames[size_t(f)].groups, c, false, fieldStep, [&](int, const CPItem &member) {
+                scratchpad.save(member.CPTag, fieldValue(requiredSlotControl(member.valueControls, c)));
+            });
         allOrNone.commit();
     });
 }

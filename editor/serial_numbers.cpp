@@ -6,18 +6,18 @@
 
 #include "editor/m.h"
 
-#include "platform/runtime_error.h"
-#include "config/shared_state.h"
 #include "config/product.h"
+#include "config/shared_state.h"
 #include "docsvc/active_document.h"
 #include "editor/busy_cursor.h"
 #include "editor/control_tag.h"
 #include "editor/field_value.h"
 #include "editor/get_next_look.h"
-#include "platform/ignoring_errors.h"
 #include "editor/menu_entry.h"
 #include "editor/multi_column_combo_box.h"
+#include "platform/ignoring_errors.h"
 #include "platform/prompts.h"
+#include "platform/runtime_error.h"
 #include "platform/settings_store.h"
 #include "serial/counter_store.h"
 #include "serial/remote_counter_store.h"
@@ -62,7 +62,10 @@ private:
 // after the call, with the ordinary cursor.
 class BusyCounters : public CounterStore {
 public:
-    explicit BusyCounters(std::shared_ptr<CounterStore> store) : m_store(std::move(store)) {}
+    explicit BusyCounters(std::shared_ptr<CounterStore> store)
+        : m_store(std::move(store))
+    {
+    }
     Draw next(const QString &name, bool create) override
     {
         BusyCursor busy;
@@ -92,7 +95,10 @@ private:
 // button goes no further: the button itself does nothing with it.
 class GetNextPress : public QObject {
 public:
-    GetNextPress(QPushButton *button, SerialNumbers &handler) : QObject(button), m_button(button), m_handler(handler)
+    GetNextPress(QPushButton *button, SerialNumbers &handler)
+        : QObject(button)
+        , m_button(button)
+        , m_handler(handler)
     {
         button->installEventFilter(this);
     }
@@ -124,7 +130,10 @@ std::optional<QString> keyValueIn(const CPItem &key, int c)
 } // namespace
 
 SerialNumbers::SerialNumbers(M &editor)
-    : m_editor(editor), m_state(editor.state()), m_form(editor.formState()), m_prompts(editor.prompts())
+    : m_editor(editor)
+    , m_state(editor.state())
+    , m_form(editor.formState())
+    , m_prompts(editor.prompts())
 {
 }
 
@@ -301,15 +310,15 @@ void SerialNumbers::zeroClick()
             return;
         m_serialKey = *name;
 
-        const MessageAnswer answer = m_prompts.message(
-            QStringLiteral("Are you sure you want to reset index for      \r\n[") + *name
-                + QStringLiteral("] to zero?     "),
-            product::title() + QStringLiteral(": Reset index"), MessageIcon::Exclamation, MessageButtons::YesNo);
+        const MessageAnswer answer
+            = m_prompts.message(QStringLiteral("Are you sure you want to reset index for      \r\n[") + *name
+                    + QStringLiteral("] to zero?     "),
+                product::title() + QStringLiteral(": Reset index"), MessageIcon::Exclamation, MessageButtons::YesNo);
         if (answer != MessageAnswer::Yes)
             return;
         counterStore().reset(*name);
-        const int32_t serialNumber =
-            validateSerialNumber(0, item.prototype, item.minVal, item.maxVal, item.incVal, m_prompts);
+        const int32_t serialNumber
+            = validateSerialNumber(0, item.prototype, item.minVal, item.maxVal, item.incVal, m_prompts);
         setFieldValue(requiredSlotControl(item.valueControls, at.c), formatSerialNumber(serialNumber, item.prototype));
         showNumberDrawn(requiredSlotControl(item.unitsControls, at.c), true);
     });

@@ -8,7 +8,12 @@ namespace tavik {
 
 class SuppressedEvents {
 public:
-    explicit SuppressedEvents(FormState &form) : m_form(form), m_was(form.suppressEvents) { form.suppressEvents = true; }
+    explicit SuppressedEvents(FormState &form)
+        : m_form(form)
+        , m_was(form.suppressEvents)
+    {
+        form.suppressEvents = true;
+    }
     ~SuppressedEvents() { m_form.suppressEvents = m_was; }
     SuppressedEvents(const SuppressedEvents &) = delete;
     SuppressedEvents &operator=(const SuppressedEvents &) = delete;

@@ -9,7 +9,8 @@
 namespace tavik {
 
 TabStrip::TabStrip(QWidget *parent)
-    : QWidget(parent), m_bar(new QTabBar(this))
+    : QWidget(parent)
+    , m_bar(new QTabBar(this))
 {
     m_bar->setExpanding(false);
     m_bar->setDrawBase(false);

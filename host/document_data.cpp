@@ -2,8 +2,7 @@
 
 namespace tavik {
 
-const std::array<const char *, 6> summaryInfoKeys = {"title",    "subject",  "author",
-                                                      "keywords", "comments", "savedBy"};
+const std::array<const char *, 6> summaryInfoKeys = {"title", "subject", "author", "keywords", "comments", "savedBy"};
 
 PropertyList *DocumentData::level(const QString &configuration)
 {

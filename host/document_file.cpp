@@ -6,8 +6,8 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QUuid>
 #include <QSet>
+#include <QUuid>
 #include <algorithm>
 #include <cmath>
 
@@ -24,7 +24,10 @@ QString quoted(const QString &member)
 // name in the message.
 class Reader {
 public:
-    explicit Reader(const QString &path) : m_path(path) {}
+    explicit Reader(const QString &path)
+        : m_path(path)
+    {
+    }
 
     [[noreturn]] void refuse(const QString &fault) const { throw DocumentFileError(m_path, fault); }
 
@@ -162,14 +165,14 @@ void Reader::readCustomProperties(const QJsonObject &o, DocumentData &d) const
                                               : QStringLiteral("configuration \"%1\"").arg(level);
         if (!level.isEmpty() && !d.configurations.contains(level))
             refuse(QStringLiteral("custom properties are given for \"%1\", which is not a configuration "
-                                  "of the document").arg(level));
+                                  "of the document")
+                       .arg(level));
         PropertyList list;
         QSet<QString> seen;
         for (const QJsonValue &pv : array(it.value(), QStringLiteral("the custom properties of ") + where)) {
             const QJsonArray pair = pv.toArray();
             if (!pv.isArray() || pair.size() != 2 || !pair[0].isString() || !pair[1].isString())
-                refuse(QStringLiteral("each custom property of %1 must be a [name, value] pair of texts")
-                           .arg(where));
+                refuse(QStringLiteral("each custom property of %1 must be a [name, value] pair of texts").arg(where));
             const QString name = pair[0].toString();
             if (name.isEmpty())
                 refuse(QStringLiteral("a custom property of %1 has an empty name").arg(where));
@@ -194,12 +197,14 @@ void Reader::readAttributes(const QJsonArray &a, DocumentData &d) const
         if (d.attribute(at.name))
             refuse(QStringLiteral("attribute \"%1\" is given twice").arg(at.name));
         if (o.contains(u"definition"))
-            at.definition = string(o[u"definition"], QStringLiteral("the \"definition\" of attribute \"%1\"").arg(at.name));
+            at.definition
+                = string(o[u"definition"], QStringLiteral("the \"definition\" of attribute \"%1\"").arg(at.name));
         if (o.contains(u"parameters")) {
-            const QJsonObject p = object(o[u"parameters"], QStringLiteral("the \"parameters\" of attribute \"%1\"").arg(at.name));
+            const QJsonObject p
+                = object(o[u"parameters"], QStringLiteral("the \"parameters\" of attribute \"%1\"").arg(at.name));
             for (auto it = p.begin(); it != p.end(); ++it)
-                at.parameters.append({it.key(), number(it.value(), QStringLiteral("parameter \"%1\" of attribute \"%2\"")
-                                                                      .arg(it.key(), at.name))});
+                at.parameters.append({it.key(),
+                    number(it.value(), QStringLiteral("parameter \"%1\" of attribute \"%2\"").arg(it.key(), at.name))});
         }
         d.attributes.append(at);
     }
@@ -228,8 +233,8 @@ DocumentData DocumentFile::parse(const QByteArray &json, const QString &path, in
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(text, &error);
     if (error.error != QJsonParseError::NoError)
-        throw DocumentFileError(path, QStringLiteral("not valid JSON (%1 at offset %2)")
-                                          .arg(error.errorString()).arg(error.offset));
+        throw DocumentFileError(
+            path, QStringLiteral("not valid JSON (%1 at offset %2)").arg(error.errorString()).arg(error.offset));
     if (!doc.isObject())
         throw DocumentFileError(path, QStringLiteral("the file does not hold a JSON object"));
     // Qt's reader keeps one of two members of the same name; the other would be lost on save.
@@ -251,14 +256,16 @@ namespace {
 // rounded. Each one is written first as a unique placeholder text, then put back in place of it.
 class RawMembers {
 public:
-    RawMembers() : m_mark(QUuid::createUuid().toString(QUuid::Id128)) {}
+    RawMembers()
+        : m_mark(QUuid::createUuid().toString(QUuid::Id128))
+    {
+    }
 
     void keep(QJsonObject &o, const QMap<QString, QByteArray> &raw, std::initializer_list<const char *> known)
     {
         for (auto it = raw.cbegin(); it != raw.cend(); ++it) {
-            if (!o.contains(it.key()) || std::any_of(known.begin(), known.end(), [&](const char *k) {
-                    return it.key() == QLatin1String(k);
-                }))
+            if (!o.contains(it.key())
+                || std::any_of(known.begin(), known.end(), [&](const char *k) { return it.key() == QLatin1String(k); }))
                 continue;
             const QString placeholder = QStringLiteral("tavik-raw-%1-%2").arg(m_texts.size()).arg(m_mark);
             o[it.key()] = placeholder;
@@ -284,9 +291,9 @@ QByteArray DocumentFile::toJson(const DocumentData &d)
 {
     RawMembers raw;
     QJsonObject o = d.original;
-    raw.keep(o, d.rawMembers, {"type", "title", "configurations", "activeConfiguration", "customProperties",
-                               "summaryInfo", "lengthUnit", "unitsString", "density", "massProperties",
-                               "attributes"});
+    raw.keep(o, d.rawMembers,
+        {"type", "title", "configurations", "activeConfiguration", "customProperties", "summaryInfo", "lengthUnit",
+            "unitsString", "density", "massProperties", "attributes"});
     o[u"type"] = d.type;
     if (d.title)
         o[u"title"] = *d.title;

@@ -11,9 +11,12 @@ namespace tavik {
 class DocumentFileError : public std::exception {
 public:
     DocumentFileError(QString filePath, QString fileFault)
-        : path(std::move(filePath)), fault(std::move(fileFault)),
-          message(path.isEmpty() ? fault : QStringLiteral("%1: %2").arg(path, fault)),
-          m_what(message.toStdString()) {}
+        : path(std::move(filePath))
+        , fault(std::move(fileFault))
+        , message(path.isEmpty() ? fault : QStringLiteral("%1: %2").arg(path, fault))
+        , m_what(message.toStdString())
+    {
+    }
     const char *what() const noexcept override { return m_what.c_str(); }
 
     QString path;
@@ -29,7 +32,10 @@ private:
 class DocumentChangedError : public DocumentFileError {
 public:
     explicit DocumentChangedError(QString filePath)
-        : DocumentFileError(std::move(filePath), QStringLiteral("the file was changed by another program since it was read")) {}
+        : DocumentFileError(
+            std::move(filePath), QStringLiteral("the file was changed by another program since it was read"))
+    {
+    }
 };
 
 } // namespace tavik

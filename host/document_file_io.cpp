@@ -30,7 +30,10 @@ QString systemError(int error)
 // Closes a descriptor when it goes out of scope.
 class Descriptor {
 public:
-    explicit Descriptor(int fd = -1) : m_fd(fd) {}
+    explicit Descriptor(int fd = -1)
+        : m_fd(fd)
+    {
+    }
     ~Descriptor()
     {
         if (m_fd >= 0)
@@ -74,7 +77,7 @@ QByteArray readRegular(const QString &path, FileStamp *stamp)
             throw DocumentFileError(path, QStringLiteral("no such file"));
         throw DocumentFileError(path, QStringLiteral("the file cannot be read (%1)").arg(systemError(errno)));
     }
-    struct stat st {};
+    struct stat st { };
     if (::fstat(fd.get(), &st) != 0)
         throw DocumentFileError(path, QStringLiteral("the file cannot be read (%1)").arg(systemError(errno)));
     if (!S_ISREG(st.st_mode))
@@ -110,10 +113,10 @@ public:
             throw DocumentFileError(path, QStringLiteral("the file cannot be written (%1)").arg(systemError(errno)));
         for (int attempt = 0; ::flock(m_fd.get(), LOCK_EX | LOCK_NB) != 0; ++attempt) {
             if ((errno != EWOULDBLOCK && errno != EINTR) || attempt == 200)
-                throw DocumentFileError(path, errno == EWOULDBLOCK
-                                                  ? QStringLiteral("the file cannot be written: another program "
-                                                                   "has been writing in its folder for 10 seconds")
-                                                  : QStringLiteral("the file cannot be written (%1)").arg(systemError(errno)));
+                throw DocumentFileError(path,
+                    errno == EWOULDBLOCK ? QStringLiteral("the file cannot be written: another program "
+                                                          "has been writing in its folder for 10 seconds")
+                                         : QStringLiteral("the file cannot be written (%1)").arg(systemError(errno)));
             QThread::msleep(50);
         }
     }
@@ -154,12 +157,12 @@ bool DocumentFile::changedSince(const QString &path, const FileStamp &stamp)
 {
     if (!stamp.read)
         return false;
-    struct stat st {};
+    struct stat st { };
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return false; // gone: nothing of another program's is lost by writing it
     const qint64 modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    if (st.st_dev == stamp.device && st.st_ino == stamp.inode && st.st_size == stamp.size &&
-        modified == stamp.modifiedNs)
+    if (st.st_dev == stamp.device && st.st_ino == stamp.inode && st.st_size == stamp.size
+        && modified == stamp.modifiedNs)
         return false;
     try {
         FileStamp now;
@@ -183,7 +186,7 @@ FileStamp DocumentFile::write(const DocumentData &data, const QString &path, Ove
     };
 
     const FolderLock lock(folder, path);
-    struct stat old {};
+    struct stat old { };
     const bool exists = ::fstatat(lock.fd(), name.constData(), &old, 0) == 0;
     if (exists && !S_ISREG(old.st_mode))
         throw DocumentFileError(path, QStringLiteral("not a file"));
@@ -197,12 +200,12 @@ FileStamp DocumentFile::write(const DocumentData &data, const QString &path, Ove
     const QByteArray temporary = "." + name + ".tavik-save";
     if (::unlinkat(lock.fd(), temporary.constData(), 0) != 0 && errno != ENOENT)
         return fail(errno);
-    Descriptor fd(::openat(lock.fd(), temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                           exists ? 0600 : 0666));
+    Descriptor fd(::openat(
+        lock.fd(), temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, exists ? 0600 : 0666));
     if (fd.get() < 0)
         return fail(errno);
     int error = 0;
-    struct stat written {};
+    struct stat written { };
     try {
         if (exists) {
             // The new file takes the old one's permissions, also a read-only file saved by root,

@@ -1,6 +1,5 @@
 #include "host/host_application.h"
 
-#include "platform/runtime_error.h"
 #include "host/document_file.h"
 #include "host/document_file_error.h"
 #include "host/host_calls.h"
@@ -8,6 +7,7 @@
 #include "host/host_frame.h"
 #include "host/host_user_unit.h"
 #include "host/length_units.h"
+#include "platform/runtime_error.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -30,8 +30,9 @@ bool sameFile(const QString &a, const QString &b)
 } // namespace
 
 HostApplication::HostApplication()
-    : m_calls(std::make_shared<HostCalls>()), m_frame(std::make_shared<HostFrame>(m_calls)),
-      m_registry(std::make_shared<AttributeRegistry>())
+    : m_calls(std::make_shared<HostCalls>())
+    , m_frame(std::make_shared<HostFrame>(m_calls))
+    , m_registry(std::make_shared<AttributeRegistry>())
 {
 }
 
@@ -73,10 +74,11 @@ QString HostApplication::GetMenuName(int menu)
 }
 
 bool HostApplication::AddMenuItem3(int docType, int cookie, const QString &menuText, int position,
-                                   const QString &callback, const QString &enable, const QString &hint)
+    const QString &callback, const QString &enable, const QString &hint)
 {
-    enter("AddMenuItem3", {QString::number(docType), QString::number(cookie), menuText,
-                           QString::number(position), callback, enable, hint});
+    enter("AddMenuItem3",
+        {QString::number(docType), QString::number(cookie), menuText, QString::number(position), callback, enable,
+            hint});
     if (menuText.isEmpty())
         return false;
     for (const MenuItem &m : m_menuItems)
@@ -114,9 +116,8 @@ std::shared_ptr<sw::ModelDoc2> HostApplication::ActiveDoc()
     return m_active;
 }
 
-std::shared_ptr<sw::ModelDoc2> HostApplication::OpenDoc6(const QString &path, int type, int options,
-                                                         const QString &configuration, int &errors,
-                                                         int &warnings)
+std::shared_ptr<sw::ModelDoc2> HostApplication::OpenDoc6(
+    const QString &path, int type, int options, const QString &configuration, int &errors, int &warnings)
 {
     enter("OpenDoc6", {path, QString::number(type), QString::number(options), configuration});
     errors = 0;
@@ -131,8 +132,8 @@ std::shared_ptr<sw::ModelDoc2> HostApplication::OpenDoc6(const QString &path, in
         }
         try {
             const QString file = absolute(path);
-            doc = addDocument(std::make_shared<HostDocument>(m_calls, DocumentFile::read(file, type), file,
-                                                             weak_from_this()));
+            doc = addDocument(
+                std::make_shared<HostDocument>(m_calls, DocumentFile::read(file, type), file, weak_from_this()));
         } catch (const DocumentFileError &e) {
             errors = 1;
             m_lastOpenError = e.message;
@@ -251,7 +252,8 @@ std::shared_ptr<HostDocument> HostApplication::findDocument(const QString &nameO
     // may be any text, also the path of another file.
     if (!nameOrPath.contains(QLatin1Char('/'))) {
         for (const auto &doc : m_documents)
-            if (doc->title() == nameOrPath || (!doc->path().isEmpty() && QFileInfo(doc->path()).fileName() == nameOrPath))
+            if (doc->title() == nameOrPath
+                || (!doc->path().isEmpty() && QFileInfo(doc->path()).fileName() == nameOrPath))
                 return doc;
     }
     return findDocumentByPath(absolute(nameOrPath));

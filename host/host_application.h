@@ -3,8 +3,8 @@
 // menus, the status bar and attribute definitions. Implements the host's application interface;
 // the members after it are the host's own side, for tavik-host and the tests.
 
-#include "hostapi/host.h"
 #include "host/host_attribute_def.h"
+#include "hostapi/host.h"
 
 #include <QList>
 #include <functional>
@@ -35,8 +35,8 @@ public:
     bool SetAddinCallbackInfo(const void *moduleHandle, sw::AddinCallbacks *addin, int cookie) override;
     // Menu 4 is "Tools", where the add-in's command goes.
     QString GetMenuName(int menu) override;
-    bool AddMenuItem3(int docType, int cookie, const QString &menuText, int position,
-                      const QString &callback, const QString &enable, const QString &hint) override;
+    bool AddMenuItem3(int docType, int cookie, const QString &menuText, int position, const QString &callback,
+        const QString &enable, const QString &hint) override;
     bool RemoveMenu(int docType, const QString &menuText, const QString &callback) override;
     std::shared_ptr<sw::MainFrame> Frame() override;
 
@@ -46,9 +46,8 @@ public:
     // A document already open is returned, not opened twice. The opened document becomes the
     // active one, as a window of its own would. Errors: 2 file not found, 1 any other failure
     // (a broken file, or a type other than the one asked for).
-    std::shared_ptr<sw::ModelDoc2> OpenDoc6(const QString &path, int type, int options,
-                                            const QString &configuration, int &errors,
-                                            int &warnings) override;
+    std::shared_ptr<sw::ModelDoc2> OpenDoc6(
+        const QString &path, int type, int options, const QString &configuration, int &errors, int &warnings) override;
     // By title, name or path (a relative path from the current folder). On failure errors is 1
     // and the result none.
     std::shared_ptr<sw::ModelDoc2> ActivateDoc2(const QString &name, bool silent, int &errors) override;

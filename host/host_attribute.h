@@ -2,15 +2,18 @@
 // Attribute instances on a bundled-host document, their parameters, and the feature through
 // which a document finds an instance by name. They read and write the document's "attributes".
 
-#include "hostapi/host.h"
 #include "host/host_document.h"
+#include "hostapi/host.h"
 
 namespace tavik {
 
 class HostAttribute : public sw::Attribute {
 public:
     HostAttribute(std::shared_ptr<HostDocument> doc, QString name)
-        : m_doc(std::move(doc)), m_name(std::move(name)) {}
+        : m_doc(std::move(doc))
+        , m_name(std::move(name))
+    {
+    }
     // None when the instance has no parameter of that name.
     std::shared_ptr<sw::Parameter> GetParameter(const QString &name) override;
     // Purging custom properties leaves the attribute as it is.
@@ -26,7 +29,11 @@ private:
 class HostParameter : public sw::Parameter {
 public:
     HostParameter(std::shared_ptr<HostDocument> doc, QString attribute, QString name)
-        : m_doc(std::move(doc)), m_attribute(std::move(attribute)), m_name(std::move(name)) {}
+        : m_doc(std::move(doc))
+        , m_attribute(std::move(attribute))
+        , m_name(std::move(name))
+    {
+    }
     double GetDoubleValue() override;
     // False for a value that the document file cannot hold (not finite).
     bool SetDoubleValue(double value) override;
@@ -42,7 +49,10 @@ private:
 class HostFeature : public sw::Feature {
 public:
     HostFeature(std::shared_ptr<HostDocument> doc, QString name)
-        : m_doc(std::move(doc)), m_name(std::move(name)) {}
+        : m_doc(std::move(doc))
+        , m_name(std::move(name))
+    {
+    }
     std::shared_ptr<sw::Attribute> GetSpecificFeature() override;
 
 private:

@@ -1,9 +1,9 @@
 #include "host/host_attribute_def.h"
 
-#include "platform/runtime_error.h"
 #include "host/host_attribute.h"
 #include "host/host_calls.h"
 #include "host/host_document.h"
+#include "platform/runtime_error.h"
 
 #include <cmath>
 
@@ -12,7 +12,7 @@ namespace tavik {
 bool HostAttributeDef::AddParameter(const QString &name, int type, double defaultValue, int options)
 {
     m_calls->enter(QStringLiteral("AttributeDef"), QStringLiteral("AddParameter"),
-                   {name, QString::number(type), QString::number(defaultValue), QString::number(options)});
+        {name, QString::number(type), QString::number(defaultValue), QString::number(options)});
     if (m_registered || name.isEmpty() || type != sw::swParamTypeDouble || !std::isfinite(defaultValue))
         return false;
     for (const auto &p : m_parameters)
@@ -34,12 +34,10 @@ bool HostAttributeDef::Register()
 }
 
 std::shared_ptr<sw::Attribute> HostAttributeDef::CreateInstance5(const std::shared_ptr<sw::ModelDoc2> &doc,
-                                                                const void *, const void *,
-                                                                const QString &name, int options,
-                                                                int configurationOption)
+    const void *, const void *, const QString &name, int options, int configurationOption)
 {
     m_calls->enter(QStringLiteral("AttributeDef"), QStringLiteral("CreateInstance5"),
-                   {name, QString::number(options), QString::number(configurationOption)});
+        {name, QString::number(options), QString::number(configurationOption)});
     if (!doc)
         throw RuntimeError(err::ObjectNotSet, errorDescription(err::ObjectNotSet));
     const auto hostDoc = std::dynamic_pointer_cast<HostDocument>(doc);

@@ -18,9 +18,12 @@ using AttributeRegistry = QMap<QString, QList<std::pair<QString, double>>>;
 
 class HostAttributeDef : public sw::AttributeDef {
 public:
-    HostAttributeDef(std::shared_ptr<HostCalls> calls, std::shared_ptr<AttributeRegistry> registry,
-                     QString name)
-        : m_calls(std::move(calls)), m_registry(std::move(registry)), m_name(std::move(name)) {}
+    HostAttributeDef(std::shared_ptr<HostCalls> calls, std::shared_ptr<AttributeRegistry> registry, QString name)
+        : m_calls(std::move(calls))
+        , m_registry(std::move(registry))
+        , m_name(std::move(name))
+    {
+    }
 
     // Only double parameters (type 2) with new names, and only before Register.
     bool AddParameter(const QString &name, int type, double defaultValue, int options) override;
@@ -29,10 +32,8 @@ public:
     bool Register() override;
     // None when the definition is not registered, or the document already holds an instance of
     // that name. The new instance carries the parameters' defaults.
-    std::shared_ptr<sw::Attribute> CreateInstance5(const std::shared_ptr<sw::ModelDoc2> &doc,
-                                                  const void *component, const void *ownerObj,
-                                                  const QString &name, int options,
-                                                  int configurationOption) override;
+    std::shared_ptr<sw::Attribute> CreateInstance5(const std::shared_ptr<sw::ModelDoc2> &doc, const void *component,
+        const void *ownerObj, const QString &name, int options, int configurationOption) override;
 
     QString name() const { return m_name; }
     bool isRegistered() const { return m_registered; }

@@ -12,8 +12,8 @@ namespace tavik {
 class HostCalls {
 public:
     struct Call {
-        QString object;   // the interface: "SldWorks", "ModelDoc2", "Attribute", ...
-        QString member;   // the member name as the interface declares it
+        QString object; // the interface: "SldWorks", "ModelDoc2", "Attribute", ...
+        QString member; // the member name as the interface declares it
         QStringList args; // arguments as texts, where they tell something
         // "member(arg, arg)"
         QString text() const;

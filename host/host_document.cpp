@@ -1,6 +1,5 @@
 #include "host/host_document.h"
 
-#include "platform/runtime_error.h"
 #include "host/document_file.h"
 #include "host/document_file_error.h"
 #include "host/host_application.h"
@@ -10,6 +9,7 @@
 #include "host/host_extension.h"
 #include "host/host_user_unit.h"
 #include "host/length_units.h"
+#include "platform/runtime_error.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -32,9 +32,12 @@ void checkSummaryField(int field)
 
 } // namespace
 
-HostDocument::HostDocument(std::shared_ptr<HostCalls> calls, DocumentData data, QString path,
-                           std::weak_ptr<HostApplication> app)
-    : m_calls(std::move(calls)), m_data(std::move(data)), m_path(std::move(path)), m_app(std::move(app))
+HostDocument::HostDocument(
+    std::shared_ptr<HostCalls> calls, DocumentData data, QString path, std::weak_ptr<HostApplication> app)
+    : m_calls(std::move(calls))
+    , m_data(std::move(data))
+    , m_path(std::move(path))
+    , m_app(std::move(app))
 {
 }
 
@@ -111,8 +114,7 @@ QString HostDocument::CustomInfo2(const QString &configuration, const QString &n
     return QString();
 }
 
-bool HostDocument::AddCustomInfo3(const QString &configuration, const QString &name, int type,
-                                  const QString &value)
+bool HostDocument::AddCustomInfo3(const QString &configuration, const QString &name, int type, const QString &value)
 {
     call("AddCustomInfo3", {configuration, name, QString::number(type), value});
     PropertyList *list = m_data.level(configuration);
@@ -269,8 +271,8 @@ long HostDocument::SaveAs2(const QString &path, int version, bool saveAsCopy, bo
     // Saved as its own file, the document must not write over another program's save of it.
     const bool sameFile = !m_path.isEmpty() && QFileInfo(m_path) == QFileInfo(target);
     try {
-        written.stamp = DocumentFile::write(written, target, sameFile ? DocumentFile::Overwrite::IfUnchanged
-                                                                      : DocumentFile::Overwrite::Always);
+        written.stamp = DocumentFile::write(
+            written, target, sameFile ? DocumentFile::Overwrite::IfUnchanged : DocumentFile::Overwrite::Always);
     } catch (const DocumentFileError &) {
         return 1;
     }
@@ -307,8 +309,9 @@ void HostDocument::save(DocumentFile::Overwrite overwrite)
     if (m_closed)
         throw DocumentFileError(title(), QStringLiteral("the document is closed"));
     if (m_path.isEmpty())
-        throw DocumentFileError(title(), QStringLiteral("the document has never been saved, so it has no "
-                                                        "file to save to"));
+        throw DocumentFileError(title(),
+            QStringLiteral("the document has never been saved, so it has no "
+                           "file to save to"));
     m_data.stamp = DocumentFile::write(m_data, m_path, overwrite);
     m_changed = false;
 }

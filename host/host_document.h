@@ -2,9 +2,9 @@
 // A part or assembly document of the bundled host, kept in memory and saved to its JSON file.
 // Implements the host's document interface; the members after it are the host's own side.
 
-#include "hostapi/host.h"
 #include "host/document_data.h"
 #include "host/document_file.h"
+#include "hostapi/host.h"
 
 #include <memory>
 
@@ -16,8 +16,8 @@ class HostApplication;
 class HostDocument : public sw::ModelDoc2, public std::enable_shared_from_this<HostDocument> {
 public:
     // path "" for a document that was never saved.
-    HostDocument(std::shared_ptr<HostCalls> calls, DocumentData data, QString path,
-                 std::weak_ptr<HostApplication> app = {});
+    HostDocument(
+        std::shared_ptr<HostCalls> calls, DocumentData data, QString path, std::weak_ptr<HostApplication> app = {});
 
     QString GetTitle() override;
     QString GetName() override;
@@ -29,8 +29,7 @@ public:
     std::shared_ptr<sw::Configuration> GetActiveConfiguration() override;
 
     QString CustomInfo2(const QString &configuration, const QString &name) override;
-    bool AddCustomInfo3(const QString &configuration, const QString &name, int type,
-                        const QString &value) override;
+    bool AddCustomInfo3(const QString &configuration, const QString &name, int type, const QString &value) override;
     bool DeleteCustomInfo2(const QString &configuration, const QString &name) override;
     int GetCustomInfoCount2(const QString &configuration) override;
     QStringList GetCustomInfoNames2(const QString &configuration) override;

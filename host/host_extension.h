@@ -1,14 +1,17 @@
 #pragma once
 // The extension object of a bundled-host document: its mass properties.
 
-#include "hostapi/host.h"
 #include "host/host_document.h"
+#include "hostapi/host.h"
 
 namespace tavik {
 
 class HostExtension : public sw::ModelDocExtension {
 public:
-    explicit HostExtension(std::shared_ptr<HostDocument> doc) : m_doc(std::move(doc)) {}
+    explicit HostExtension(std::shared_ptr<HostDocument> doc)
+        : m_doc(std::move(doc))
+    {
+    }
     // The document file's numbers; an empty result gives status 1. A file that says "error"
     // makes the call fail.
     std::vector<double> GetMassProperties(int accuracy, int &status) override;

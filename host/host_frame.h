@@ -13,7 +13,10 @@ class HostCalls;
 
 class HostFrame : public sw::MainFrame {
 public:
-    explicit HostFrame(std::shared_ptr<HostCalls> calls) : m_calls(std::move(calls)) {}
+    explicit HostFrame(std::shared_ptr<HostCalls> calls)
+        : m_calls(std::move(calls))
+    {
+    }
     void SetStatusBarText(const QString &text) override;
 
     QString statusBarText() const { return m_text; }

@@ -14,9 +14,13 @@ class HostUserUnit : public sw::UserUnit {
 public:
     // doc: the document the unit was asked of, whose closing ends the unit too; none for the
     // application's unit.
-    HostUserUnit(std::shared_ptr<HostCalls> calls, int code, QString unitsText,
-                 std::shared_ptr<HostDocument> doc = {})
-        : m_calls(std::move(calls)), m_code(code), m_text(std::move(unitsText)), m_doc(std::move(doc)) {}
+    HostUserUnit(std::shared_ptr<HostCalls> calls, int code, QString unitsText, std::shared_ptr<HostDocument> doc = {})
+        : m_calls(std::move(calls))
+        , m_code(code)
+        , m_text(std::move(unitsText))
+        , m_doc(std::move(doc))
+    {
+    }
     // The document's units text, full or not: the bundled host keeps a single text.
     QString GetUnitsString(bool full) override;
     int SpecificUnitType() override;

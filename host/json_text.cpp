@@ -11,7 +11,10 @@ namespace {
 // form this scan does not expect ends the scan instead of reading past the text.
 class Scanner {
 public:
-    explicit Scanner(const QByteArray &text) : m_text(text) {}
+    explicit Scanner(const QByteArray &text)
+        : m_text(text)
+    {
+    }
 
     static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
     static bool isDelimiter(char c) { return isBlank(c) || c == ',' || c == ']' || c == '}'; }
@@ -45,11 +48,21 @@ public:
             const char e = m_pos + 1 < m_text.size() ? m_text[m_pos + 1] : '\0';
             m_pos += 2;
             switch (e) {
-            case 'b': out += QChar(0x08); break;
-            case 'f': out += QChar(0x0C); break;
-            case 'n': out += QChar(0x0A); break;
-            case 'r': out += QChar(0x0D); break;
-            case 't': out += QChar(0x09); break;
+            case 'b':
+                out += QChar(0x08);
+                break;
+            case 'f':
+                out += QChar(0x0C);
+                break;
+            case 'n':
+                out += QChar(0x0A);
+                break;
+            case 'r':
+                out += QChar(0x0D);
+                break;
+            case 't':
+                out += QChar(0x09);
+                break;
             case 'u': {
                 bool ok = false;
                 const ushort code = m_text.mid(m_pos, 4).toUShort(&ok, 16);
@@ -57,7 +70,9 @@ public:
                 m_pos += 4;
                 break;
             }
-            default: out += QChar::fromLatin1(e); break;
+            default:
+                out += QChar::fromLatin1(e);
+                break;
             }
         }
         out += QString::fromUtf8(run);

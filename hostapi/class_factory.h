@@ -17,10 +17,10 @@ inline constexpr char TavikClassId[] = "{7A3E5C21-4B8D-4F1A-9C62-1D5E8B7A0F34}";
 
 // Result codes of the exports, with their usual values.
 namespace hr {
-constexpr long Ok = 0;                           // S_OK
-constexpr long False = 1;                        // S_FALSE
-constexpr long Unexpected = long(0x8000FFFFu);   // E_UNEXPECTED
-constexpr long InvalidArg = long(0x80070057u);   // E_INVALIDARG
+constexpr long Ok = 0; // S_OK
+constexpr long False = 1; // S_FALSE
+constexpr long Unexpected = long(0x8000FFFFu); // E_UNEXPECTED
+constexpr long InvalidArg = long(0x80070057u); // E_INVALIDARG
 constexpr long ClassNotAvailable = long(0x80040111u); // CLASS_E_CLASSNOTAVAILABLE
 constexpr long SelfRegClass = long(0x80040201u); // SELFREG_E_CLASS
 } // namespace hr

@@ -18,13 +18,13 @@ class Attribute;
 constexpr int swDocPART = 1;
 constexpr int swDocASSEMBLY = 2;
 constexpr int swDocDRAWING = 3;
-constexpr int swAddinMenu = 4;                     // the host menu that receives the command
+constexpr int swAddinMenu = 4; // the host menu that receives the command
 constexpr int swParamTypeDouble = 2;
 constexpr int swCustomInfoText = 30;
-constexpr int swMaterialPropertyDensity = 7;       // user preference (double)
-constexpr int swUnitsLinear = 47;                  // user preference (integer)
-constexpr int swLengthUnit = 0;                    // user unit type
-constexpr int swActivateDocError = 1;              // error code of ActivateDoc2
+constexpr int swMaterialPropertyDensity = 7; // user preference (double)
+constexpr int swUnitsLinear = 47; // user preference (integer)
+constexpr int swLengthUnit = 0; // user unit type
+constexpr int swActivateDocError = 1; // error code of ActivateDoc2
 
 // The add-in side of the callback registration: the host calls a named callback on it when the
 // user picks a menu item.
@@ -56,10 +56,9 @@ public:
     virtual ~AttributeDef() = default;
     virtual bool AddParameter(const QString &name, int type, double defaultValue, int options) = 0;
     virtual bool Register() = 0;
-    virtual std::shared_ptr<Attribute> CreateInstance5(const std::shared_ptr<ModelDoc2> &doc,
-                                                      const void *component, const void *ownerObj,
-                                                      const QString &name, int options,
-                                                      int configurationOption) = 0;
+    virtual std::shared_ptr<Attribute> CreateInstance5(const std::shared_ptr<ModelDoc2> &doc, const void *component,
+        const void *ownerObj, const QString &name, int options, int configurationOption)
+        = 0;
 };
 
 class Feature {
@@ -93,8 +92,8 @@ public:
     virtual ~ModelDoc2() = default;
 
     virtual QString GetTitle() = 0;
-    virtual QString GetName() = 0;          // the document's name as the host knows it
-    virtual QString GetPathName() = 0;      // "" when never saved
+    virtual QString GetName() = 0; // the document's name as the host knows it
+    virtual QString GetPathName() = 0; // "" when never saved
     virtual int GetType() = 0;
 
     virtual int GetConfigurationCount() = 0;
@@ -103,8 +102,7 @@ public:
 
     // Custom properties; configuration "" is the document level. An absent property reads "".
     virtual QString CustomInfo2(const QString &configuration, const QString &name) = 0;
-    virtual bool AddCustomInfo3(const QString &configuration, const QString &name, int type,
-                                const QString &value) = 0;
+    virtual bool AddCustomInfo3(const QString &configuration, const QString &name, int type, const QString &value) = 0;
     virtual bool DeleteCustomInfo2(const QString &configuration, const QString &name) = 0;
     virtual int GetCustomInfoCount2(const QString &configuration) = 0;
     virtual QStringList GetCustomInfoNames2(const QString &configuration) = 0;
@@ -140,17 +138,18 @@ public:
 
     virtual bool SetAddinCallbackInfo(const void *moduleHandle, AddinCallbacks *addin, int cookie) = 0;
     virtual QString GetMenuName(int menu) = 0;
-    virtual bool AddMenuItem3(int docType, int cookie, const QString &menuText, int position,
-                              const QString &callback, const QString &enable, const QString &hint) = 0;
+    virtual bool AddMenuItem3(int docType, int cookie, const QString &menuText, int position, const QString &callback,
+        const QString &enable, const QString &hint)
+        = 0;
     virtual bool RemoveMenu(int docType, const QString &menuText, const QString &callback) = 0;
     virtual std::shared_ptr<MainFrame> Frame() = 0;
 
     virtual std::shared_ptr<AttributeDef> DefineAttribute(const QString &name) = 0;
 
     virtual std::shared_ptr<ModelDoc2> ActiveDoc() = 0;
-    virtual std::shared_ptr<ModelDoc2> OpenDoc6(const QString &path, int type, int options,
-                                                const QString &configuration, int &errors,
-                                                int &warnings) = 0;
+    virtual std::shared_ptr<ModelDoc2> OpenDoc6(
+        const QString &path, int type, int options, const QString &configuration, int &errors, int &warnings)
+        = 0;
     virtual std::shared_ptr<ModelDoc2> ActivateDoc2(const QString &name, bool silent, int &errors) = 0;
 
     virtual bool SetUserPreferenceIntegerValue(int preference, int value) = 0;

@@ -5,10 +5,14 @@ namespace tavik {
 QString answerName(MessageAnswer answer)
 {
     switch (answer) {
-    case MessageAnswer::Ok: return QStringLiteral("OK");
-    case MessageAnswer::Cancel: return QStringLiteral("Cancel");
-    case MessageAnswer::Yes: return QStringLiteral("Yes");
-    case MessageAnswer::No: return QStringLiteral("No");
+    case MessageAnswer::Ok:
+        return QStringLiteral("OK");
+    case MessageAnswer::Cancel:
+        return QStringLiteral("Cancel");
+    case MessageAnswer::Yes:
+        return QStringLiteral("Yes");
+    case MessageAnswer::No:
+        return QStringLiteral("No");
     }
     return {};
 }

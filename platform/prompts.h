@@ -14,18 +14,18 @@ enum class MessageIcon { None, Critical, Question, Exclamation, Information };
 enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 
-QString answerName(MessageAnswer answer);                   // "OK", "Cancel", "Yes", "No"
+QString answerName(MessageAnswer answer); // "OK", "Cancel", "Yes", "No"
 std::optional<MessageAnswer> answerFromName(const QString &name);
 
 // One entry of a file dialog's filter: the label as shown, and its patterns joined by ";".
 struct FileFilter {
-    QString label;           // "Part (*.prt, *.sldprt)"
-    QString patterns;        // "*.prt;*.sldprt"
+    QString label; // "Part (*.prt, *.sldprt)"
+    QString patterns; // "*.prt;*.sldprt"
 };
 
 struct FileOpenRequest {
     QString title;
-    QStringList filters;     // "Parts (*.sldprt)" and so on, in order
+    QStringList filters; // "Parts (*.sldprt)" and so on, in order
     QString initialFolder;
     bool fileMustExist = true;
     bool readOnlyHidden = true;
@@ -40,8 +40,8 @@ struct FileOpenRequest {
 class Prompts {
 public:
     virtual ~Prompts() = default;
-    virtual MessageAnswer message(const QString &text, const QString &title, MessageIcon icon,
-                                  MessageButtons buttons) = 0;
+    virtual MessageAnswer message(const QString &text, const QString &title, MessageIcon icon, MessageButtons buttons)
+        = 0;
     // The chosen path, or nothing when the dialog was cancelled.
     virtual std::optional<QString> openFile(const FileOpenRequest &request) = 0;
     virtual void clearClipboard() = 0;

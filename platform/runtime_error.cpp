@@ -8,17 +8,28 @@ namespace tavik {
 QString errorDescription(int number)
 {
     switch (number) {
-    case err::InvalidCall: return QStringLiteral("Invalid procedure call or argument");
-    case err::Overflow: return QStringLiteral("Overflow");
-    case 7: return QStringLiteral("Out of memory");
-    case err::SubscriptRange: return QStringLiteral("Subscript out of range");
-    case err::DivisionByZero: return QStringLiteral("Division by zero");
-    case err::TypeMismatch: return QStringLiteral("Type mismatch");
-    case err::FileNotFound: return QStringLiteral("File not found");
-    case err::PathNotFound: return QStringLiteral("Path not found");
-    case err::ObjectNotSet: return QStringLiteral("Object variable or With block variable not set");
-    case err::Automation: return QStringLiteral("Automation error");
-    default: return QStringLiteral("Application-defined or object-defined error");
+    case err::InvalidCall:
+        return QStringLiteral("Invalid procedure call or argument");
+    case err::Overflow:
+        return QStringLiteral("Overflow");
+    case 7:
+        return QStringLiteral("Out of memory");
+    case err::SubscriptRange:
+        return QStringLiteral("Subscript out of range");
+    case err::DivisionByZero:
+        return QStringLiteral("Division by zero");
+    case err::TypeMismatch:
+        return QStringLiteral("Type mismatch");
+    case err::FileNotFound:
+        return QStringLiteral("File not found");
+    case err::PathNotFound:
+        return QStringLiteral("Path not found");
+    case err::ObjectNotSet:
+        return QStringLiteral("Object variable or With block variable not set");
+    case err::Automation:
+        return QStringLiteral("Automation error");
+    default:
+        return QStringLiteral("Application-defined or object-defined error");
     }
 }
 

@@ -10,21 +10,25 @@ namespace tavik {
 
 // The classic error numbers, so that messages read naturally.
 namespace err {
-constexpr int InvalidCall = 5;       // invalid procedure call or argument
+constexpr int InvalidCall = 5; // invalid procedure call or argument
 constexpr int Overflow = 6;
-constexpr int SubscriptRange = 9;    // subscript out of range
+constexpr int SubscriptRange = 9; // subscript out of range
 constexpr int DivisionByZero = 11;
 constexpr int TypeMismatch = 13;
-constexpr int ObjectNotSet = 91;     // object variable not set
+constexpr int ObjectNotSet = 91; // object variable not set
 constexpr int FileNotFound = 53;
 constexpr int PathNotFound = 76;
-constexpr int Automation = 440;      // generic failure of a host call
+constexpr int Automation = 440; // generic failure of a host call
 } // namespace err
 
 class RuntimeError : public std::exception {
 public:
     RuntimeError(int errorNumber, QString errorDescription)
-        : number(errorNumber), description(std::move(errorDescription)), m_what(description.toStdString()) {}
+        : number(errorNumber)
+        , description(std::move(errorDescription))
+        , m_what(description.toStdString())
+    {
+    }
     const char *what() const noexcept override { return m_what.c_str(); }
 
     int number;

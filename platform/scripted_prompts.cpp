@@ -7,10 +7,14 @@ namespace tavik {
 std::vector<MessageAnswer> buttonsOf(MessageButtons buttons)
 {
     switch (buttons) {
-    case MessageButtons::Ok: return {MessageAnswer::Ok};
-    case MessageButtons::OkCancel: return {MessageAnswer::Ok, MessageAnswer::Cancel};
-    case MessageButtons::YesNo: return {MessageAnswer::Yes, MessageAnswer::No};
-    case MessageButtons::YesNoCancel: return {MessageAnswer::Yes, MessageAnswer::No, MessageAnswer::Cancel};
+    case MessageButtons::Ok:
+        return {MessageAnswer::Ok};
+    case MessageButtons::OkCancel:
+        return {MessageAnswer::Ok, MessageAnswer::Cancel};
+    case MessageButtons::YesNo:
+        return {MessageAnswer::Yes, MessageAnswer::No};
+    case MessageButtons::YesNoCancel:
+        return {MessageAnswer::Yes, MessageAnswer::No, MessageAnswer::Cancel};
     }
     return {MessageAnswer::Ok};
 }
@@ -25,8 +29,8 @@ void ScriptedPrompts::queueFile(std::optional<QString> path)
     m_files.push_back(std::move(path));
 }
 
-MessageAnswer ScriptedPrompts::message(const QString &text, const QString &title, MessageIcon icon,
-                                       MessageButtons buttons)
+MessageAnswer ScriptedPrompts::message(
+    const QString &text, const QString &title, MessageIcon icon, MessageButtons buttons)
 {
     RecordedBox box{title, text, icon, buttons, MessageAnswer::Ok};
     const auto offered = buttonsOf(buttons);

@@ -26,8 +26,7 @@ public:
     // A path, or nothing for a dialog that is to be cancelled.
     void queueFile(std::optional<QString> path);
 
-    MessageAnswer message(const QString &text, const QString &title, MessageIcon icon,
-                          MessageButtons buttons) override;
+    MessageAnswer message(const QString &text, const QString &title, MessageIcon icon, MessageButtons buttons) override;
     std::optional<QString> openFile(const FileOpenRequest &request) override;
 
     // The clipboard is kept in memory here; subclasses may put it on the system clipboard.

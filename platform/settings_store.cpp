@@ -42,7 +42,12 @@ QString faultOf(sqlite3 *db, const char *message)
 // SettingsError naming the file, and leaves the statement reset and unbound for the next use.
 class Statement {
 public:
-    Statement(const QString &path, sqlite3 *db, sqlite3_stmt *stmt) : m_path(path), m_db(db), m_stmt(stmt) {}
+    Statement(const QString &path, sqlite3 *db, sqlite3_stmt *stmt)
+        : m_path(path)
+        , m_db(db)
+        , m_stmt(stmt)
+    {
+    }
     ~Statement()
     {
         sqlite3_reset(m_stmt);
@@ -54,8 +59,7 @@ public:
     Statement &bind(const QString &text)
     {
         const QByteArray utf8 = text.toUtf8();
-        if (sqlite3_bind_text(m_stmt, ++m_bound, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT)
-            != SQLITE_OK)
+        if (sqlite3_bind_text(m_stmt, ++m_bound, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT) != SQLITE_OK)
             raise(m_path, m_db);
         return *this;
     }
@@ -87,11 +91,10 @@ private:
     int m_bound = 0;
 };
 
-const char *const Schema =
-    "CREATE TABLE IF NOT EXISTS entries ("
-    " app TEXT NOT NULL, section TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL,"
-    " app_folded TEXT NOT NULL, section_folded TEXT NOT NULL, key_folded TEXT NOT NULL,"
-    " UNIQUE (app_folded, section_folded, key_folded))";
+const char *const Schema = "CREATE TABLE IF NOT EXISTS entries ("
+                           " app TEXT NOT NULL, section TEXT NOT NULL, key TEXT NOT NULL, value TEXT NOT NULL,"
+                           " app_folded TEXT NOT NULL, section_folded TEXT NOT NULL, key_folded TEXT NOT NULL,"
+                           " UNIQUE (app_folded, section_folded, key_folded))";
 
 } // namespace
 
@@ -110,15 +113,16 @@ QString SettingsStore::defaultPath()
         + QStringLiteral("/Tavik/settings.sqlite");
 }
 
-SettingsStore::SettingsStore(const QString &path, int busyTimeoutMs) : m_path(path)
+SettingsStore::SettingsStore(const QString &path, int busyTimeoutMs)
+    : m_path(path)
 {
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         raise(m_path, QStringLiteral("cannot create the folder ") + folder);
 
     sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const int rc = sqlite3_open_v2(
+        QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     m_db.reset(db);
     if (rc != SQLITE_OK)
         raise(m_path, db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory"));
@@ -158,36 +162,33 @@ void SettingsStore::fail(const QString &what) const
 void SettingsStore::exec(const char *sql)
 {
     Statement q(m_path, m_db.get(), prepared(sql));
-    while (q.step()) {
-    }
+    while (q.step()) { }
 }
 
-std::optional<QString> SettingsStore::value(const QString &app, const QString &section,
-                                            const QString &key) const
+std::optional<QString> SettingsStore::value(const QString &app, const QString &section, const QString &key) const
 {
     Statement q(m_path, m_db.get(),
-                prepared("SELECT value FROM entries WHERE app_folded = ?1 AND section_folded = ?2 AND key_folded = ?3"));
+        prepared("SELECT value FROM entries WHERE app_folded = ?1 AND section_folded = ?2 AND key_folded = ?3"));
     q.bindKey(app, section, key);
     if (!q.step())
         return std::nullopt;
     return q.text(0);
 }
 
-QString SettingsStore::read(const QString &app, const QString &section, const QString &key,
-                            const QString &defaultValue) const
+QString SettingsStore::read(
+    const QString &app, const QString &section, const QString &key, const QString &defaultValue) const
 {
     return value(app, section, key).value_or(defaultValue);
 }
 
-void SettingsStore::write(const QString &app, const QString &section, const QString &key,
-                          const QString &value)
+void SettingsStore::write(const QString &app, const QString &section, const QString &key, const QString &value)
 {
     // A single statement is its own transaction. An existing entry keeps the key text it was
     // created with, as a registry does.
     Statement q(m_path, m_db.get(),
-                prepared("INSERT INTO entries (app_folded, section_folded, key_folded, app, section, key, value)"
-                         " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"
-                         " ON CONFLICT (app_folded, section_folded, key_folded) DO UPDATE SET value = excluded.value"));
+        prepared("INSERT INTO entries (app_folded, section_folded, key_folded, app, section, key, value)"
+                 " VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)"
+                 " ON CONFLICT (app_folded, section_folded, key_folded) DO UPDATE SET value = excluded.value"));
     q.bindKey(app, section, key).bind(app).bind(section).bind(key).bind(value);
     q.step();
 }
@@ -195,7 +196,7 @@ void SettingsStore::write(const QString &app, const QString &section, const QStr
 void SettingsStore::deleteKey(const QString &app, const QString &section, const QString &key)
 {
     Statement q(m_path, m_db.get(),
-                prepared("DELETE FROM entries WHERE app_folded = ?1 AND section_folded = ?2 AND key_folded = ?3"));
+        prepared("DELETE FROM entries WHERE app_folded = ?1 AND section_folded = ?2 AND key_folded = ?3"));
     q.bindKey(app, section, key);
     q.step();
 }
@@ -203,7 +204,7 @@ void SettingsStore::deleteKey(const QString &app, const QString &section, const 
 QStringList SettingsStore::keys(const QString &app, const QString &section) const
 {
     Statement q(m_path, m_db.get(),
-                prepared("SELECT key FROM entries WHERE app_folded = ?1 AND section_folded = ?2 ORDER BY rowid"));
+        prepared("SELECT key FROM entries WHERE app_folded = ?1 AND section_folded = ?2 ORDER BY rowid"));
     q.bind(fold(app)).bind(fold(section));
     QStringList result;
     while (q.step())
@@ -213,14 +214,12 @@ QStringList SettingsStore::keys(const QString &app, const QString &section) cons
 
 void SettingsStore::deleteSection(const QString &app, const QString &section)
 {
-    Statement q(m_path, m_db.get(),
-                prepared("DELETE FROM entries WHERE app_folded = ?1 AND section_folded = ?2"));
+    Statement q(m_path, m_db.get(), prepared("DELETE FROM entries WHERE app_folded = ?1 AND section_folded = ?2"));
     q.bind(fold(app)).bind(fold(section));
     q.step();
 }
 
-void SettingsStore::update(const QString &app, const QString &section, const QString &key,
-                           const Change &change)
+void SettingsStore::update(const QString &app, const QString &section, const QString &key, const Change &change)
 {
     Transaction changing(*this);
     if (const std::optional<QString> next = change(value(app, section, key)))
@@ -228,7 +227,8 @@ void SettingsStore::update(const QString &app, const QString &section, const QSt
     changing.commit();
 }
 
-SettingsStore::Transaction::Transaction(SettingsStore &store) : m_store(store)
+SettingsStore::Transaction::Transaction(SettingsStore &store)
+    : m_store(store)
 {
     // IMMEDIATE takes the write lock before the first read, so no other process can read the same
     // value in between; the busy timeout makes concurrent callers queue instead of failing.

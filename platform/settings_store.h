@@ -22,8 +22,11 @@ namespace tavik {
 // A store that cannot be opened, read or written. The description names the file and the fault.
 class SettingsError : public RuntimeError {
 public:
-    static constexpr int Number = 75;   // path/file access error
-    explicit SettingsError(const QString &why) : RuntimeError(Number, why) {}
+    static constexpr int Number = 75; // path/file access error
+    explicit SettingsError(const QString &why)
+        : RuntimeError(Number, why)
+    {
+    }
 };
 
 class SettingsStore {
@@ -44,8 +47,7 @@ public:
 
     const QString &path() const { return m_path; }
 
-    QString read(const QString &app, const QString &section, const QString &key,
-                 const QString &defaultValue) const;
+    QString read(const QString &app, const QString &section, const QString &key, const QString &defaultValue) const;
     std::optional<QString> value(const QString &app, const QString &section, const QString &key) const;
     void write(const QString &app, const QString &section, const QString &key, const QString &value);
     void deleteKey(const QString &app, const QString &section, const QString &key);
@@ -64,7 +66,7 @@ public:
     class Transaction {
     public:
         explicit Transaction(SettingsStore &store);
-        ~Transaction();   // rolls back unless committed
+        ~Transaction(); // rolls back unless committed
         Transaction(const Transaction &) = delete;
         Transaction &operator=(const Transaction &) = delete;
         void commit();

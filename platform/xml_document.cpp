@@ -115,9 +115,11 @@ bool XmlDocument::load(const QString &path)
         return false;
     }
     session.setParser(ctxt.get());
-    xmlDocPtr raw = xmlCtxtReadIO(ctxt.get(), &readFile, &keepFileOpen, &file, url.constData(), nullptr,
-                                  ParseOptions);
-    std::shared_ptr<_xmlDoc> doc(raw, [](xmlDocPtr d) { if (d) xmlFreeDoc(d); });
+    xmlDocPtr raw = xmlCtxtReadIO(ctxt.get(), &readFile, &keepFileOpen, &file, url.constData(), nullptr, ParseOptions);
+    std::shared_ptr<_xmlDoc> doc(raw, [](xmlDocPtr d) {
+        if (d)
+            xmlFreeDoc(d);
+    });
     xmlNodePtr root = raw ? xmlDocGetRootElement(raw) : nullptr;
     if (!raw || !root || session.failed() || !ctxt->wellFormed) {
         m_parseError = errorOr(session, "The document is not well formed");
@@ -128,12 +130,13 @@ bool XmlDocument::load(const QString &path)
 
     if (m_schemas) {
         const QString ns = root->ns && root->ns->href
-            ? QString::fromUtf8(reinterpret_cast<const char *>(root->ns->href)) : QString();
+            ? QString::fromUtf8(reinterpret_cast<const char *>(root->ns->href))
+            : QString();
         xmlSchemaPtr schema = m_schemas->find(ns);
         if (!schema) {
             m_parseError = {xmlGetLineNo(root),
-                            xmlReasonText(QStringLiteral("No schema is known for the namespace \"") + ns
-                                          + QStringLiteral("\" of the document element"))};
+                xmlReasonText(QStringLiteral("No schema is known for the namespace \"") + ns
+                    + QStringLiteral("\" of the document element"))};
             return false;
         }
         std::unique_ptr<xmlSchemaValidCtxt, ValidContextFree> validator(xmlSchemaNewValidCtxt(schema));

@@ -5,7 +5,8 @@
 namespace tavik {
 
 XmlNode::XmlNode(std::shared_ptr<_xmlDoc> doc, _xmlNode *node)
-    : m_doc(std::move(doc)), m_node(node)
+    : m_doc(std::move(doc))
+    , m_node(node)
 {
 }
 

@@ -4,8 +4,8 @@
 
 #include <QFileInfo>
 #include <QUrl>
-#include <libxml/xmlschemas.h>
 #include <libxml/schemasInternals.h>
+#include <libxml/xmlschemas.h>
 
 namespace tavik {
 
@@ -54,11 +54,12 @@ bool XmlSchemaCache::add(const QString &namespaceUri, XmlDocument &schemaDoc)
         return false;
     }
     const QString target = entry->schema->targetNamespace
-        ? QString::fromUtf8(reinterpret_cast<const char *>(entry->schema->targetNamespace)) : QString();
+        ? QString::fromUtf8(reinterpret_cast<const char *>(entry->schema->targetNamespace))
+        : QString();
     if (target != namespaceUri) {
-        schemaDoc.m_parseError = {0, xmlReasonText(QStringLiteral("The namespace \"") + namespaceUri
-                                                   + QStringLiteral("\" is not the schema's target namespace \"")
-                                                   + target + QStringLiteral("\""))};
+        schemaDoc.m_parseError = {0,
+            xmlReasonText(QStringLiteral("The namespace \"") + namespaceUri
+                + QStringLiteral("\" is not the schema's target namespace \"") + target + QStringLiteral("\""))};
         return false;
     }
     m_entries[namespaceUri] = std::move(entry);

@@ -11,7 +11,9 @@ namespace {
 
 thread_local XmlSession *t_current = nullptr;
 
-void ignoreGenericError(void *, const char *, ...) {}
+void ignoreGenericError(void *, const char *, ...)
+{
+}
 
 QString displayName(const char *url)
 {
@@ -101,8 +103,8 @@ xmlParserInputPtr XmlSession::loadExternal(const char *url, const char *id, xmlP
             const QFileInfo file(localPath);
             const QString canonical = file.canonicalFilePath();
             const QFileInfo real(canonical.isEmpty() ? file.absoluteFilePath() : canonical);
-            const QString folder = canonical.isEmpty() ? QFileInfo(real.absolutePath()).canonicalFilePath()
-                                                       : real.absolutePath();
+            const QString folder
+                = canonical.isEmpty() ? QFileInfo(real.absolutePath()).canonicalFilePath() : real.absolutePath();
             permitted = folder == session->m_schemaFolder
                 && real.suffix().compare(QLatin1String("xsd"), Qt::CaseInsensitive) == 0;
             localPath = real.absoluteFilePath();

@@ -36,13 +36,20 @@ XmlView::Kind XmlView::kind() const
     if (!m_node)
         return Kind::Null;
     switch (m_node->type) {
-    case XML_ELEMENT_NODE: return Kind::Element;
-    case XML_ATTRIBUTE_NODE: return Kind::Attribute;
-    case XML_TEXT_NODE: return Kind::Text;
-    case XML_CDATA_SECTION_NODE: return Kind::CData;
-    case XML_COMMENT_NODE: return Kind::Comment;
-    case XML_PI_NODE: return Kind::ProcessingInstruction;
-    default: return Kind::Other;
+    case XML_ELEMENT_NODE:
+        return Kind::Element;
+    case XML_ATTRIBUTE_NODE:
+        return Kind::Attribute;
+    case XML_TEXT_NODE:
+        return Kind::Text;
+    case XML_CDATA_SECTION_NODE:
+        return Kind::CData;
+    case XML_COMMENT_NODE:
+        return Kind::Comment;
+    case XML_PI_NODE:
+        return Kind::ProcessingInstruction;
+    default:
+        return Kind::Other;
     }
 }
 
@@ -74,8 +81,8 @@ bool XmlView::hasFullName(const char *name) const
     if ((k != Kind::Element && k != Kind::Attribute) || !m_node->name)
         return false;
     const char *local = reinterpret_cast<const char *>(m_node->name);
-    const char *prefix = m_node->ns && m_node->ns->prefix ? reinterpret_cast<const char *>(m_node->ns->prefix)
-                                                          : nullptr;
+    const char *prefix
+        = m_node->ns && m_node->ns->prefix ? reinterpret_cast<const char *>(m_node->ns->prefix) : nullptr;
     if (!prefix)
         return std::strcmp(local, name) == 0;
     const size_t n = std::strlen(prefix);

@@ -15,7 +15,10 @@ public:
     enum class Kind { Null, Element, Attribute, Text, CData, Comment, ProcessingInstruction, Other };
 
     XmlView() = default;
-    explicit XmlView(_xmlNode *node) : m_node(node) {}
+    explicit XmlView(_xmlNode *node)
+        : m_node(node)
+    {
+    }
 
     bool isNull() const { return m_node == nullptr; }
     Kind kind() const;

@@ -1,9 +1,9 @@
 #include "serial/counter_store.h"
 
-#include "platform/runtime_error.h"
 #include "config/model.h"
 #include "config/product.h"
 #include "platform/prompts.h"
+#include "platform/runtime_error.h"
 #include "platform/settings_store.h"
 #include "serial/serial_format.h"
 
@@ -25,25 +25,25 @@ QString section()
 CounterStore::Draw LocalCounterStore::next(const QString &name, bool create)
 {
     Draw draw;
-    m_settings.update(product::title(), section(), name,
-                      [&](const std::optional<QString> &current) -> std::optional<QString> {
-        if (!current) {
-            if (!create)
+    m_settings.update(
+        product::title(), section(), name, [&](const std::optional<QString> &current) -> std::optional<QString> {
+            if (!current) {
+                if (!create)
+                    return std::nullopt;
+                draw = {Outcome::Drawn, 0};
+                return QStringLiteral("1");
+            }
+            // Anything but plain digits (a hand-edited entry, say) is left for the user to repair
+            // rather than guessed at. The last index cannot be handed out: the counter would have
+            // nowhere to go.
+            const std::optional<int32_t> index = parseDecimalDigits(*current);
+            if (!index || *index == MaxIndex) {
+                draw = {Outcome::Unusable, -1};
                 return std::nullopt;
-            draw = {Outcome::Drawn, 0};
-            return QStringLiteral("1");
-        }
-        // Anything but plain digits (a hand-edited entry, say) is left for the user to repair
-        // rather than guessed at. The last index cannot be handed out: the counter would have
-        // nowhere to go.
-        const std::optional<int32_t> index = parseDecimalDigits(*current);
-        if (!index || *index == MaxIndex) {
-            draw = {Outcome::Unusable, -1};
-            return std::nullopt;
-        }
-        draw = {Outcome::Drawn, *index};
-        return QString::number(*index + 1);
-    });
+            }
+            draw = {Outcome::Drawn, *index};
+            return QString::number(*index + 1);
+        });
     return draw;
 }
 
@@ -83,13 +83,12 @@ std::optional<QString> resolveCounterName(const CPItem *keyItem, const QString &
     std::optional<QString> name = counterName(keyItem, keyValue);
     if (!name)
         prompts.message(QStringLiteral("Key value [") + keyItem->CPTag + QStringLiteral("] is empty.      "),
-                        product::title() + QStringLiteral(": Warning"), MessageIcon::Exclamation,
-                        MessageButtons::Ok);
+            product::title() + QStringLiteral(": Warning"), MessageIcon::Exclamation, MessageButtons::Ok);
     return name;
 }
 
 NextNumber getNextNum(CPItem &serialItem, const CPItem *keyItem, const std::optional<QString> &keyValue,
-                      CounterStore &store, Prompts &prompts)
+    CounterStore &store, Prompts &prompts)
 {
     NextNumber result;
     try {
@@ -102,24 +101,23 @@ NextNumber getNextNum(CPItem &serialItem, const CPItem *keyItem, const std::opti
 
         CounterStore::Draw draw = store.next(*name, false);
         if (draw.outcome == CounterStore::Outcome::Missing) {
-            const MessageAnswer answer =
-                prompts.message(QStringLiteral("Create a new index for [") + *name + QStringLiteral("] ?     "),
-                                product::title() + QStringLiteral(": Create new index"),
-                                MessageIcon::Question, MessageButtons::YesNo);
+            const MessageAnswer answer = prompts.message(
+                QStringLiteral("Create a new index for [") + *name + QStringLiteral("] ?     "),
+                product::title() + QStringLiteral(": Create new index"), MessageIcon::Question, MessageButtons::YesNo);
             if (answer != MessageAnswer::Yes)
                 return result;
             draw = store.next(*name, true);
         }
         if (draw.outcome != CounterStore::Outcome::Drawn)
             return result;
-        result.number = validateSerialNumber(draw.index, serialItem.prototype, serialItem.minVal,
-                                             serialItem.maxVal, serialItem.incVal, prompts);
+        result.number = validateSerialNumber(
+            draw.index, serialItem.prototype, serialItem.minVal, serialItem.maxVal, serialItem.incVal, prompts);
     } catch (const std::exception &e) {
         // Without the box the field would just stay empty and the user would not learn that the
         // counters cannot be reached.
         if (dynamic_cast<const SettingsError *>(&e) || dynamic_cast<const CounterStoreError *>(&e))
             prompts.message(errorFromException(e).description, product::title() + QStringLiteral(": Error"),
-                            MessageIcon::Critical, MessageButtons::Ok);
+                MessageIcon::Critical, MessageButtons::Ok);
         result.number = -1;
     }
     return result;

@@ -20,16 +20,19 @@ class SettingsStore;
 // login or loses the connection. The description names the store and the reason.
 class CounterStoreError : public RuntimeError {
 public:
-    static constexpr int Number = 462;   // the remote server machine does not exist or is unavailable
-    explicit CounterStoreError(const QString &why) : RuntimeError(Number, why) {}
+    static constexpr int Number = 462; // the remote server machine does not exist or is unavailable
+    explicit CounterStoreError(const QString &why)
+        : RuntimeError(Number, why)
+    {
+    }
 };
 
 class CounterStore {
 public:
     enum class Outcome {
-        Drawn,      // index holds the number handed out; the counter has moved on by one
-        Missing,    // no such counter, nothing written
-        Unusable,   // the stored value is no index that can be advanced; left as it is
+        Drawn, // index holds the number handed out; the counter has moved on by one
+        Missing, // no such counter, nothing written
+        Unusable, // the stored value is no index that can be advanced; left as it is
     };
     struct Draw {
         Outcome outcome = Outcome::Missing;
@@ -53,7 +56,10 @@ public:
 // one decimal text per counter name; names compare without regard to case.
 class LocalCounterStore : public CounterStore {
 public:
-    explicit LocalCounterStore(SettingsStore &settings) : m_settings(settings) {}
+    explicit LocalCounterStore(SettingsStore &settings)
+        : m_settings(settings)
+    {
+    }
 
     Draw next(const QString &name, bool create) override;
     std::optional<QString> entry(const QString &name) override;
@@ -76,8 +82,8 @@ std::optional<QString> counterName(const CPItem *keyItem, const QString &keyValu
 std::optional<QString> resolveCounterName(const CPItem *keyItem, const QString &keyValue, Prompts &prompts);
 
 struct NextNumber {
-    int32_t number = -1;   // the serial number drawn, -1 for none
-    QString serialKey;     // the counter it was drawn from; empty when the name was not resolved
+    int32_t number = -1; // the serial number drawn, -1 for none
+    QString serialKey; // the counter it was drawn from; empty when the name was not resolved
 };
 
 // Draws the next serial number for serialItem. keyItem is the key item found in the field's frame
@@ -86,6 +92,6 @@ struct NextNumber {
 // created only when the user agrees. A settings store or numbering server that cannot be used is
 // reported in a box; every other failure yields -1 silently. incVal below 1 is raised to 1 in serialItem.
 NextNumber getNextNum(CPItem &serialItem, const CPItem *keyItem, const std::optional<QString> &keyValue,
-                      CounterStore &store, Prompts &prompts);
+    CounterStore &store, Prompts &prompts);
 
 } // namespace tavik

@@ -37,7 +37,7 @@ bool waitForSocket(PGconn *conn, short events, const QDeadlineTimer &deadline)
             return false;
         const int ready = poll(&watched, 1, int(left));
         if (ready > 0 || (ready < 0 && errno != EINTR))
-            return true;   // a socket fault is libpq's to read and report
+            return true; // a socket fault is libpq's to read and report
         if (ready == 0)
             return false;
     }
@@ -47,53 +47,60 @@ bool waitForSocket(PGconn *conn, short events, const QDeadlineTimer &deadline)
 // same moment: CREATE TABLE IF NOT EXISTS alone can still collide in the system catalogue.
 constexpr const char *SchemaLockKey = "7243781";
 
-const char *const Schema =
-    "CREATE TABLE IF NOT EXISTS tavik_counters (\n"
-    "    name_key     text PRIMARY KEY,   -- the counter name case-folded: names compare without case\n"
-    "    counter_name text NOT NULL,      -- the name as first written\n"
-    "    next_index   integer NOT NULL CHECK (next_index >= 0)\n"
-    ");\n"
-    "CREATE TABLE IF NOT EXISTS tavik_counter_audit (\n"
-    "    id             bigserial PRIMARY KEY,\n"
-    "    at             timestamptz NOT NULL DEFAULT now(),\n"
-    "    counter_name   text NOT NULL,\n"
-    "    action         text NOT NULL CHECK (action IN ('draw', 'set', 'reset')),\n"
-    "    drawn_index    integer,          -- the index handed out; empty for set and reset\n"
-    "    next_index     integer NOT NULL, -- the index the counter hands out next\n"
-    "    user_name      text NOT NULL,    -- the login on the workstation\n"
-    "    host_name      text NOT NULL,    -- the workstation\n"
-    "    document_title text NOT NULL,\n"
-    "    db_user        text NOT NULL DEFAULT session_user,\n"
-    "    client_addr    inet DEFAULT inet_client_addr()\n"
-    ");\n"
-    "CREATE INDEX IF NOT EXISTS tavik_counter_audit_by_counter ON tavik_counter_audit (counter_name, at);\n";
+const char *const Schema
+    = "CREATE TABLE IF NOT EXISTS tavik_counters (\n"
+      "    name_key     text PRIMARY KEY,   -- the counter name case-folded: names compare without case\n"
+      "    counter_name text NOT NULL,      -- the name as first written\n"
+      "    next_index   integer NOT NULL CHECK (next_index >= 0)\n"
+      ");\n"
+      "CREATE TABLE IF NOT EXISTS tavik_counter_audit (\n"
+      "    id             bigserial PRIMARY KEY,\n"
+      "    at             timestamptz NOT NULL DEFAULT now(),\n"
+      "    counter_name   text NOT NULL,\n"
+      "    action         text NOT NULL CHECK (action IN ('draw', 'set', 'reset')),\n"
+      "    drawn_index    integer,          -- the index handed out; empty for set and reset\n"
+      "    next_index     integer NOT NULL, -- the index the counter hands out next\n"
+      "    user_name      text NOT NULL,    -- the login on the workstation\n"
+      "    host_name      text NOT NULL,    -- the workstation\n"
+      "    document_title text NOT NULL,\n"
+      "    db_user        text NOT NULL DEFAULT session_user,\n"
+      "    client_addr    inet DEFAULT inet_client_addr()\n"
+      ");\n"
+      "CREATE INDEX IF NOT EXISTS tavik_counter_audit_by_counter ON tavik_counter_audit (counter_name, at);\n";
 
 // $1 name key, $2 user, $3 host, $4 document title, $5 counter name as written.
-const char *const AuditColumns =
-    "INSERT INTO tavik_counter_audit (counter_name, action, drawn_index, next_index, user_name, host_name,"
-    " document_title) ";
+const char *const AuditColumns
+    = "INSERT INTO tavik_counter_audit (counter_name, action, drawn_index, next_index, user_name, host_name,"
+      " document_title) ";
 
 // The last index cannot be handed out: the counter would have nowhere to go. Such a counter is
 // left as it is and draws nothing, as in the local store.
-const QByteArray DrawExisting = QByteArray(
-    "WITH drawn AS (UPDATE tavik_counters SET next_index = next_index + 1"
-    " WHERE name_key = $1 AND next_index < 2147483647 RETURNING counter_name, next_index),"
-    " logged AS (") + AuditColumns + "SELECT counter_name, 'draw', next_index - 1, next_index, $2, $3, $4 FROM drawn)"
-    " SELECT next_index - 1 FROM drawn";
+const QByteArray DrawExisting
+    = QByteArray("WITH drawn AS (UPDATE tavik_counters SET next_index = next_index + 1"
+                 " WHERE name_key = $1 AND next_index < 2147483647 RETURNING counter_name, next_index),"
+                 " logged AS (")
+    + AuditColumns
+    + "SELECT counter_name, 'draw', next_index - 1, next_index, $2, $3, $4 FROM drawn)"
+      " SELECT next_index - 1 FROM drawn";
 
 // One statement creates the counter or, when another workstation created it first, draws from
 // that one: two people creating a counter at once get distinct numbers.
-const QByteArray DrawOrCreate = QByteArray(
-    "WITH drawn AS (INSERT INTO tavik_counters AS c (name_key, counter_name, next_index) VALUES ($1, $5, 1)"
-    " ON CONFLICT (name_key) DO UPDATE SET next_index = c.next_index + 1 WHERE c.next_index < 2147483647"
-    " RETURNING c.counter_name, c.next_index),"
-    " logged AS (") + AuditColumns + "SELECT counter_name, 'draw', next_index - 1, next_index, $2, $3, $4 FROM drawn)"
-    " SELECT next_index - 1 FROM drawn";
+const QByteArray DrawOrCreate
+    = QByteArray(
+          "WITH drawn AS (INSERT INTO tavik_counters AS c (name_key, counter_name, next_index) VALUES ($1, $5, 1)"
+          " ON CONFLICT (name_key) DO UPDATE SET next_index = c.next_index + 1 WHERE c.next_index < 2147483647"
+          " RETURNING c.counter_name, c.next_index),"
+          " logged AS (")
+    + AuditColumns
+    + "SELECT counter_name, 'draw', next_index - 1, next_index, $2, $3, $4 FROM drawn)"
+      " SELECT next_index - 1 FROM drawn";
 
 // $6 the next index, $7 the action.
-const QByteArray Write = QByteArray(
-    "WITH written AS (INSERT INTO tavik_counters AS c (name_key, counter_name, next_index) VALUES ($1, $5, $6)"
-    " ON CONFLICT (name_key) DO UPDATE SET next_index = EXCLUDED.next_index RETURNING c.counter_name, c.next_index) ")
+const QByteArray Write
+    = QByteArray(
+          "WITH written AS (INSERT INTO tavik_counters AS c (name_key, counter_name, next_index) VALUES ($1, $5, $6)"
+          " ON CONFLICT (name_key) DO UPDATE SET next_index = EXCLUDED.next_index RETURNING c.counter_name, "
+          "c.next_index) ")
     + AuditColumns + "SELECT counter_name, $7, NULL, next_index, $2, $3, $4 FROM written";
 
 QByteArray nameKey(const QString &name)
@@ -117,7 +124,10 @@ QString workstationUser()
 
 class RemoteCounterStore::Result {
 public:
-    explicit Result(PGresult *result) : m_result(result) {}
+    explicit Result(PGresult *result)
+        : m_result(result)
+    {
+    }
     bool ok() const
     {
         const ExecStatusType status = PQresultStatus(m_result.get());
@@ -125,10 +135,7 @@ public:
     }
     int rows() const { return PQntuples(m_result.get()); }
     QByteArray sqlState() const { return QByteArray(PQresultErrorField(m_result.get(), PG_DIAG_SQLSTATE)); }
-    QString text(int row, int column) const
-    {
-        return QString::fromUtf8(PQgetvalue(m_result.get(), row, column));
-    }
+    QString text(int row, int column) const { return QString::fromUtf8(PQgetvalue(m_result.get(), row, column)); }
     // Empty when there is no result at all (the client ran out of memory).
     QString error() const { return QString::fromUtf8(PQresultErrorMessage(m_result.get())); }
 
@@ -145,7 +152,9 @@ void RemoteCounterStore::Closer::operator()(pg_conn *conn) const
 }
 
 RemoteCounterStore::RemoteCounterStore(Server server, DocumentTitle documentTitle)
-    : m_server(std::move(server)), m_documentTitle(std::move(documentTitle)), m_limitSeconds(waitLimitSeconds())
+    : m_server(std::move(server))
+    , m_documentTitle(std::move(documentTitle))
+    , m_limitSeconds(waitLimitSeconds())
 {
 }
 
@@ -163,8 +172,8 @@ const char *RemoteCounterStore::schemaSql()
 
 void RemoteCounterStore::fail(const QString &reason) const
 {
-    throw CounterStoreError(QStringLiteral("Numbering server ") + serverLabel()
-                            + QStringLiteral(" could not be used: ") + reason.simplified());
+    throw CounterStoreError(QStringLiteral("Numbering server ") + serverLabel() + QStringLiteral(" could not be used: ")
+        + reason.simplified());
 }
 
 QDeadlineTimer RemoteCounterStore::callDeadline() const
@@ -208,10 +217,9 @@ void RemoteCounterStore::connect()
     const QByteArray probeInterval = QByteArray::number(std::max(1, m_limitSeconds / 3));
     const QByteArray userTimeout = QByteArray::number(m_limitSeconds * 1000);
     const char *keys[] = {"host", "port", "connect_timeout", "keepalives", "keepalives_idle", "keepalives_interval",
-                          "keepalives_count", "tcp_user_timeout", "fallback_application_name", nullptr};
-    const char *values[] = {host.constData(), port.constData(), connectTimeout.constData(), "1",
-                            limit.constData(), probeInterval.constData(), "3", userTimeout.constData(),
-                            "Tavik", nullptr};
+        "keepalives_count", "tcp_user_timeout", "fallback_application_name", nullptr};
+    const char *values[] = {host.constData(), port.constData(), connectTimeout.constData(), "1", limit.constData(),
+        probeInterval.constData(), "3", userTimeout.constData(), "Tavik", nullptr};
     std::unique_ptr<pg_conn, Closer> conn(PQconnectdbParams(keys, values, 0));
     if (!conn)
         fail(QStringLiteral("out of memory"));
@@ -231,7 +239,7 @@ void RemoteCounterStore::connect()
     const Result bounded = exchange("SELECT set_config('statement_timeout', $2, false),"
                                     " set_config('lock_timeout', $1, false),"
                                     " set_config('idle_in_transaction_session_timeout', $1, false)",
-                                    {limitMs, statementMs}, deadline);
+        {limitMs, statementMs}, deadline);
     if (!bounded.ok())
         failOn(bounded);
     ensureSchema(deadline);
@@ -242,7 +250,7 @@ void RemoteCounterStore::ensureSchema(const QDeadlineTimer &deadline)
     // Users without the right to create tables work on tables their administrator made.
     const Result present = exchange("SELECT to_regclass('tavik_counters') IS NOT NULL"
                                     " AND to_regclass('tavik_counter_audit') IS NOT NULL",
-                                    {}, deadline);
+        {}, deadline);
     if (!present.ok())
         failOn(present);
     if (present.rows() == 1 && present.text(0, 0) == QLatin1String("t"))
@@ -254,8 +262,8 @@ void RemoteCounterStore::ensureSchema(const QDeadlineTimer &deadline)
         failOn(created);
 }
 
-RemoteCounterStore::Result RemoteCounterStore::exchange(const char *sql, const std::vector<QByteArray> &params,
-                                                        const QDeadlineTimer &deadline, bool committing)
+RemoteCounterStore::Result RemoteCounterStore::exchange(
+    const char *sql, const std::vector<QByteArray> &params, const QDeadlineTimer &deadline, bool committing)
 {
     PGconn *conn = m_conn.get();
     std::vector<const char *> values;
@@ -291,9 +299,9 @@ RemoteCounterStore::Result RemoteCounterStore::exchange(const char *sql, const s
     m_conn.reset();
     const QString limit = QString::number(m_limitSeconds) + QStringLiteral(" s");
     fail(committing ? QStringLiteral("the server did not confirm the change within the wait limit of ") + limit
-                          + QStringLiteral("; no number was handed out, one may have been used up")
+                + QStringLiteral("; no number was handed out, one may have been used up")
                     : QStringLiteral("the server did not answer within the wait limit of ") + limit
-                          + QStringLiteral("; nothing was drawn or changed"));
+                + QStringLiteral("; nothing was drawn or changed"));
 }
 
 RemoteCounterStore::Result RemoteCounterStore::run(const char *sql, const std::vector<QByteArray> &params)
@@ -333,8 +341,8 @@ std::vector<QByteArray> RemoteCounterStore::auditParameters(const QString &name)
     } catch (const std::exception &) {
         // The audit row then lacks the title: not a reason to refuse the number.
     }
-    return {nameKey(name), workstationUser().toUtf8(), QSysInfo::machineHostName().toUtf8(), title.toUtf8(),
-            name.toUtf8()};
+    return {
+        nameKey(name), workstationUser().toUtf8(), QSysInfo::machineHostName().toUtf8(), title.toUtf8(), name.toUtf8()};
 }
 
 CounterStore::Draw RemoteCounterStore::next(const QString &name, bool create)

@@ -62,7 +62,7 @@ private:
     // the connection is dropped, which rolls back whatever it had begun, and the call fails;
     // committing says whether the query was the COMMIT, whose fate is then unknown.
     Result exchange(const char *sql, const std::vector<QByteArray> &params, const QDeadlineTimer &deadline,
-                    bool committing = false);
+        bool committing = false);
     QDeadlineTimer callDeadline() const;
     void connect();
     void ensureSchema(const QDeadlineTimer &deadline);

@@ -1,8 +1,8 @@
 #include "serial/serial_format.h"
 
-#include "platform/runtime_error.h"
 #include "config/product.h"
 #include "platform/prompts.h"
+#include "platform/runtime_error.h"
 
 #include <algorithm>
 #include <limits>
@@ -20,8 +20,8 @@ constexpr int64_t DefaultMaxNum = Int32Max - 1;
 // One character of a prototype (or an escape pair), read from the right end.
 struct Token {
     QChar symbol;
-    int radix = 0;         // 10 for "#", 26 for "?", 0 for a literal
-    bool escaped = false;  // the literal stands behind a backslash in the prototype
+    int radix = 0; // 10 for "#", 26 for "?", 0 for a literal
+    bool escaped = false; // the literal stands behind a backslash in the prototype
 };
 
 // Format and parse share this reading of the prototype, so both decide escapes alike.
@@ -58,8 +58,8 @@ int64_t checked(int64_t v)
 // description and the operation's name, OK only, no icon and the application's default title.
 void showFailure(Prompts &prompts, const QString &description, const char *operation)
 {
-    prompts.message(description + QStringLiteral("\r\nin ") + QLatin1String(operation), QString(),
-                    MessageIcon::None, MessageButtons::Ok);
+    prompts.message(description + QStringLiteral("\r\nin ") + QLatin1String(operation), QString(), MessageIcon::None,
+        MessageButtons::Ok);
 }
 
 // Runs body; a failure is shown and yields -1. failureText, when given, receives the description.
@@ -140,8 +140,8 @@ struct Bounds {
     int64_t maxNum = DefaultMaxNum;
 };
 
-Bounds rangeBounds(const QString &prototype, const QString &minVal, const QString &maxVal,
-                   int32_t &incVal, Prompts &prompts)
+Bounds rangeBounds(
+    const QString &prototype, const QString &minVal, const QString &maxVal, int32_t &incVal, Prompts &prompts)
 {
     Bounds b;
     const int32_t lo = unformatSerialNumber(escapeSerialText(minVal), prototype, prompts);
@@ -157,8 +157,8 @@ Bounds rangeBounds(const QString &prototype, const QString &minVal, const QStrin
 
 QString invertedRangeText(const QString &minVal, const QString &maxVal)
 {
-    return QStringLiteral("Maximum Value [") + maxVal + QStringLiteral("] is below Minimum Value [")
-        + minVal + QStringLiteral("]");
+    return QStringLiteral("Maximum Value [") + maxVal + QStringLiteral("] is below Minimum Value [") + minVal
+        + QStringLiteral("]");
 }
 
 } // namespace
@@ -210,8 +210,8 @@ QString escapeSerialText(const QString &displayText)
     return s;
 }
 
-int32_t validateSerialNumber(int32_t value, const QString &prototype, const QString &minVal,
-                             const QString &maxVal, int32_t &incVal, Prompts &prompts)
+int32_t validateSerialNumber(int32_t value, const QString &prototype, const QString &minVal, const QString &maxVal,
+    int32_t &incVal, Prompts &prompts)
 {
     return guarded(prompts, "validateSerialNumber", [&]() -> int32_t {
         const Bounds b = rangeBounds(prototype, minVal, maxVal, incVal, prompts);
@@ -224,47 +224,48 @@ int32_t validateSerialNumber(int32_t value, const QString &prototype, const QStr
         const int64_t result = (value % count) * incVal + b.minNum;
         if (value > lastIndex)
             prompts.message(QStringLiteral("Rollover after maxVal [") + maxVal + QStringLiteral("]     "),
-                            product::title() + QStringLiteral(": Caution"), MessageIcon::Exclamation,
-                            MessageButtons::Ok);
+                product::title() + QStringLiteral(": Caution"), MessageIcon::Exclamation, MessageButtons::Ok);
         return int32_t(result);
     });
 }
 
-int32_t validateValue(const QString &str, const QString &proto, const QString &minVal,
-                      const QString &maxVal, int32_t &incVal, QString &errorMessage,
-                      Prompts &prompts)
+int32_t validateValue(const QString &str, const QString &proto, const QString &minVal, const QString &maxVal,
+    int32_t &incVal, QString &errorMessage, Prompts &prompts)
 {
-    return guarded(prompts, "validateValue", [&]() -> int32_t {
-        const int32_t num = unformatSerialNumber(str, proto, prompts);
-        const Bounds b = rangeBounds(proto, minVal, maxVal, incVal, prompts);
-        const QString escMin = escapeSerialText(minVal);
-        const QString escMax = escapeSerialText(maxVal);
-        if (b.maxNum < b.minNum) {
-            errorMessage = invertedRangeText(escMin, escMax);
-            return -1;
-        }
-        // Callers report a mismatch before they ask for the index; refusing here as well keeps
-        // a text that is no number from passing as index 0.
-        if (num < 0) {
-            errorMessage = QStringLiteral("String does not match prototype");
-            return -1;
-        }
-        if (!minVal.isEmpty() && num < b.minNum) {
-            errorMessage = QStringLiteral("Lower than Minimum Value [") + escMin + QStringLiteral("]");
-            return -1;
-        }
-        if (!maxVal.isEmpty() && num > b.maxNum) {
-            errorMessage = QStringLiteral("Greater then Maximum Value [") + escMax + QStringLiteral("]");
-            return -1;
-        }
-        if ((num - b.minNum) % incVal != 0) {
-            errorMessage = QStringLiteral("Incorrect Incremental Step [") + escMin + QStringLiteral(" + ")
-                + QString::number(incVal) + QStringLiteral("*n]");
-            return -1;
-        }
-        errorMessage.clear();
-        return int32_t((num - b.minNum) / incVal);
-    }, &errorMessage);
+    return guarded(
+        prompts, "validateValue",
+        [&]() -> int32_t {
+            const int32_t num = unformatSerialNumber(str, proto, prompts);
+            const Bounds b = rangeBounds(proto, minVal, maxVal, incVal, prompts);
+            const QString escMin = escapeSerialText(minVal);
+            const QString escMax = escapeSerialText(maxVal);
+            if (b.maxNum < b.minNum) {
+                errorMessage = invertedRangeText(escMin, escMax);
+                return -1;
+            }
+            // Callers report a mismatch before they ask for the index; refusing here as well keeps
+            // a text that is no number from passing as index 0.
+            if (num < 0) {
+                errorMessage = QStringLiteral("String does not match prototype");
+                return -1;
+            }
+            if (!minVal.isEmpty() && num < b.minNum) {
+                errorMessage = QStringLiteral("Lower than Minimum Value [") + escMin + QStringLiteral("]");
+                return -1;
+            }
+            if (!maxVal.isEmpty() && num > b.maxNum) {
+                errorMessage = QStringLiteral("Greater then Maximum Value [") + escMax + QStringLiteral("]");
+                return -1;
+            }
+            if ((num - b.minNum) % incVal != 0) {
+                errorMessage = QStringLiteral("Incorrect Incremental Step [") + escMin + QStringLiteral(" + ")
+                    + QString::number(incVal) + QStringLiteral("*n]");
+                return -1;
+            }
+            errorMessage.clear();
+            return int32_t((num - b.minNum) / incVal);
+        },
+        &errorMessage);
 }
 
 } // namespace tavik

@@ -41,13 +41,12 @@ QString escapeSerialText(const QString &displayText);
 // The serial number for counter index value inside the range minVal..maxVal (display texts) with
 // step incVal; an index past the last number wraps around with a caution box. incVal below 1 is
 // raised to 1 in the caller's variable.
-int32_t validateSerialNumber(int32_t value, const QString &prototype, const QString &minVal,
-                             const QString &maxVal, int32_t &incVal, Prompts &prompts);
+int32_t validateSerialNumber(int32_t value, const QString &prototype, const QString &minVal, const QString &maxVal,
+    int32_t &incVal, Prompts &prompts);
 
 // The counter index of an entry text, or -1 with the reason of the refusal in errorMessage
 // (emptied on success). Checks the minimum, then the maximum, then the step.
-int32_t validateValue(const QString &str, const QString &proto, const QString &minVal,
-                      const QString &maxVal, int32_t &incVal, QString &errorMessage,
-                      Prompts &prompts);
+int32_t validateValue(const QString &str, const QString &proto, const QString &minVal, const QString &maxVal,
+    int32_t &incVal, QString &errorMessage, Prompts &prompts);
 
 } // namespace tavik

@@ -1,15 +1,15 @@
 #include "serial/set_ser_num.h"
 
-#include "platform/runtime_error.h"
 #include "config/model.h"
 #include "config/product.h"
+#include "platform/prompts.h"
+#include "platform/runtime_error.h"
+#include "serial/counter_store.h"
+#include "serial/serial_format.h"
 #include "widgets/colours.h"
 #include "widgets/designed_controls.h"
 #include "widgets/field_text_box.h"
 #include "widgets/twips.h"
-#include "platform/prompts.h"
-#include "serial/counter_store.h"
-#include "serial/serial_format.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -25,7 +25,9 @@ const QString PrototypeIs = QStringLiteral("Prototype is: ");
 } // namespace
 
 setSerNum::setSerNum(CounterStore &counters, Prompts &prompts, QWidget *parent)
-    : QDialog(parent), m_counters(counters), m_prompts(prompts)
+    : QDialog(parent)
+    , m_counters(counters)
+    , m_prompts(prompts)
 {
     setObjectName(QStringLiteral("setSerNum"));
     setWindowTitle(product::title());
@@ -84,8 +86,8 @@ void setSerNum::formLoad(Field field)
             const std::optional<int32_t> index = parseDecimalDigits(stored);
             if (!index)
                 throw RuntimeError(err::TypeMismatch, errorDescription(err::TypeMismatch));
-            m_serialNumber = validateSerialNumber(*index, serial.prototype, serial.minVal, serial.maxVal,
-                                                  serial.incVal, m_prompts);
+            m_serialNumber = validateSerialNumber(
+                *index, serial.prototype, serial.minVal, serial.maxVal, serial.incVal, m_prompts);
             m_text->setText(formatSerialNumber(m_serialNumber, serial.prototype));
             m_set->setText(QStringLiteral("Set"));
         } else {
@@ -141,8 +143,8 @@ void setSerNum::setClick()
         if (setIndexMode) {
             // The reason stays here: the editor's pending error report is not the place for it.
             QString reason;
-            const int32_t index = validateValue(typed, prototype, serial.minVal, serial.maxVal, serial.incVal,
-                                                reason, m_prompts);
+            const int32_t index
+                = validateValue(typed, prototype, serial.minVal, serial.maxVal, serial.incVal, reason, m_prompts);
             if (index < 0) {
                 refuse(reason);
                 m_text->setToolTip(QStringLiteral(
@@ -151,8 +153,8 @@ void setSerNum::setClick()
             }
             m_label->setText(PrototypeIs + prototype);
             m_counters.set(m_field.counterName, int64_t(index) + 1);
-            m_serialNumber = validateSerialNumber(index, prototype, serial.minVal, serial.maxVal, serial.incVal,
-                                                  m_prompts);
+            m_serialNumber
+                = validateSerialNumber(index, prototype, serial.minVal, serial.maxVal, serial.incVal, m_prompts);
         } else {
             m_label->setText(PrototypeIs + prototype);
             m_serialNumber = number;

@@ -24,9 +24,9 @@ class setSerNum : public QDialog {
 public:
     // The serial field the dialog works on, as the editor hands it over.
     struct Field {
-        CPItem *item = nullptr;   // the serial item: prototype, range and step, CPTag
-        QString value;            // the field's text when the dialog opens
-        QString counterName;      // the counter that Set index writes
+        CPItem *item = nullptr; // the serial item: prototype, range and step, CPTag
+        QString value; // the field's text when the dialog opens
+        QString counterName; // the counter that Set index writes
         // Puts a display text into the field (its change handling runs) and strikes its button.
         std::function<void(const QString &displayText)> write;
     };

@@ -29,14 +29,18 @@ inline QString writeFile(const QString &path, const QByteArray &bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size()) << path.toStdString();
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size())
+        << path.toStdString();
     return path;
 }
 
 class ScratchTest : public ::testing::Test {
 protected:
     // A new folder in scratchBase() whose name begins with prefix.
-    explicit ScratchTest(const QString &prefix) : dir(scratchBase() + '/' + prefix + "-XXXXXX") {}
+    explicit ScratchTest(const QString &prefix)
+        : dir(scratchBase() + '/' + prefix + "-XXXXXX")
+    {
+    }
 
     void SetUp() override { ASSERT_TRUE(dir.isValid()); }
     void TearDown() override

@@ -1,15 +1,15 @@
 #include "transfer/configs_select.h"
 
-#include "hostapi/host.h"
-#include "platform/runtime_error.h"
-#include "config/shared_state.h"
 #include "config/product.h"
-#include "widgets/designed_controls.h"
-#include "widgets/twips.h"
+#include "config/shared_state.h"
+#include "hostapi/host.h"
 #include "platform/prompts.h"
+#include "platform/runtime_error.h"
 #include "platform/settings_store.h"
 #include "transfer/copy_target.h"
 #include "transfer/scratchpad.h"
+#include "widgets/designed_controls.h"
+#include "widgets/twips.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -51,7 +51,8 @@ QString ConfigsSelect::activationName(sw::ModelDoc2 &doc)
 }
 
 ConfigsSelect::ConfigsSelect(CopyTarget &editor)
-    : QDialog(&editor.parentWindow()), m_editor(editor)
+    : QDialog(&editor.parentWindow())
+    , m_editor(editor)
 {
     setObjectName(QStringLiteral("configsSelect"));
     setWindowTitle(product::title());
@@ -72,13 +73,11 @@ ConfigsSelect::ConfigsSelect(CopyTarget &editor)
     m_cpList->setGeometry(twipsRect(3000, 480, 3615, 5130));
 
     m_cancel = designedButton(this, "cancel", QStringLiteral("Cancel"), QStringLiteral("Exit without any changes"),
-                            twipsRect(1800, 5880, 1095, 420));
+        twipsRect(1800, 5880, 1095, 420));
     m_copyScratch = designedButton(this, "copyScratch", QStringLiteral("Copy to Scratchpad"),
-                                 QStringLiteral("Copy Custom Property Values to Scratchpad and Exit"),
-                                 twipsRect(3120, 5880, 1695, 420));
+        QStringLiteral("Copy Custom Property Values to Scratchpad and Exit"), twipsRect(3120, 5880, 1695, 420));
     m_done = designedButton(this, "done", QStringLiteral("Copy to Document"),
-                          QStringLiteral("Copy Custom Property Values to SW Document and Exit"),
-                          twipsRect(5040, 5880, 1575, 420));
+        QStringLiteral("Copy Custom Property Values to SW Document and Exit"), twipsRect(5040, 5880, 1575, 420));
 
     connect(m_list, &QListWidget::currentRowChanged, this, [this](int) { listClick(); });
     connect(m_done, &QPushButton::clicked, this, [this] { doneClick(); });

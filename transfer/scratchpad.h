@@ -12,10 +12,13 @@ class SettingsStore;
 
 class Scratchpad {
 public:
-    static QString application();   // "Tavik"
-    static QString section();       // "Scratch"
+    static QString application(); // "Tavik"
+    static QString section(); // "Scratch"
 
-    explicit Scratchpad(SettingsStore &store) : m_store(store) {}
+    explicit Scratchpad(SettingsStore &store)
+        : m_store(store)
+    {
+    }
 
     // A later save of the same name (without regard to case) replaces the earlier one. Throws
     // SettingsError when the store cannot be written. The saves of one frame go in one

@@ -11,12 +11,18 @@ QColor toColor(uint32_t code)
 {
     if (code & 0x80000000u) {
         switch (code) {
-        case WindowBackground: return QColor(0xff, 0xff, 0xff);
-        case WindowText: return QColor(0x00, 0x00, 0x00);
-        case ButtonFace: return QColor(0xf0, 0xf0, 0xf0);
-        case DisabledText: return QColor(0x6d, 0x6d, 0x6d);
-        case ButtonText: return QColor(0x00, 0x00, 0x00);
-        default: return QColor(0x00, 0x00, 0x00);
+        case WindowBackground:
+            return QColor(0xff, 0xff, 0xff);
+        case WindowText:
+            return QColor(0x00, 0x00, 0x00);
+        case ButtonFace:
+            return QColor(0xf0, 0xf0, 0xf0);
+        case DisabledText:
+            return QColor(0x6d, 0x6d, 0x6d);
+        case ButtonText:
+            return QColor(0x00, 0x00, 0x00);
+        default:
+            return QColor(0x00, 0x00, 0x00);
         }
     }
     return QColor(int(code & 0xff), int((code >> 8) & 0xff), int((code >> 16) & 0xff));

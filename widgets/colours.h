@@ -15,7 +15,7 @@ constexpr uint32_t ButtonFace = 0x8000000F;
 constexpr uint32_t DisabledText = 0x80000011;
 constexpr uint32_t ButtonText = 0x80000012;
 constexpr uint32_t Mismatch = 0x8080FF;
-constexpr uint32_t Incomplete = 0x4040FF;   // label of a composite that lacks a part
+constexpr uint32_t Incomplete = 0x4040FF; // label of a composite that lacks a part
 
 QColor toColor(uint32_t code);
 

@@ -5,8 +5,8 @@
 
 namespace tavik {
 
-QPushButton *designedButton(QWidget *parent, const char *name, const QString &caption, const QString &tooltip,
-                            QRect geometry)
+QPushButton *designedButton(
+    QWidget *parent, const char *name, const QString &caption, const QString &tooltip, QRect geometry)
 {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));

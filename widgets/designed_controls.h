@@ -12,8 +12,8 @@ namespace tavik {
 
 // A push button that Enter in another control does not press: every window here has several
 // commands and none of them is a default.
-QPushButton *designedButton(QWidget *parent, const char *name, const QString &caption, const QString &tooltip,
-                            QRect geometry);
+QPushButton *designedButton(
+    QWidget *parent, const char *name, const QString &caption, const QString &tooltip, QRect geometry);
 
 QLabel *designedLabel(QWidget *parent, const char *name, const QString &caption, QRect geometry);
 

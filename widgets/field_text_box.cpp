@@ -12,7 +12,9 @@ namespace {
 class LengthValidator : public QValidator {
 public:
     explicit LengthValidator(FieldTextBox *field)
-        : QValidator(field), m_field(field), m_current(field->text().size())
+        : QValidator(field)
+        , m_field(field)
+        , m_current(field->text().size())
     {
         connect(field, &QLineEdit::textChanged, this, [this](const QString &text) { m_current = text.size(); });
     }

@@ -13,8 +13,7 @@ constexpr int twipsToPixels(int twips)
 {
     // Round to the nearest pixel, halves away from zero, so that a designed edge lands where
     // the design puts it rather than always a pixel short.
-    return twips >= 0 ? (twips + TwipsPerPixel / 2) / TwipsPerPixel
-                      : -((-twips + TwipsPerPixel / 2) / TwipsPerPixel);
+    return twips >= 0 ? (twips + TwipsPerPixel / 2) / TwipsPerPixel : -((-twips + TwipsPerPixel / 2) / TwipsPerPixel);
 }
 
 // A rectangle given as left, top, width, height in twips.

@@ -17,7 +17,10 @@ namespace {
 
 class AddinRun : public ScratchTest {
 protected:
-    AddinRun() : ScratchTest(QStringLiteral("addin")) {}
+    AddinRun()
+        : ScratchTest(QStringLiteral("addin"))
+    {
+    }
 
     void SetUp() override
     {
@@ -113,12 +116,14 @@ TEST_F(AddinRun, AnEditorEndingInErrorOrAFailingHostShowsThePendingMessage)
     app->pickMenuItem(addin->menuText());
     EXPECT_EQ(app->statusBarText(), QStringLiteral("Tavik exited with error(s)"));
     ASSERT_EQ(prompts.boxes().size(), 1u);
-    EXPECT_EQ(prompts.boxes()[0].title + '|' + prompts.boxes()[0].text, "Tavik: Error|Error 2 : 5 (x) in <Save CP>     ");
+    EXPECT_EQ(
+        prompts.boxes()[0].title + '|' + prompts.boxes()[0].text, "Tavik: Error|Error 2 : 5 (x) in <Save CP>     ");
 
     // A host that fails before the run has begun: the default texts, never those of the last run.
     app->calls()->failCall(QStringLiteral("SetStatusBarText"), 1, 440, QStringLiteral("Automation error"));
     app->pickMenuItem(addin->menuText());
     ASSERT_EQ(prompts.boxes().size(), 2u);
-    EXPECT_EQ(prompts.boxes()[1].title + '|' + prompts.boxes()[1].text, "Tavik: Tavik -> Fatal error|Unknown error\r\nExiting");
+    EXPECT_EQ(prompts.boxes()[1].title + '|' + prompts.boxes()[1].text,
+        "Tavik: Tavik -> Fatal error|Unknown error\r\nExiting");
     EXPECT_EQ(addin->state().frames.size(), 1u);
 }

@@ -60,8 +60,9 @@ public:
         if (watched == clear && event->type() == QEvent::MouseButtonPress
             && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
             if (menu->exec(clear->mapToGlobal(QPoint(0, 0)))) {
-                if (m_prompts.message(QStringLiteral("Sure?"), QStringLiteral("Tavik: Caution"),
-                                      MessageIcon::Question, MessageButtons::YesNo) == MessageAnswer::Yes)
+                if (m_prompts.message(QStringLiteral("Sure?"), QStringLiteral("Tavik: Caution"), MessageIcon::Question,
+                        MessageButtons::YesNo)
+                    == MessageAnswer::Yes)
                     text->clear();
             }
             return true;
@@ -87,7 +88,8 @@ Outcome runScript(const QString &script, StandIn &dialog, ScriptPrompts &prompts
     testApplication();
     Outcome run;
     Transcript transcript([&](const QString &line) { run.transcript << line; });
-    prompts.setBoxListener([&](const RecordedBox &box) { transcript.messageBox(box.title, box.text, answerName(box.answer)); });
+    prompts.setBoxListener(
+        [&](const RecordedBox &box) { transcript.messageBox(box.title, box.text, answerName(box.answer)); });
     auto app = std::make_shared<HostApplication>();
     HostWindow window(app, prompts);
     ScriptSyntaxError error;
@@ -116,7 +118,8 @@ TEST(ScriptRunner, StopsAtTheLineThatFails)
     {
         ScriptPrompts prompts;
         StandIn dialog(prompts);
-        const Outcome run = runScript(QStringLiteral("print 000:000:000:000\n\nclick Nothing\nclick done\n"), dialog, prompts);
+        const Outcome run
+            = runScript(QStringLiteral("print 000:000:000:000\n\nclick Nothing\nclick done\n"), dialog, prompts);
         EXPECT_EQ(run.code, 1);
         EXPECT_EQ(run.failure, QStringLiteral("3: no control named Nothing in M"));
     }
@@ -125,7 +128,8 @@ TEST(ScriptRunner, StopsAtTheLineThatFails)
         // that line runs inside the menu opened by the line before.
         ScriptPrompts prompts;
         StandIn dialog(prompts);
-        const Outcome run = runScript(QStringLiteral("rightclick Clear\nmenu clearAllCPValues\nclick done\n"), dialog, prompts);
+        const Outcome run
+            = runScript(QStringLiteral("rightclick Clear\nmenu clearAllCPValues\nclick done\n"), dialog, prompts);
         EXPECT_EQ(run.code, 1);
         EXPECT_TRUE(run.failure.startsWith(QStringLiteral("2: "))) << run.failure.toStdString();
         EXPECT_TRUE(run.failure.contains(QStringLiteral("Tavik: Caution")));

@@ -12,26 +12,25 @@ TEST(ScriptParser, SplitsWordsQuotesAndEscapes)
 {
     // Quotes hold blanks, escapes and empty words; a bare backslash outside quotes is literal.
     QString error;
-    EXPECT_EQ(ScriptParser::splitLine(
-                  QStringLiteral(R"(expect-prop "" "Part No" "a \"b\" \\ c\r\n" C:\dir)"), &error),
-              (QStringList{"expect-prop", "", "Part No", "a \"b\" \\ c\r\n", "C:\\dir"}));
+    EXPECT_EQ(ScriptParser::splitLine(QStringLiteral(R"(expect-prop "" "Part No" "a \"b\" \\ c\r\n" C:\dir)"), &error),
+        (QStringList{"expect-prop", "", "Part No", "a \"b\" \\ c\r\n", "C:\\dir"}));
     EXPECT_TRUE(error.isEmpty());
 
     // Comments start with # as the first word only; # inside a line is an ordinary character.
     EXPECT_TRUE(ScriptParser::splitLine(QStringLiteral("   # print 000:000:000:000"), &error).isEmpty());
     EXPECT_EQ(ScriptParser::splitLine(QStringLiteral("type 000:000:001:000 #12"), &error),
-              (QStringList{"type", "000:000:001:000", "#12"}));
+        (QStringList{"type", "000:000:001:000", "#12"}));
     EXPECT_TRUE(error.isEmpty());
 }
 
 TEST(ScriptParser, RefusesMalformedLinesWithTheirLineNumber)
 {
     const char *bad[] = {
-        R"(type 000 "open)",          // quote never closed
-        R"(type 000 "a\tb")",         // escape that scripts do not have
-        R"(type 000 "ab"c)",          // text glued to a closing quote
-        R"(type 000 ab"c")",          // quote inside a bare word
-        R"(type 000 "ends in \)",     // backslash at the end of the line
+        R"(type 000 "open)", // quote never closed
+        R"(type 000 "a\tb")", // escape that scripts do not have
+        R"(type 000 "ab"c)", // text glued to a closing quote
+        R"(type 000 ab"c")", // quote inside a bare word
+        R"(type 000 "ends in \)", // backslash at the end of the line
     };
     for (const char *line : bad) {
         QString error;
@@ -67,6 +66,7 @@ TEST(Transcript, EscapesBreaksTabsAndBackslashesKeepingTrailingBlanks)
     transcript.property(QString(), "Path", "C:\\parts\tA  ");
     transcript.property("Long", "Finish", QString());
     transcript.field({"000:000:001:000", "x\ny\r", "-"});
-    EXPECT_EQ(out, QStringList({"PROP\t\"\"\tPath\tC:\\\\parts\\tA  ", "PROP\tLong\tFinish\t",
-                                "FIELD\t000:000:001:000\tx\\ny\\r\t-"}));
+    EXPECT_EQ(out,
+        QStringList(
+            {"PROP\t\"\"\tPath\tC:\\\\parts\\tA  ", "PROP\tLong\tFinish\t", "FIELD\t000:000:001:000\tx\\ny\\r\t-"}));
 }

@@ -41,7 +41,7 @@ TEST(ScriptedPrompts, UnansweredOrMisfittingQuestionsFailWithoutDoingHarm)
 
     // No answer: the cancelling button is taken, so nothing destructive follows.
     EXPECT_EQ(prompts.message("x", "Tavik: Reset index", MessageIcon::Question, MessageButtons::YesNoCancel),
-              MessageAnswer::Cancel);
+        MessageAnswer::Cancel);
     EXPECT_TRUE(prompts.failed());
     EXPECT_TRUE(prompts.failure().contains("Tavik: Reset index"));
 

@@ -82,8 +82,9 @@ TEST_F(BatchProgram, ExportWritesEveryLevelInPathOrderAndAnUneditedExportImports
     QStringList order;
     for (const QStringList &r : rows.mid(1))
         order << r[0] + "|" + r[1];
-    EXPECT_EQ(order.mid(3, 3), (QStringList{"docs/asm/Frame.sldasm|Bolted", "docs/parts/Bracket.sldprt|",
-                                            "docs/parts/Bracket.sldprt|Default"}));
+    EXPECT_EQ(order.mid(3, 3),
+        (QStringList{
+            "docs/asm/Frame.sldasm|Bolted", "docs/parts/Bracket.sldprt|", "docs/parts/Bracket.sldprt|Default"}));
     EXPECT_EQ(order[13], "docs/parts/bought/Hinge.sldprt|");
     EXPECT_EQ(rows[12][rows[0].indexOf("Comment")], "two lines,\n\"quoted\" ");
     EXPECT_FALSE(rows[0].contains("Extra"));
@@ -92,7 +93,8 @@ TEST_F(BatchProgram, ExportWritesEveryLevelInPathOrderAndAnUneditedExportImports
     ASSERT_EQ(json.exitCode, 0) << json.err.toStdString();
     const QJsonArray array = QJsonDocument::fromJson(json.out).array();
     ASSERT_EQ(array.size(), 2);
-    EXPECT_TRUE(array[1]["configuration"] == "Default" && array[1]["Extra"] == "kept") << "--all: also properties no item names";
+    EXPECT_TRUE(array[1]["configuration"] == "Default" && array[1]["Extra"] == "kept")
+        << "--all: also properties no item names";
     const ProgramRun all = batch({"export", "docs/parts/Plate.sldprt", "docs/parts"});
     EXPECT_EQ(records(all.out).size(), 1 + 2 + 3 + 4 + 2) << "a document named twice is exported once";
 
@@ -117,10 +119,8 @@ TEST_F(BatchProgram, ExportWritesEveryLevelInPathOrderAndAnUneditedExportImports
 TEST_F(BatchProgram, DryRunListsEveryChangeWithRulesAndCompositesAppliedAndWritesNothing)
 {
     const QByteArray sheet = edited(batch({"export", "docs/parts"}).out,
-                                    {{"Bracket.sldprt", "Long", "Name", "console"},
-                                     {"Bracket.sldprt", "Long", "Material", "Aluminium 6082-T6"},
-                                     {"Gusset.sldprt", "", "PartNo", "120-0060"},
-                                     {"Gusset.sldprt", "", "Comment", ""}});
+        {{"Bracket.sldprt", "Long", "Name", "console"}, {"Bracket.sldprt", "Long", "Material", "Aluminium 6082-T6"},
+            {"Gusset.sldprt", "", "PartNo", "120-0060"}, {"Gusset.sldprt", "", "Comment", ""}});
     writeFile(dir.filePath("sheet.csv"), sheet);
     const QList<QByteArray> before = snapshot();
     const ProgramRun dry = batch({"import", "--dry-run", "sheet.csv"});
@@ -154,15 +154,11 @@ TEST_F(BatchProgram, DryRunListsEveryChangeWithRulesAndCompositesAppliedAndWrite
 TEST_F(BatchProgram, AnInvalidCellRefusesTheWholeSheetAndEveryOneIsListed)
 {
     const QByteArray sheet = edited(batch({"export", "docs"}).out,
-                                    {{"Bracket.sldprt", "", "Comment", "fine"},
-                                     {"Bracket.sldprt", "Long", "PartNo", "12-ABCD"},
-                                     {"Bracket.sldprt", "", "Finish", "Gold"},
-                                     {"Gusset.sldprt", "Thick", "Project", "P1234"},
-                                     {"Gusset.sldprt", "", "Designer", "ABCD"},
-                                     {"Frame.sldasm", "Welded", "Name", "WELDED"},
-                                     {"Frame.sldasm", "Bolted", "Name", "BOLTED"},
-                                     {"Frame.sldasm", "", "SerialNo", "SN-0002"},
-                                     {"Plate.sldprt", "", "FileName", "x"}});
+        {{"Bracket.sldprt", "", "Comment", "fine"}, {"Bracket.sldprt", "Long", "PartNo", "12-ABCD"},
+            {"Bracket.sldprt", "", "Finish", "Gold"}, {"Gusset.sldprt", "Thick", "Project", "P1234"},
+            {"Gusset.sldprt", "", "Designer", "ABCD"}, {"Frame.sldasm", "Welded", "Name", "WELDED"},
+            {"Frame.sldasm", "Bolted", "Name", "BOLTED"}, {"Frame.sldasm", "", "SerialNo", "SN-0002"},
+            {"Plate.sldprt", "", "FileName", "x"}});
     QStringList nowhere = records(sheet).last();
     nowhere[0] = "docs/parts/Plate.sldprt";
     nowhere[1] = "Nowhere";
@@ -178,8 +174,10 @@ TEST_F(BatchProgram, AnInvalidCellRefusesTheWholeSheetAndEveryOneIsListed)
         listed << QFileInfo(r[0]).fileName() + "|" + r.mid(1).join('|');
     const QStringList expected{
         "Frame.sldasm||SerialNo|SN-0002|a serial number is drawn from its counter",
-        "Frame.sldasm|Bolted|Name|BOLTED|the value is the same for all configurations, and configuration \"Welded\" sets WELDED",
-        "Bracket.sldprt||Finish|Gold|not an entry of the list (None, Zinc plated, Powder coated RAL 7035, Anodised, clear)",
+        "Frame.sldasm|Bolted|Name|BOLTED|the value is the same for all configurations, and configuration \"Welded\" "
+        "sets WELDED",
+        "Bracket.sldprt||Finish|Gold|not an entry of the list (None, Zinc plated, Powder coated RAL 7035, Anodised, "
+        "clear)",
         "Bracket.sldprt|Long|PartNo|12-ABCD|Does not match prototype: ###-????",
         "Gusset.sldprt||Designer|ABCD|longer than 3 characters",
         "Gusset.sldprt|Thick|Project|P1234|the property lives only on the document",
@@ -193,9 +191,10 @@ TEST_F(BatchProgram, AnInvalidCellRefusesTheWholeSheetAndEveryOneIsListed)
 TEST_F(BatchProgram, AnAppliedSheetIsJournalledAndUndoPutsTheOldValuesBack)
 {
     const QByteArray exported = batch({"export", "docs"}).out;
-    writeFile(dir.filePath("sheet.csv"), edited(exported, {{"Bracket.sldprt", "Default", "StockLength", "200"},
-                                                            {"Gusset.sldprt", "", "Keywords", "gusset, new"},
-                                                            {"Frame.sldasm", "Default", "Comment", "added"}}));
+    writeFile(dir.filePath("sheet.csv"),
+        edited(exported,
+            {{"Bracket.sldprt", "Default", "StockLength", "200"}, {"Gusset.sldprt", "", "Keywords", "gusset, new"},
+                {"Frame.sldasm", "Default", "Comment", "added"}}));
     const QByteArray hingeBefore = readFile(doc("parts/bought/Hinge.sldprt"));
     const ProgramRun import = batch({"import", "sheet.csv"});
     ASSERT_EQ(import.exitCode, 0) << import.err.toStdString();
@@ -207,8 +206,9 @@ TEST_F(BatchProgram, AnAppliedSheetIsJournalledAndUndoPutsTheOldValuesBack)
     EXPECT_EQ(readFile(doc("parts/bought/Hinge.sldprt")), hingeBefore) << "a document without changes is not rewritten";
 
     // A second import, then a hand edit of one of its documents.
-    writeFile(dir.filePath("second.csv"), "path,configuration,Keywords\r\ndocs/parts/Gusset.sldprt,,third\r\n"
-                                          "docs/parts/Plate.sldprt,,plate\r\n");
+    writeFile(dir.filePath("second.csv"),
+        "path,configuration,Keywords\r\ndocs/parts/Gusset.sldprt,,third\r\n"
+        "docs/parts/Plate.sldprt,,plate\r\n");
     const ProgramRun second = batch({"import", "second.csv"});
     ASSERT_EQ(second.exitCode, 0) << second.err.toStdString();
     const QStringList list = QString::fromUtf8(batch({"undo", "--list"}).out).split('\n', Qt::SkipEmptyParts);
@@ -246,7 +246,8 @@ TEST_F(BatchProgram, NumberingFillsOnlyEmptyFieldsInPathOrderAndNeverTwice)
     setProperty("parts/bought/Hinge.sldprt", "", "Project", "P4711");
     const ProgramRun missing = batch({"number", "--item", "SerialNo", "docs"});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_TRUE(missing.err.contains("there is no counter [Project·P4711] (--create starts it)")) << missing.err.toStdString();
+    EXPECT_TRUE(missing.err.contains("there is no counter [Project·P4711] (--create starts it)"))
+        << missing.err.toStdString();
 
     const ProgramRun run = batch({"number", "--create", "--item", "SerialNo", "docs"});
     EXPECT_EQ(run.exitCode, 1) << "the plate has no project: its counter cannot be named";
@@ -255,9 +256,11 @@ TEST_F(BatchProgram, NumberingFillsOnlyEmptyFieldsInPathOrderAndNeverTwice)
     EXPECT_EQ(property("parts/Bracket.sldprt", "", "SerialNo"), "SN-0002");
     EXPECT_EQ(property("parts/Gusset.sldprt", "", "SerialNo"), "SN-0500");
     EXPECT_EQ(property("parts/bought/Hinge.sldprt", "", "SerialNo"), "SN-0003");
-    EXPECT_EQ(property("parts/Bracket.sldprt", "Default", "SerialNo"), std::nullopt) << "the item lives on the document only";
+    EXPECT_EQ(property("parts/Bracket.sldprt", "Default", "SerialNo"), std::nullopt)
+        << "the item lives on the document only";
 
-    const ProgramRun repeated = batch({"number", "--item", "SerialNo", "docs/asm", "docs/asm/Frame.sldasm", "docs/parts/Bracket.sldprt"});
+    const ProgramRun repeated
+        = batch({"number", "--item", "SerialNo", "docs/asm", "docs/asm/Frame.sldasm", "docs/parts/Bracket.sldprt"});
     EXPECT_EQ(repeated.exitCode, 0) << repeated.err.toStdString();
     EXPECT_TRUE(repeated.err.contains("2 documents, 0 numbered, 2 had a number")) << repeated.err.toStdString();
     setProperty("parts/Plate.sldprt", "", "Project", "P4711");
@@ -271,14 +274,14 @@ TEST_F(BatchProgram, ArgumentsHelpAndVersion)
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("tavik-batch export"));
     for (const QStringList &bad : QList<QStringList>{{}, {"frobnicate"}, {"export"}, {"undo", "--list", "X"},
-                                                     {"number", "docs"}, {"import", "--all", "s.csv"},
-                                                     {"export", "--format", "xml", "docs"}})
+             {"number", "docs"}, {"import", "--all", "s.csv"}, {"export", "--format", "xml", "docs"}})
         EXPECT_EQ(batch(bad).exitCode, 2) << bad.join(' ').toStdString();
     EXPECT_EQ(batch({"number", "--item", "Name", "docs"}).exitCode, 2);
     QDir(dir.path()).mkdir("empty");
     const ProgramRun noConfiguration = batch({"export", "--addin=empty", "docs"});
     EXPECT_EQ(noConfiguration.exitCode, 1);
-    EXPECT_TRUE(noConfiguration.err.contains("Tavik: File not found\nTavik.xsd could not be found...")) << noConfiguration.err.toStdString();
+    EXPECT_TRUE(noConfiguration.err.contains("Tavik: File not found\nTavik.xsd could not be found..."))
+        << noConfiguration.err.toStdString();
     const ProgramRun badSheet = batch({"import", "nowhere.csv"});
     EXPECT_EQ(badSheet.exitCode, 1);
 }

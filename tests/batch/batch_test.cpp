@@ -105,7 +105,8 @@ TEST_F(BatchDocuments, ANumberDrawnForADocumentThatWasNotWrittenIsItsNumberOnThe
     const NumberRequest request{"SerialNo", {doc("parts/Plate.sldprt")}, true};
 
     counters.onDraw = [this] { setProperty("parts/Plate.sldprt", "", "Comment", "edited meanwhile"); };
-    NumberOutcome first = numberDocuments(*config, *config->item("SerialNo"), request, counters, store, prompts, progress, title);
+    NumberOutcome first
+        = numberDocuments(*config, *config->item("SerialNo"), request, counters, store, prompts, progress, title);
     EXPECT_EQ(first.numbered, 0);
     ASSERT_EQ(first.problems.size(), 1);
     EXPECT_TRUE(first.problems[0].contains("changed by another program")) << first.problems[0].toStdString();
@@ -113,7 +114,8 @@ TEST_F(BatchDocuments, ANumberDrawnForADocumentThatWasNotWrittenIsItsNumberOnThe
 
     counters.onDraw = nullptr;
     for (int run = 0; run < 2; ++run) {
-        const NumberOutcome next = numberDocuments(*config, *config->item("SerialNo"), request, counters, store, prompts, progress, title);
+        const NumberOutcome next
+            = numberDocuments(*config, *config->item("SerialNo"), request, counters, store, prompts, progress, title);
         EXPECT_TRUE(next.problems.isEmpty()) << next.problems.join('\n').toStdString();
     }
     EXPECT_EQ(property("parts/Plate.sldprt", "", "SerialNo"), "SN-0001");
@@ -135,7 +137,8 @@ TEST_F(BatchDocuments, ReadingForExportTakesWhatTheHostReadsAndLeavesFaultsToIt)
     EXPECT_EQ(openBatchDocument(marked, DocumentAccess::ReadOnly)->value("", "Name"), "x");
 
     for (const auto &[content, fault] : std::initializer_list<std::pair<const char *, const char *>>{
-             {R"({"customProperties": {"": [["A", "1"], ["A", "2"]]}})", "custom property \"A\" of the document level is given twice"},
+             {R"({"customProperties": {"": [["A", "1"], ["A", "2"]]}})",
+                 "custom property \"A\" of the document level is given twice"},
              {R"({"customProperties": {"C": []}, "configurations": ["A"]})", "which is not a configuration"},
              {R"({"configurations": ["A", "A"]})", "configuration \"A\" is listed twice"},
              {R"({"customProperties": {"": [["A"]]}})", "[name, value] pair"},

@@ -10,14 +10,13 @@
 
 class BatchTree : public ScratchTest {
 protected:
-    BatchTree() : ScratchTest(QStringLiteral("batch"))
+    BatchTree()
+        : ScratchTest(QStringLiteral("batch"))
     {
         const QString samples = QStringLiteral(TAVIK_SOURCE_DIR "/data/samples/");
         for (const auto &[from, to] : std::initializer_list<std::pair<const char *, const char *>>{
-                 {"Bracket.sldprt", "docs/parts/Bracket.sldprt"},
-                 {"Gusset.sldprt", "docs/parts/Gusset.sldprt"},
-                 {"Hinge.sldprt", "docs/parts/bought/Hinge.sldprt"},
-                 {"Plate.sldprt", "docs/parts/Plate.sldprt"},
+                 {"Bracket.sldprt", "docs/parts/Bracket.sldprt"}, {"Gusset.sldprt", "docs/parts/Gusset.sldprt"},
+                 {"Hinge.sldprt", "docs/parts/bought/Hinge.sldprt"}, {"Plate.sldprt", "docs/parts/Plate.sldprt"},
                  {"Frame.sldasm", "docs/asm/Frame.sldasm"}})
             write(QString::fromLatin1(to), readFile(samples + QString::fromLatin1(from)));
     }
@@ -27,7 +26,8 @@ protected:
     // The value of a property at a level ("" the document), or nothing when the level lacks it.
     std::optional<QString> property(const QString &relative, const QString &level, const QString &name) const
     {
-        const QJsonObject props = QJsonDocument::fromJson(readFile(doc(relative))).object()["customProperties"].toObject();
+        const QJsonObject props
+            = QJsonDocument::fromJson(readFile(doc(relative))).object()["customProperties"].toObject();
         for (const QJsonValue &pair : props[level].toArray())
             if (pair.toArray()[0].toString() == name)
                 return pair.toArray()[1].toString();
@@ -58,7 +58,7 @@ protected:
     {
         QList<QByteArray> all;
         for (const char *name : {"parts/Bracket.sldprt", "parts/Gusset.sldprt", "parts/bought/Hinge.sldprt",
-                                 "parts/Plate.sldprt", "asm/Frame.sldasm"})
+                 "parts/Plate.sldprt", "asm/Frame.sldasm"})
             all << readFile(doc(QString::fromLatin1(name)));
         return all;
     }

@@ -5,7 +5,10 @@
 
 class CheckFolder : public ScratchTest {
 protected:
-    CheckFolder() : ScratchTest(QStringLiteral("check")) {}
+    CheckFolder()
+        : ScratchTest(QStringLiteral("check"))
+    {
+    }
 
     // The shipped schema, with the given configuration beside it.
     void useConfiguration(const QByteArray &xml)

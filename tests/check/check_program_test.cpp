@@ -17,7 +17,8 @@ struct ProgramRun {
     QString err;
 };
 
-ProgramRun tavikCheck(const QStringList &args, const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
+ProgramRun tavikCheck(
+    const QStringList &args, const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
 {
     QProcess p;
     p.setProcessEnvironment(env);
@@ -43,7 +44,8 @@ TEST_F(TavikCheck, ChecksTheAddinFolderAndPrintsTheModelWithTheDocumentsValues)
     ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
     EXPECT_EQ(run.err, "tavik-check: checking " TAVIK_BINARY_DIR "/addin (add-in folder)\n");
     ASSERT_TRUE(run.out.startsWith("OK\n"));
-    const QJsonObject fileName = QJsonDocument::fromJson(run.out.mid(3).toUtf8())["frames"][0]["groups"][2]["items"][0].toObject();
+    const QJsonObject fileName
+        = QJsonDocument::fromJson(run.out.mid(3).toUtf8())["frames"][0]["groups"][2]["items"][0].toObject();
     EXPECT_TRUE(fileName["CPTag"] == "FileName" && fileName["defaultValue"] == "Bracket.SLDPRT");
 }
 

@@ -1,7 +1,7 @@
 #include "check_folder.h"
 
-#include "config/layout_limits.h"
 #include "check/configuration_check.h"
+#include "config/layout_limits.h"
 
 #include <QDirIterator>
 #include <QJsonArray>
@@ -32,8 +32,9 @@ TEST_F(ConfigurationCheckTest, TinyConfigurationGivesTheModelWorkedOutByHand)
     useConfiguration(readFile(QStringLiteral(TAVIK_SOURCE_DIR "/tests/check/fixtures/tiny/Tavik.xml")));
     const ConfigurationCheckResult r = ConfigurationCheck{dir.path(), {}, true}.run();
     ASSERT_EQ(r.exitCode, 0) << r.output.toStdString();
-    const QJsonObject expected = QJsonDocument::fromJson(
-        readFile(QStringLiteral(TAVIK_SOURCE_DIR "/tests/check/fixtures/tiny/expected.json"))).object();
+    const QJsonObject expected
+        = QJsonDocument::fromJson(readFile(QStringLiteral(TAVIK_SOURCE_DIR "/tests/check/fixtures/tiny/expected.json")))
+              .object();
     ASSERT_FALSE(expected.isEmpty());
     EXPECT_EQ(modelOf(r), expected) << r.output.toStdString();
 }
@@ -75,29 +76,34 @@ TEST_F(ConfigurationCheckTest, FailuresGiveTheEditorsMessageThenWhereAndWhy)
     const auto check = [&](const QString &doc = {}) { return ConfigurationCheck{dir.path(), doc, false}.run(); };
     ConfigurationCheckResult r = check();
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.output, "Tavik: File not found\nTavik.xsd could not be found...\r\nExit on error\n"
-                        "Looked for the schema at " + QDir(dir.path()).absoluteFilePath("Tavik.xsd") + "\n");
+    EXPECT_EQ(r.output,
+        "Tavik: File not found\nTavik.xsd could not be found...\r\nExit on error\n"
+        "Looked for the schema at "
+            + QDir(dir.path()).absoluteFilePath("Tavik.xsd") + "\n");
 
     const QString path = dir.filePath("Tavik.xml");
-    const QByteArray head = "<?xml version=\"1.0\"?>\n<Tavik xmlns=\"urn:tavik:configuration\">\n<frame name=\"F\"><group name=\"G\">\n";
+    const QByteArray head
+        = "<?xml version=\"1.0\"?>\n<Tavik xmlns=\"urn:tavik:configuration\">\n<frame name=\"F\"><group name=\"G\">\n";
     const QByteArray tail = "</group></frame>\n</Tavik>\n";
     const QString unknown = "Tavik: Fatal error\nUnknown error in parsing of Schema or XML files...\r\nExiting\n";
     const QString xmlError = "Tavik: XML parse error\nError in Tavik.xml file near line ";
     const struct {
         QByteArray xml;
-        QString message;   // the start of the output: the editor's title and message
-        QString because;   // what the lines after the message say
+        QString message; // the start of the output: the editor's title and message
+        QString because; // what the lines after the message say
     } cases[] = {
         // An item without its property name breaks the schema: the validator's line and reason.
         {head + "<item displayName=\"x\"/>" + tail, xmlError + " 4\r\n", "CPTag"},
         {head + "<!-- note -->\n<item CPTag=\"A\"/>" + tail, unknown,
-         path + ":4: a comment inside a group: only elements may stand there; move comments outside the frames"},
-        {head + "<item CPTag=\"A\">\n<option/></item>" + tail, unknown, path + ":5: an option without text (<option/>)"},
+            path + ":4: a comment inside a group: only elements may stand there; move comments outside the frames"},
+        {head + "<item CPTag=\"A\">\n<option/></item>" + tail, unknown,
+            path + ":5: an option without text (<option/>)"},
         {head + "<item CPTag=\"A\"><option>Caf\xe9</option></item>" + tail, xmlError,
-         path + ":4: the file is not UTF-8. Save it as UTF-8, or name its encoding in its first line"},
+            path + ":4: the file is not UTF-8. Save it as UTF-8, or name its encoding in its first line"},
         {"<?xml version=\"1.0\"?>\n<Tavik>\n<frame name=\"F\"><group name=\"G\"><item CPTag=\"A\"/>" + tail, xmlError,
-         path + ":2: the document element <Tavik> is in no namespace, but the schema expects "
-                "\"urn:tavik:configuration\": write <Tavik xmlns=\"urn:tavik:configuration\">"},
+            path
+                + ":2: the document element <Tavik> is in no namespace, but the schema expects "
+                  "\"urn:tavik:configuration\": write <Tavik xmlns=\"urn:tavik:configuration\">"},
     };
     for (const auto &c : cases) {
         useConfiguration(c.xml);
@@ -128,7 +134,9 @@ TEST_F(ConfigurationCheckTest, MistakesThatLoadAreWarnedOfAndFailOnlyStrictCheck
         {7, {"\"[A-Z###\" of \"Code\"", "Close the list with \"]\""}},
         {9, {"\"Title\" takes \"Nmae\"", "literal text", "Did you mean \"Name\"?"}},
         {13, {"composite \"Label\" has no length", "length=\"60\""}},
-        {16, {"\"Mass\" of \"Weight\" does not exist", "ERROR: <Mass> function not implemented", "Did you mean \"mass\"?"}},
+        {16,
+            {"\"Mass\" of \"Weight\" does not exist", "ERROR: <Mass> function not implemented",
+                "Did you mean \"mass\"?"}},
         {17, {"\"Serial\" is keyed on \"Projct\"", "shared counter \"Tavik\"", "Did you mean \"Project\"?"}},
         {18, {"CPTag \"Name\" is used twice", "first at line 6"}},
         {19, {"options of \"Shape\" are discarded", "line 20", "Remove the options"}},
@@ -144,7 +152,8 @@ TEST_F(ConfigurationCheckTest, MistakesThatLoadAreWarnedOfAndFailOnlyStrictCheck
     EXPECT_EQ(warnings.keys(), expected.keys()) << r.errors.toStdString();
     for (auto it = expected.begin(); it != expected.end(); ++it)
         for (const QString &part : it.value())
-            EXPECT_TRUE(warnings.value(it.key()).contains(part)) << it.key() << ": " << warnings.value(it.key()).toStdString();
+            EXPECT_TRUE(warnings.value(it.key()).contains(part))
+                << it.key() << ": " << warnings.value(it.key()).toStdString();
 
     const ConfigurationCheckResult strict = ConfigurationCheck{dir.path(), {}, false, true}.run();
     EXPECT_EQ(strict.exitCode, 1);
@@ -156,12 +165,13 @@ TEST_F(ConfigurationCheckTest, MistakesThatLoadAreWarnedOfAndFailOnlyStrictCheck
 // dropped elsewhere as before.
 TEST_F(ConfigurationCheckTest, PreservedBlankTextIsAValue)
 {
-    useConfiguration("<?xml version=\"1.0\"?>\n<Tavik xmlns=\"urn:tavik:configuration\"><frame name=\"F\"><group name=\"G\">\n"
-                     "<item CPTag=\"A\"><option>a</option></item>\n"
-                     "<item CPTag=\"C\" type=\"composite\" length=\"9\"><option>A</option>\n"
-                     "  <option xml:space=\"preserve\"> </option>\n"
-                     "  <option><value xml:space=\"preserve\">  </value><value>y</value></option></item>\n"
-                     "</group></frame></Tavik>\n");
+    useConfiguration(
+        "<?xml version=\"1.0\"?>\n<Tavik xmlns=\"urn:tavik:configuration\"><frame name=\"F\"><group name=\"G\">\n"
+        "<item CPTag=\"A\"><option>a</option></item>\n"
+        "<item CPTag=\"C\" type=\"composite\" length=\"9\"><option>A</option>\n"
+        "  <option xml:space=\"preserve\"> </option>\n"
+        "  <option><value xml:space=\"preserve\">  </value><value>y</value></option></item>\n"
+        "</group></frame></Tavik>\n");
     const ConfigurationCheckResult r = ConfigurationCheck{dir.path(), {}, true}.run();
     ASSERT_EQ(r.exitCode, 0) << r.output.toStdString();
     const QJsonValue options = modelOf(r)["frames"][0]["groups"][0]["items"][1]["options"];
@@ -186,9 +196,10 @@ TEST_F(ConfigurationCheckTest, LayoutLimitsGrowWithTheConfigurations)
     const auto breach = layoutLimitBreach(frames, 1667);
     ASSERT_TRUE(breach);
     EXPECT_EQ(breach->stage, 2);
-    EXPECT_EQ(breach->reason, QStringLiteral("the form needs 10002 label places (two per field label) for the document and "
-                                             "its 1666 configurations, more than the 9999 the editor can make; the limit is "
-                                             "passed in frame \"F\", tab \"G\""));
+    EXPECT_EQ(breach->reason,
+        QStringLiteral("the form needs 10002 label places (two per field label) for the document and "
+                       "its 1666 configurations, more than the 9999 the editor can make; the limit is "
+                       "passed in frame \"F\", tab \"G\""));
     // Fields of the document only are made once, however many configurations there are; the
     // tab's pages are still one per slot.
     for (CPItem &item : group.items)

@@ -18,9 +18,15 @@ const QByteArray SchemaStart = "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XML
 // An add-in folder in $TAVIK_TEST_TMP (kept when the test fails) with the test schema in it.
 class Loader : public ScratchTest {
 protected:
-    Loader() : ScratchTest(QStringLiteral("loader")) {}
+    Loader()
+        : ScratchTest(QStringLiteral("loader"))
+    {
+    }
 
-    void writeSchema() { write("Tavik.xsd", readFile(QStringLiteral(TAVIK_SOURCE_DIR "/tests/config/fixtures/loader.xsd"))); }
+    void writeSchema()
+    {
+        write("Tavik.xsd", readFile(QStringLiteral(TAVIK_SOURCE_DIR "/tests/config/fixtures/loader.xsd")));
+    }
 
     // The test schema, and a configuration whose document element holds body.
     void configure(const QByteArray &body)
@@ -91,8 +97,9 @@ TEST_F(Loader, FailuresGiveTheStageTitleLineAndReason)
     fails(2, "File not found", "Tavik.xml could not be found...\r\nExit on error");
 
     configure("");
-    write("Tavik.xsd", "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\">\n"
-                       "<xs:element name=\"Tavik\"/>\n</xs:schema>\n");
+    write("Tavik.xsd",
+        "<xs:schema xmlns:xs=\"http://www.w3.org/2001/XMLSchema\">\n"
+        "<xs:element name=\"Tavik\"/>\n</xs:schema>\n");
     fails(3, "XSD parse error", "Error in Tavik.xsd file near line  0\r\nExit on error");
     write("Tavik.xsd", SchemaStart + "\n<xs:element name=\"Tavik\">\n</xs:schema>\n");
     fails(3, "XSD parse error", "Error in Tavik.xsd file near line  4\r\n[^\r\n]*mismatch[^\r\n]*\r\nExit on error");
@@ -154,7 +161,8 @@ TEST_F(Loader, GroupsSplitIntoPagesOfTwelveChildren)
 
     EXPECT_EQ(groupNames(loadGroup(items(25))), (QStringList{"G...", "...G...", "...G"}));
     // A list of twenty members is one child: eleven items and the list fill the first page.
-    const Frame &withList = loadGroup(items(11) + "<custPropList>" + items(20, "M") + "</custPropList>" + items(1, "L"));
+    const Frame &withList
+        = loadGroup(items(11) + "<custPropList>" + items(20, "M") + "</custPropList>" + items(1, "L"));
     ASSERT_EQ(groupNames(withList), (QStringList{"G...", "...G"}));
     EXPECT_EQ(withList.groups[0].items.size(), 31u);
     EXPECT_EQ(withList.groups[0].lists.at(0).members.size(), 20u);
@@ -162,8 +170,8 @@ TEST_F(Loader, GroupsSplitIntoPagesOfTwelveChildren)
     EXPECT_TRUE(withList.groups[1].lists.empty());
 
     // Later groups keep counting after the split pages.
-    loadBody("<frame name=\"F\"><group name=\"A\">" + items(13) + "</group><tab name=\"B\">" + items(1)
-             + "</tab></frame>");
+    loadBody(
+        "<frame name=\"F\"><group name=\"A\">" + items(13) + "</group><tab name=\"B\">" + items(1) + "</tab></frame>");
     EXPECT_EQ(groupNames(state.frames[0]), (QStringList{"A...", "...A", "B"}));
     EXPECT_EQ(state.frames[0].groups[2].items[0].g_idx, 2);
 }
@@ -172,15 +180,17 @@ TEST_F(Loader, DefaultValueRules)
 {
     auto defaultOf = [this](const QByteArray &item) { return loadItem(item).defaultValue; };
     // No option marked: the first one, upper-cased for allCaps without a prototype.
-    EXPECT_EQ(defaultOf("<item CPTag=\"A\" allCaps=\"true\"><option>steel</option><option>alu</option></item>"),
-              "STEEL");
+    EXPECT_EQ(
+        defaultOf("<item CPTag=\"A\" allCaps=\"true\"><option>steel</option><option>alu</option></item>"), "STEEL");
     // Only the exact text "true" marks a default; the last marked option wins.
     EXPECT_EQ(defaultOf("<item CPTag=\"A\"><option>a</option><option default=\"TRUE\">b</option></item>"), "a");
     EXPECT_EQ(defaultOf("<item CPTag=\"A\"><option default=\"true\">a</option><option>b</option>"
-                        "<option default=\"true\">c</option></item>"), "c");
+                        "<option default=\"true\">c</option></item>"),
+        "c");
     // With a prototype, never upper-cased, and a marked option that does not fit changes nothing.
     EXPECT_EQ(defaultOf("<item CPTag=\"A\" prototype=\"[a-z]*\" allCaps=\"1\"><option>ok</option>"
-                        "<option default=\"true\">NO</option></item>"), "ok");
+                        "<option default=\"true\">NO</option></item>"),
+        "ok");
     EXPECT_EQ(defaultOf("<item CPTag=\"A\"/>"), "");
     EXPECT_EQ(loadItem("<item CPTag=\"A\" displayName=\"\"/>").displayName, "A");
 }
@@ -206,14 +216,15 @@ TEST_F(Loader, AttributeAndOptionConversions)
     const std::vector<CPOption> options = loadItem(
         "<item CPTag=\"A\"><option>plain</option><option useValue=\"y\"><value>S</value> <value>1.4</value></option>"
         "<option useValue=\"z\"><value>a</value><value>b</value><value>c</value><value>d</value></option>"
-        "<option useValue=\"Y\"><value><b>bold</b> and <i>more</i></value>tail</option></item>").options;
+        "<option useValue=\"Y\"><value><b>bold</b> and <i>more</i></value>tail</option></item>")
+                                              .options;
     ASSERT_EQ(options.size(), 4u);
     EXPECT_EQ(options[0].values, (std::array<QString, 3>{"plain", "", ""}));
     EXPECT_EQ(options[1].values, (std::array<QString, 3>{"S", "1.4", ""}));
     EXPECT_EQ(options[2].values, (std::array<QString, 3>{"a", "b", "c"}));
     EXPECT_EQ(options[3].values, (std::array<QString, 3>{"bold and more", "tail", ""}));
     EXPECT_EQ((std::vector<int>{options[0].useValue, options[1].useValue, options[2].useValue, options[3].useValue}),
-              (std::vector<int>{0, 1, 2, 0}));
+        (std::vector<int>{0, 1, 2, 0}));
 }
 
 TEST_F(Loader, CompositesAndSystemReads)
@@ -240,7 +251,8 @@ TEST_F(Loader, CompositesAndSystemReads)
     EXPECT_TRUE(g.items[1].sameForAllConfigs && !g.items[1].editable);
     EXPECT_TRUE(g.items[2].isSerialNumber());
     // Option texts that name a part or mark a serial number are no values: both start empty.
-    EXPECT_TRUE(g.items[0].defaultValue.isEmpty() && g.items[2].defaultValue.isEmpty() && g.items[5].defaultValue.isEmpty());
+    EXPECT_TRUE(
+        g.items[0].defaultValue.isEmpty() && g.items[2].defaultValue.isEmpty() && g.items[5].defaultValue.isEmpty());
     EXPECT_EQ(g.items[3].type, "standard");
     // An unknown type, INVALID_INDEX among them, is kept as written and changes nothing.
     EXPECT_TRUE(g.items[4].type == "INVALID_INDEX" && g.items[4].CPTag == "Odd");
@@ -273,7 +285,8 @@ TEST_F(Loader, SettingsApplyInTurnAndResetAtEveryLoad)
     loadBody("<settings operation=\"Remote\" serverName=\"srv\"/>");
     EXPECT_FALSE(state.remoteOperation);
     EXPECT_EQ(state.operationLabel, " [local]");
-    loadBody("<settings operation=\"remote\" serverName=\"db.office\" serverPort=\"5432\"/><settings useConfigs=\"1\"/>");
+    loadBody(
+        "<settings operation=\"remote\" serverName=\"db.office\" serverPort=\"5432\"/><settings useConfigs=\"1\"/>");
     EXPECT_TRUE(state.remoteOperation);
     EXPECT_EQ(state.operationLabel, " [remote/ db.office:5432]");
 }
@@ -288,12 +301,13 @@ TEST_F(Loader, ConfigurationsLoadAgainstASchemaCompiledOnce)
     const auto loadAgainst = [&](const QByteArray &body, LoadFailureDetail *detail = nullptr) {
         write("Tavik.xml", "<Tavik xmlns=\"urn:tavik:test\">\n" + body + "\n</Tavik>\n");
         state = SharedState();
-        return loadConfigurationAgainst(state, [](const QString &) { return QString(); }, schemas,
-                                        dir.filePath("Tavik.xml"), detail);
+        return loadConfigurationAgainst(
+            state, [](const QString &) { return QString(); }, schemas, dir.filePath("Tavik.xml"), detail);
     };
 
-    ASSERT_TRUE(loadAgainst("<frame name=\"A\"><group name=\"G\">" + items(13) + "</group></frame>"
-                            "<frame name=\"B\"><group name=\"H\"><item CPTag=\"X\"/></group></frame>"));
+    ASSERT_TRUE(loadAgainst("<frame name=\"A\"><group name=\"G\">" + items(13)
+        + "</group></frame>"
+          "<frame name=\"B\"><group name=\"H\"><item CPTag=\"X\"/></group></frame>"));
     ASSERT_EQ(state.frames.size(), 2u);
     EXPECT_EQ(groupNames(state.frames[0]), QStringList({"G...", "...G"}));
     EXPECT_EQ(state.frames[0].groups[1].items.at(0).CPTag, "I12");
@@ -305,8 +319,8 @@ TEST_F(Loader, ConfigurationsLoadAgainstASchemaCompiledOnce)
 
     // A fault in a later frame, after the earlier ones were built and freed, still gives its line.
     LoadFailureDetail detail;
-    EXPECT_FALSE(loadAgainst("<frame name=\"A\"><group name=\"G\"/></frame>\n<frame name=\"B\">\n<group/></frame>",
-                             &detail));
+    EXPECT_FALSE(
+        loadAgainst("<frame name=\"A\"><group name=\"G\"/></frame>\n<frame name=\"B\">\n<group/></frame>", &detail));
     EXPECT_EQ(state.errorMessage, WalkMessage);
     EXPECT_EQ(detail.line, 4);
 }
@@ -329,20 +343,26 @@ TEST_F(Loader, HostileFilesAndResourcesOutsideTheFolderAreRefused)
 
     // Neither an external entity naming a file beside the configuration nor an external DTD is read.
     write("secret.txt", "top secret");
-    write("Tavik.xml", "<?xml version=\"1.0\"?>\n<!DOCTYPE Tavik [\n<!ENTITY s SYSTEM \"secret.txt\">\n]>\n"
-                       "<Tavik xmlns=\"urn:tavik:test\">\n<note>&s;</note></Tavik>\n");
-    refused(4, "Error in Tavik.xml file near line  6\r\nRefused to load the external resource \"file://.*/secret.txt\"\r\n"
-               "Exit on error");
-    write("Tavik.xml", "<?xml version=\"1.0\"?>\n<!DOCTYPE Tavik SYSTEM \"http://example.invalid/t.dtd\">\n"
-                       "<Tavik xmlns=\"urn:tavik:test\"/>\n");
+    write("Tavik.xml",
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE Tavik [\n<!ENTITY s SYSTEM \"secret.txt\">\n]>\n"
+        "<Tavik xmlns=\"urn:tavik:test\">\n<note>&s;</note></Tavik>\n");
+    refused(4,
+        "Error in Tavik.xml file near line  6\r\nRefused to load the external resource \"file://.*/secret.txt\"\r\n"
+        "Exit on error");
+    write("Tavik.xml",
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE Tavik SYSTEM \"http://example.invalid/t.dtd\">\n"
+        "<Tavik xmlns=\"urn:tavik:test\"/>\n");
     refused(4, ".*Refused to load the external resource \"http://.*");
 
     // A schema import from the network fails the schema, though libxml2 would only warn.
-    write("Tavik.xsd", SchemaStart + "<xs:import namespace=\"urn:other\" schemaLocation=\"http://example.invalid/o.xsd\"/>\n"
-                                     "<xs:element name=\"Tavik\"/>\n</xs:schema>\n");
+    write("Tavik.xsd",
+        SchemaStart
+            + "<xs:import namespace=\"urn:other\" schemaLocation=\"http://example.invalid/o.xsd\"/>\n"
+              "<xs:element name=\"Tavik\"/>\n</xs:schema>\n");
     write("Tavik.xml", "<Tavik xmlns=\"urn:tavik:test\"/>");
-    refused(3, "Error in Tavik.xsd file near line  2\r\nRefused to load the external resource "
-               "\"http://example.invalid/o.xsd\"\r\nExit on error");
+    refused(3,
+        "Error in Tavik.xsd file near line  2\r\nRefused to load the external resource "
+        "\"http://example.invalid/o.xsd\"\r\nExit on error");
 
     // The schema may include schemas from its own folder only.
     const QByteArray parts = SchemaStart + "<xs:element name=\"Tavik\"/>\n</xs:schema>\n";

@@ -1,6 +1,6 @@
-#include "platform/runtime_error.h"
 #include "config/error_text.h"
 #include "config/shared_state.h"
+#include "platform/runtime_error.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +38,6 @@ TEST(ErrorText, StrPutsABlankBeforeNonNegativeNumbers)
     EXPECT_EQ(Str(1.2e-5), " 1.2E-05");
     EXPECT_EQ(Str(-0.5), "-0.5");
     EXPECT_EQ(standardErrorText(9, "Subscript out of range", "CP Load"),
-              "Error  9 (Subscript out of range) in <CP Load>     ");
+        "Error  9 (Subscript out of range) in <CP Load>     ");
     EXPECT_EQ(exitingErrorText(91, "x", "doConfigs"), "Error  91 (x) in <doConfigs>     \r\nExiting");
 }

@@ -1,5 +1,5 @@
-#include "platform/runtime_error.h"
 #include "config/prototype_match.h"
+#include "platform/runtime_error.h"
 
 #include <gtest/gtest.h>
 

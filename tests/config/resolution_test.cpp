@@ -1,7 +1,7 @@
-#include "platform/runtime_error.h"
 #include "config/feed_graph.h"
-#include "config/shared_state.h"
 #include "config/resolution.h"
+#include "config/shared_state.h"
+#include "platform/runtime_error.h"
 
 #include <gtest/gtest.h>
 
@@ -54,8 +54,8 @@ TEST(Resolution, CompositePartsBindToFirstItemOfTheirFrameOrBecomeLiterals)
     // The tiny configuration's model (tests/check) shows a plain binding and a literal; here the
     // first of two items of one tag, a tag of another frame, and locations over several owners.
     Model m;
-    m.item(0, 0, "Width");                           // frame 0 has no composites
-    m.group(1, 0);                                   // a group without items
+    m.item(0, 0, "Width"); // frame 0 has no composites
+    m.group(1, 0); // a group without items
     const CPRef first = m.item(1, 1, "PartNo", OnlyConfigurations);
     const CPRef second = m.item(1, 1, "PartNo", OnlyConfigurations);
     const CPRef rev = m.item(1, 2, "Rev", OnlyConfigurations);
@@ -68,14 +68,15 @@ TEST(Resolution, CompositePartsBindToFirstItemOfTheirFrameOrBecomeLiterals)
     EXPECT_EQ(std::make_pair(p[1].useValue, p[1].ref), std::make_pair(int16_t(-1), owner));
     // One entry per use; the item takes the location of the owner resolved last.
     EXPECT_TRUE(m.at(first).compositeRefs == (std::vector<int16_t>{0, 0}) && m.at(first).location == OnlyDocument);
-    EXPECT_TRUE(m.at(rev).compositeRefs == (std::vector<int16_t>{0, 1}) && m.at(rev).location == DocumentAndConfigurations);
+    EXPECT_TRUE(
+        m.at(rev).compositeRefs == (std::vector<int16_t>{0, 1}) && m.at(rev).location == DocumentAndConfigurations);
     EXPECT_TRUE(m.at(second).compositeRefsUpper == -1 && m.at(second).location == OnlyConfigurations);
 }
 
 TEST(Resolution, ListsLinkToTheirTargetOrLeaveOrdinaryMembers)
 {
     Model m;
-    m.item(0, 0, "");                                // an item without a tag is no target
+    m.item(0, 0, ""); // an item without a tag is no target
     const CPRef finish = m.item(0, 1, "Finish", OnlyDocument);
     const CPRef a = m.item(0, 1, "Paint"), b = m.item(0, 1, "Anodise"), c = m.item(0, 1, "Plate");
     const CPRef u = m.item(0, 1, "U", OnlyConfigurations), v = m.item(0, 1, "V", OnlyConfigurations);
@@ -84,7 +85,7 @@ TEST(Resolution, ListsLinkToTheirTargetOrLeaveOrdinaryMembers)
     m.composite(m.item(0, 1, "Treatment", OnlyConfigurations), {"Paint"});
     m.list(0, 1, "Finish", {a, b, c});
     m.list(0, 1, "", {u});
-    m.list(0, 1, "Elsewhere", {v});                  // names an item of another frame only
+    m.list(0, 1, "Elsewhere", {v}); // names an item of another frame only
 
     ASSERT_TRUE(doComposites(m.s) && doCPLists(m.s));
     const CPRef listRef{0, 1, 0};
@@ -124,7 +125,7 @@ TEST(Resolution, ErrorsGiveTheExitingTextOrReachTheCaller)
 {
     Model m;
     m.composite(m.item(0, 0, "Code"), {"Code"});
-    m.s.frames[0].composites[0].owner = {0, 0, 7};   // points nowhere
+    m.s.frames[0].composites[0].owner = {0, 0, 7}; // points nowhere
     m.s.runOk = true;
     m.s.errorTitle = "Tavik -> Fatal error";
     EXPECT_FALSE(doComposites(m.s) || m.s.runOk);

@@ -51,5 +51,5 @@ TEST_F(ConfigEnumeration, FailingHostCallGivesTheMessageAndKeepsEntries)
     app->closeDocument(app->activeDocument());
     EXPECT_FALSE(doConfigs(state, list));
     EXPECT_EQ(state.errorMessage,
-              "Error  91 (Object variable or With block variable not set) in <doConfigs>     \r\nExiting");
+        "Error  91 (Object variable or With block variable not set) in <doConfigs>     \r\nExiting");
 }

@@ -6,7 +6,10 @@
 
 class DocumentFixture : public HostFixture {
 protected:
-    DocumentFixture() : HostFixture(QStringLiteral("docsvc")) {}
+    DocumentFixture()
+        : HostFixture(QStringLiteral("docsvc"))
+    {
+    }
 
     void SetUp() override
     {

@@ -19,8 +19,8 @@ using SystemRead = DocumentFixture;
 TEST_F(SystemRead, SavedDocumentGivesEveryValue)
 {
     QJsonObject o{{"title", "Bracket.SLDPRT"}, {"unitsString", "inches"}, {"density", 2700.0},
-                  {"massProperties", QJsonArray{0, 0, 0, 1.5, 0.25, 3}},
-                  {"summaryInfo", QJsonObject{{"author", "Au"}, {"savedBy", "B"}}}, {"pad", ""}};
+        {"massProperties", QJsonArray{0, 0, 0, 1.5, 0.25, 3}},
+        {"summaryInfo", QJsonObject{{"author", "Au"}, {"savedBy", "B"}}}, {"pad", ""}};
     // Pad the file to exactly 1536 bytes.
     o["pad"] = QString(1536 - QJsonDocument(o).toJson(QJsonDocument::Compact).size(), QLatin1Char('x'));
     const QString path = write("Bracket.sldprt", QJsonDocument(o).toJson(QJsonDocument::Compact));
@@ -31,7 +31,8 @@ TEST_F(SystemRead, SavedDocumentGivesEveryValue)
     ASSERT_TRUE(f.setFileTime(noon, QFileDevice::FileModificationTime));
     ASSERT_TRUE(f.setFileTime(noon.addDays(1), QFileDevice::FileAccessTime));
     f.close();
-    auto read = [&](const char *name, const QLocale &locale = us) { return readSystemValue(state, name, locale, noon); };
+    auto read
+        = [&](const char *name, const QLocale &locale = us) { return readSystemValue(state, name, locale, noon); };
 
     EXPECT_EQ(read("fileSize"), "1.50 Kb");
     EXPECT_EQ(read("fileSize", de), "1,50 Kb");
@@ -44,7 +45,8 @@ TEST_F(SystemRead, SavedDocumentGivesEveryValue)
     EXPECT_EQ(read("fileNameWithPath"), path);
     EXPECT_EQ(read("summaryAuthor") + "|" + read("summarySavedBy") + "|" + read("summaryTitle"), "Au|B|");
     EXPECT_EQ(read("systemLongDate") + "|" + read("systemLongDate", de), "March 05, 2026|März 05, 2026");
-    EXPECT_EQ(read("systemShortDate") + " " + read("systemTime") + "|" + read("systemDate"), "05-Mar-26 14:03:07|05-Mar-26 14:03:07");
+    EXPECT_EQ(read("systemShortDate") + " " + read("systemTime") + "|" + read("systemDate"),
+        "05-Mar-26 14:03:07|05-Mar-26 14:03:07");
     EXPECT_EQ(read("filename"), "ERROR: <filename> function not implemented");
 
     // The mass properties are asked for on every read of a document with a file.
@@ -93,6 +95,6 @@ TEST_F(SystemRead, FailuresBecomeTheErrorTextOfTheStepReached)
 
 TEST(SystemReadTexts, FileSizeRoundsHalvesUpWithoutGrouping)
 {
-    EXPECT_EQ(fileSizeText(128, us), "0.13 Kb");     // 0.125
+    EXPECT_EQ(fileSizeText(128, us), "0.13 Kb"); // 0.125
     EXPECT_EQ(fileSizeText(qint64(5) << 40, de), "5368709120,00 Kb");
 }

@@ -38,7 +38,7 @@ TEST_F(SystemWrite, UnitsTakeTheCodeOfTheirFormWhateverTheCase)
 {
     const auto doc = open("Bracket.sldprt", {});
     const std::pair<const char *, int> cases[] = {{"MM", 0}, {"swmm", 0}, {"Inches", 3}, {"ft-in", 5}, {"a", 6},
-                                                  {"SWUIN", 10}, {"swmictron", 8}, {"SwMicron", 8}, {"metre", 2}, {"", 2}};
+        {"SWUIN", 10}, {"swmictron", 8}, {"SwMicron", 8}, {"metre", 2}, {"", 2}};
     for (const auto &[units, code] : cases) {
         SCOPED_TRACE(units);
         doc->setLengthUnit(3);
@@ -82,5 +82,5 @@ TEST_F(SystemWrite, FileNameAndTitleTakeTheDocumentsExtension)
     EXPECT_EQ(drawing->path(), dir.filePath("Sheet2"));
     EXPECT_TRUE(writeSystemValue(state, "setTitle", "Sheet"));
     EXPECT_EQ(drawing->title(), "Sheet");
-    EXPECT_FALSE(writeSystemValue(state, "setTitle", ""));   // the host refuses an empty title
+    EXPECT_FALSE(writeSystemValue(state, "setTitle", "")); // the host refuses an empty title
 }

@@ -3,9 +3,9 @@
 
 #include "editor_fixture.h"
 
-#include "widgets/colours.h"
 #include "editor/field_value.h"
 #include "editor/multi_column_combo_box.h"
+#include "widgets/colours.h"
 
 #include <QLineEdit>
 
@@ -25,8 +25,14 @@ CPItem typed(const QString &tag, const char *type, std::vector<std::array<QStrin
     return item;
 }
 
-CompositePart part(int16_t i, int16_t useValue = 0) { return CompositePart{CPRef{0, 0, i}, useValue, QString()}; }
-CompositePart literal(const QString &text) { return CompositePart{CPRef{0, 0, 0}, -1, text}; }
+CompositePart part(int16_t i, int16_t useValue = 0)
+{
+    return CompositePart{CPRef{0, 0, i}, useValue, QString()};
+}
+CompositePart literal(const QString &text)
+{
+    return CompositePart{CPRef{0, 0, 0}, -1, text};
+}
 
 } // namespace
 
@@ -88,7 +94,8 @@ TEST_F(CompositesTest, FieldLiteralFieldCompleteIncompleteCutAndEditable)
     set(1, "");
     m.buildComposites(0, 0, 0, 0);
     EXPECT_EQ(text(2), "AAA-");
-    EXPECT_TRUE(labelColour(2) == colours::toColor(colours::Incomplete) && field(2)->toolTip() == "Highlighted field is incomplete");
+    EXPECT_TRUE(labelColour(2) == colours::toColor(colours::Incomplete)
+        && field(2)->toolTip() == "Highlighted field is incomplete");
     EXPECT_EQ(text(5), "my own") << "a user's entry survives";
     set(5, "");
     m.buildComposites(0, 0, 0, 0);
@@ -108,8 +115,9 @@ TEST_F(CompositesTest, LinkedListShowsTheChosenMemberAndCompositesReadIt)
     CPItem target = typed("kind", "list", {{"Bar", "", ""}, {"Tube", "", ""}, {"Sheet", "", ""}});
     target.isListTarget = true;
     target.sourceList = CPRef{0, 0, 0};
-    Group &group = addGroup(state, 0, "G", {plainItem("a"), target, plainItem("bar"), plainItem("tube"),
-                                            plainItem("sheet"), typed("summary", "composite")});
+    Group &group = addGroup(state, 0, "G",
+        {plainItem("a"), target, plainItem("bar"), plainItem("tube"), plainItem("sheet"),
+            typed("summary", "composite")});
     makeList(group, {2, 3, 4});
     addComposite(5, {part(0), literal("-"), part(2)});
     M &m = loadQuiet();
@@ -175,7 +183,8 @@ TEST_F(CompositesTest, RingsAreReportedOnceByNameAndHandlersNeverReenterWithoutB
     M &m = load();
     ASSERT_EQ(prompts.boxes().size(), 1u) << "told once, at the load";
     EXPECT_EQ(prompts.boxes()[0].text,
-              "Error 0 : 28 (Composites and linked lists feed each other in a ring: k -> ring -> k) in <buildComposites>     ");
+        "Error 0 : 28 (Composites and linked lists feed each other in a ring: k -> ring -> k) in <buildComposites>    "
+        " ");
     m.editing().comboBoxChange(combo(0));
     EXPECT_EQ(combo(0)->listIndex(), 0);
     set(1, "A");

@@ -17,7 +17,7 @@
 
 using namespace tavik;
 
-class DefaultConfigurationTest : public EditorFixture {};
+class DefaultConfigurationTest : public EditorFixture { };
 
 TEST_F(DefaultConfigurationTest, OpensOnASampleDocument)
 {
@@ -39,7 +39,8 @@ TEST_F(DefaultConfigurationTest, OpensOnASampleDocument)
                     if (QObject *field = item.valueControls[c]) {
                         ++fields;
                         EXPECT_TRUE(tagOf(field) == controlTag(item.f_idx, item.g_idx, item.i_idx, int(c))
-                                    && field->parent() == group.pages[c]) << tagOf(field).toStdString();
+                            && field->parent() == group.pages[c])
+                            << tagOf(field).toStdString();
                     }
     EXPECT_GT(fields, 0);
 

@@ -4,11 +4,11 @@
 
 #include "editor_fixture.h"
 
-#include "widgets/colours.h"
-#include "widgets/field_text_box.h"
 #include "editor/get_next_look.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/tab_strip.h"
+#include "widgets/colours.h"
+#include "widgets/field_text_box.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -56,7 +56,10 @@ protected:
     }
 
     template <typename T = tavik::FieldTextBox>
-    T *field(int f, int g, int i, int c) { return qobject_cast<T *>(item(f, g, i).valueControls.at(size_t(c))); }
+    T *field(int f, int g, int i, int c)
+    {
+        return qobject_cast<T *>(item(f, g, i).valueControls.at(size_t(c)));
+    }
 
     // Focus, the old entry selected, then one key per character.
     static void type(QWidget *field, const QString &text)
@@ -104,8 +107,9 @@ TEST_F(EditingTest, LeavingAFieldChecksItsEntryAgainstThePrototype)
         type(box, k.entry);
         leaveTo(field(0, 0, 2, 0));
         EXPECT_TRUE(m.formState().prototypeMismatch == !k.accepted && refused(box) == !k.accepted);
-        EXPECT_EQ(box->toolTip().toStdString(), k.accepted ? item(0, 0, k.item).units.toStdString()
-                                                           : "Does not match prototype: " + item(0, 0, k.item).prototype.toStdString());
+        EXPECT_EQ(box->toolTip().toStdString(),
+            k.accepted ? item(0, 0, k.item).units.toStdString()
+                       : "Does not match prototype: " + item(0, 0, k.item).prototype.toStdString());
         EXPECT_EQ(QApplication::focusWidget() == box, !k.accepted);
     }
 
@@ -142,7 +146,8 @@ TEST_F(EditingTest, DoneRefusesARefusedEntryAndShowsItsField)
     m.done()->click();
     QCoreApplication::processEvents();
     ASSERT_EQ(prompts.boxes().size(), 1u);
-    EXPECT_EQ(prompts.boxes()[0].text, "Code in configuration Default does not match its prototype ###-??; nothing was saved.");
+    EXPECT_EQ(prompts.boxes()[0].text,
+        "Code in configuration Default does not match its prototype ###-??; nothing was saved.");
     EXPECT_TRUE(m.isVisible()) << "the editor stays open";
     EXPECT_EQ(doc->CustomInfo2("Default", "Code"), "") << "nothing is written";
     EXPECT_TRUE(state.activeConfigIndex == 1 && strip->selectedIndex() == 1 && page(0, 0, 1)->isVisibleTo(&m));
@@ -207,11 +212,11 @@ TEST_F(EditingTest, LoadDefaultsFillsOnlyEmptyFields)
     auto target = listItem("Material", {"Steel", "Brass", "Alu"}, "Steel");
     target.isListTarget = true;
     target.sourceList = {0, 0, 0};
-    CPList &list = makeList(addGroup(state, 0, "Main", {plainItem("Kept"), plainItem("Empty"),
-                                                         listItem("Finish", {"Paint", "Zinc"}, "Zinc"),
-                                                         listItem("Odd", {"x", "y"}, "not an entry"), target,
-                                                         plainItem("SteelGrade"), plainItem("BrassGrade"), plainItem("AluGrade")}),
-                            {5, 6, 7});
+    CPList &list = makeList(addGroup(state, 0, "Main",
+                                {plainItem("Kept"), plainItem("Empty"), listItem("Finish", {"Paint", "Zinc"}, "Zinc"),
+                                    listItem("Odd", {"x", "y"}, "not an entry"), target, plainItem("SteelGrade"),
+                                    plainItem("BrassGrade"), plainItem("AluGrade")}),
+        {5, 6, 7});
     list.linked = true;
     list.target = {0, 0, 4};
     M &m = open();

@@ -42,8 +42,8 @@ inline tavik::CPItem listItem(const QString &tag, const QStringList &entries, co
 }
 
 // A serial-number field counting on the counter its key item names, without a default.
-inline tavik::CPItem serialItem(const QString &tag, const QString &keyReference = QString(),
-                                const QString &prototype = QString())
+inline tavik::CPItem serialItem(
+    const QString &tag, const QString &keyReference = QString(), const QString &prototype = QString())
 {
     tavik::CPItem item = plainItem(tag);
     item.type = QStringLiteral("systemRead");
@@ -54,8 +54,7 @@ inline tavik::CPItem serialItem(const QString &tag, const QString &keyReference 
 }
 
 // Appends a group to frame f (created when missing) and numbers its items.
-inline tavik::Group &addGroup(tavik::SharedState &state, int f, const QString &name,
-                              std::vector<tavik::CPItem> items)
+inline tavik::Group &addGroup(tavik::SharedState &state, int f, const QString &name, std::vector<tavik::CPItem> items)
 {
     while (state.frames.size() <= size_t(f)) {
         state.frames.emplace_back();
@@ -92,7 +91,10 @@ inline tavik::CPList &makeList(tavik::Group &group, const std::vector<int> &memb
 
 class EditorFixture : public ScratchTest {
 protected:
-    EditorFixture() : ScratchTest(QStringLiteral("editor")) {}
+    EditorFixture()
+        : ScratchTest(QStringLiteral("editor"))
+    {
+    }
 
     void SetUp() override
     {
@@ -120,15 +122,15 @@ protected:
 
     // Opens a part titled title with the configurations given; attribute: none when useConfigs
     // is negative, else the stored USE_CONFIGS and USE_FRAME.
-    std::shared_ptr<tavik::HostDocument> openPart(const QString &title, const QStringList &configurations,
-                                                  double useConfigs = -1, double useFrame = 0)
+    std::shared_ptr<tavik::HostDocument> openPart(
+        const QString &title, const QStringList &configurations, double useConfigs = -1, double useFrame = 0)
     {
         QJsonObject doc{{"type", 1}, {"title", title}, {"configurations", QJsonArray::fromStringList(configurations)}};
         if (!configurations.isEmpty())
             doc["activeConfiguration"] = configurations.back();
         if (useConfigs >= 0)
             doc["attributes"] = QJsonArray{QJsonObject{{"name", "TavikAttribute"}, {"definition", "pub_Tavik"},
-                                                       {"parameters", QJsonObject{{"USE_CONFIGS", useConfigs}, {"USE_FRAME", useFrame}}}}};
+                {"parameters", QJsonObject{{"USE_CONFIGS", useConfigs}, {"USE_FRAME", useFrame}}}}};
         return app->openDocument(write(title + ".sldprt", QJsonDocument(doc).toJson()));
     }
 
@@ -147,15 +149,27 @@ protected:
     }
 
     template <typename T = QWidget>
-    T *control(const QString &name) const { return editor->findChild<T *>(name); }
+    T *control(const QString &name) const
+    {
+        return editor->findChild<T *>(name);
+    }
     template <typename T = QWidget>
-    static T *widgetOf(QObject *object) { return qobject_cast<T *>(object); }
-    QWidget *page(int f, int g, int c) const { return widgetOf(state.frames[size_t(f)].groups[size_t(g)].pages[size_t(c)]); }
+    static T *widgetOf(QObject *object)
+    {
+        return qobject_cast<T *>(object);
+    }
+    QWidget *page(int f, int g, int c) const
+    {
+        return widgetOf(state.frames[size_t(f)].groups[size_t(g)].pages[size_t(c)]);
+    }
 
     tavik::CPItem &item(int f, int g, int i) { return state.frames[size_t(f)].groups[size_t(g)].items[size_t(i)]; }
     // The value field of item (f, g, i) in slot c.
     QString text(int f, int g, int i, int c) { return tavik::fieldValue(item(f, g, i).valueControls.at(size_t(c))); }
-    void set(int f, int g, int i, int c, const QString &value) { tavik::setFieldValue(item(f, g, i).valueControls.at(size_t(c)), value); }
+    void set(int f, int g, int i, int c, const QString &value)
+    {
+        tavik::setFieldValue(item(f, g, i).valueControls.at(size_t(c)), value);
+    }
 
     QString settingsPath;
     std::shared_ptr<tavik::HostApplication> app;

@@ -4,13 +4,13 @@
 
 #include "editor_fixture.h"
 
-#include "platform/runtime_error.h"
-#include "widgets/colours.h"
 #include "editor/control_tag.h"
 #include "editor/form_design.h"
-#include "widgets/field_text_box.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/tab_strip.h"
+#include "platform/runtime_error.h"
+#include "widgets/colours.h"
+#include "widgets/field_text_box.h"
 #include "widgets/twips.h"
 
 #include <QCheckBox>
@@ -103,7 +103,8 @@ TEST_F(LayoutTest, DocumentWithoutConfigurationsHasOnePagePerGroup)
             EXPECT_EQ(button->text(), text(c.caption));
         }
     }
-    const auto row = [](const form_design::Box &b, int rowTop) { return twipsRect(b.left, rowTop + b.top, b.width, b.height); };
+    const auto row
+        = [](const form_design::Box &b, int rowTop) { return twipsRect(b.left, rowTop + b.top, b.width, b.height); };
     EXPECT_EQ(label->geometry(), row(form_design::Label, form_design::RowStart));
     EXPECT_EQ(compositeField->geometry(), row(form_design::Value, form_design::RowStart + form_design::RowHeight));
     EXPECT_EQ(strip->geometry(), row(form_design::TabStrip, 0));
@@ -114,14 +115,15 @@ TEST_F(LayoutTest, SlotFilterAndInvisibleItemsKeepTheirRows)
     openPart("Plate.SLDPRT", {"Default", "Long"});
     auto hidden = plainItem("Hidden");
     hidden.visible = false;
-    addGroup(state, 0, "Main", {plainItem("A"), plainItem("ConfOnly", OnlyConfigurations), hidden,
-                                plainItem("DocOnly", OnlyDocument)});
+    addGroup(state, 0, "Main",
+        {plainItem("A"), plainItem("ConfOnly", OnlyConfigurations), hidden, plainItem("DocOnly", OnlyDocument)});
     load();
     ASSERT_TRUE(state.runOk) << state.errorMessage.toStdString();
     ASSERT_EQ(state.frames[0].groups[0].pages.size(), 3u);
     EXPECT_EQ(page(0, 0, 2)->windowTitle(), "Long");
 
-    EXPECT_TRUE(item(0, 0, 1).valueControls.size() == 3 && !item(0, 0, 1).valueControls[0] && !item(0, 0, 3).valueControls[1]);
+    EXPECT_TRUE(
+        item(0, 0, 1).valueControls.size() == 3 && !item(0, 0, 1).valueControls[0] && !item(0, 0, 3).valueControls[1]);
     // Slot 0 skips the configuration-only row and the rows below move up; slot 1 keeps it.
     EXPECT_EQ(top(2, 0), top(1, 1));
     EXPECT_EQ(top(3, 0), top(2, 1));
@@ -180,7 +182,11 @@ TEST_F(LayoutTest, LinkedListTakesOneRowAndSerialNumberShowsGetNext)
 TEST_F(LayoutTest, CounterLimitsFailTheLoadWithTheirStage)
 {
     // The reason names the counter that passed its limit, by how much, and where.
-    struct Case { int stage; const char *reason; std::function<void(SharedState &)> build; };
+    struct Case {
+        int stage;
+        const char *reason;
+        std::function<void(SharedState &)> build;
+    };
     auto listOf = [](SharedState &s, const QString &memberType) {
         std::vector<CPItem> members;
         for (int k = 0; k < 4; ++k) {
@@ -191,10 +197,21 @@ TEST_F(LayoutTest, CounterLimitsFailTheLoadWithTheirStage)
     };
     const Case cases[] = {
         {1, "the form needs 5 drop-down lists", [&](SharedState &s) { listOf(s, "list"); }},
-        {2, "the form needs 4 label places", [](SharedState &s) { addGroup(s, 0, "G", {plainItem("A"), plainItem("B")}); }},
+        {2, "the form needs 4 label places",
+            [](SharedState &s) {
+                addGroup(s, 0, "G", {plainItem("A"), plainItem("B")});
+            }},
         {3, "the form needs 4 text fields", [&](SharedState &s) { listOf(s, "standard"); }},
-        {4, "the form needs 3 tab pages", [](SharedState &s) { for (int g = 0; g < 3; ++g) addGroup(s, 0, "G", {}); }},
-        {5, "the configuration has 4 frames; the editor shows at most 3", [](SharedState &s) { for (int f = 0; f < 4; ++f) addGroup(s, f, "G", {}); }},
+        {4, "the form needs 3 tab pages",
+            [](SharedState &s) {
+                for (int g = 0; g < 3; ++g)
+                    addGroup(s, 0, "G", {});
+            }},
+        {5, "the configuration has 4 frames; the editor shows at most 3",
+            [](SharedState &s) {
+                for (int f = 0; f < 4; ++f)
+                    addGroup(s, f, "G", {});
+            }},
     };
     openPart("Limits.SLDPRT", {});
     for (const auto &c : cases) {
@@ -203,7 +220,7 @@ TEST_F(LayoutTest, CounterLimitsFailTheLoadWithTheirStage)
         makeEditor().setCounterLimit(2);
         EXPECT_FALSE(editor->formLoad() || state.runOk) << c.stage;
         EXPECT_TRUE(state.errorMessage.startsWith(QStringLiteral("Error  0 (") + QLatin1String(c.reason))
-                    && state.errorMessage.endsWith(QStringLiteral(") in <Form Load>     \r\nExiting %1").arg(c.stage)))
+            && state.errorMessage.endsWith(QStringLiteral(") in <Form Load>     \r\nExiting %1").arg(c.stage)))
             << state.errorMessage.toStdString();
         // The window has unloaded itself: one empty frame is left.
         ASSERT_EQ(state.frames.size(), 1u);
@@ -238,12 +255,13 @@ TEST_F(LayoutTest, SerialNumbersAndLinkedListsWithoutAStoredChoice)
     doc->AddCustomInfo3("", "serial", 30, "S-0042");
     doc->AddCustomInfo3("", "kind", 30, "Tube");
     doc->AddCustomInfo3("", "tubeSize", 30, "20x2");
-    doc->AddCustomInfo3("Default", "barSize", 30, "d12");       // the target is not stored for Default
+    doc->AddCustomInfo3("Default", "barSize", 30, "d12"); // the target is not stored for Default
     CPItem kind = listItem("kind", {"Bar", "Tube"}, "Bar");
     kind.isListTarget = true;
     kind.sourceList = CPRef{0, 0, 0};
     makeList(addGroup(state, 0, "G", {serialItem("serial"), kind, plainItem("barSize"), plainItem("tubeSize")}), {2, 3})
-        .linked = true;
+        .linked
+        = true;
     load();
     ASSERT_TRUE(state.runOk) << state.errorMessage.toStdString();
 
@@ -276,7 +294,7 @@ TEST_F(LayoutTest, ComboListIndexFollowsTheTextAndHidesItsThirdColumn)
     combo.setList(1, 2, "hidden");
     combo.setValue("Brass");
     EXPECT_EQ(combo.listIndex(), 1);
-    combo.setEditText("brass");                 // typed: case differs, no entry
+    combo.setEditText("brass"); // typed: case differs, no entry
     EXPECT_EQ(combo.listIndex(), -1);
     combo.setListIndex(-1);
     EXPECT_EQ(combo.value(), "");

@@ -3,9 +3,9 @@
 
 #include "editor_fixture.h"
 
-#include "widgets/colours.h"
 #include "editor/multi_column_combo_box.h"
 #include "editor/tab_strip.h"
+#include "widgets/colours.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -55,7 +55,7 @@ TEST_F(NavigationTest, FramesKeepTheSlotAndTheirOwnTab)
     M &m = open();
     EXPECT_EQ(shownPages(), QStringList({"0:0:0"}));
     EXPECT_EQ(caption(0), "General: <Part1>");
-    m.navigation().tabClick(0);   // the tab shown: nothing changes
+    m.navigation().tabClick(0); // the tab shown: nothing changes
     EXPECT_EQ(shownPages(), QStringList({"0:0:0"}));
 
     m.configsList()->setCurrentRow(2);

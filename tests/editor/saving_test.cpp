@@ -49,7 +49,8 @@ protected:
         give("", {"Unnamed=keep", "a=old", "x=other frame"});
         give("Default", {"b=old", "Unnamed=keep too"});
         give("Long", {"x=other frame"});
-        addGroup(state, 0, "G", {plainItem("a"), plainItem("b", OnlyConfigurations), plainItem("d", OnlyDocument), plainItem("e")});
+        addGroup(state, 0, "G",
+            {plainItem("a"), plainItem("b", OnlyConfigurations), plainItem("d", OnlyDocument), plainItem("e")});
         addGroup(state, 1, "H", {plainItem("x")});
         state.useConfigs = true;
         M &m = load();
@@ -98,7 +99,8 @@ TEST_F(SavingTest, AListWritesTheMemberItsSelectorShows)
     document = openPart("Part1.SLDPRT", {"Default", "Long"});
     give("", {"m0=x", "m2=y"});
     give("Default", {"m1=z"});
-    makeList(addGroup(state, 0, "G", {plainItem("m0"), plainItem("m1"), plainItem("m2"), plainItem("after")}), {0, 1, 2});
+    makeList(
+        addGroup(state, 0, "G", {plainItem("m0"), plainItem("m1"), plainItem("m2"), plainItem("after")}), {0, 1, 2});
     state.useConfigs = true;
     M &m = load();
     ASSERT_TRUE(state.runOk) << state.errorMessage.toStdString();
@@ -138,8 +140,8 @@ TEST_F(SavingTest, SystemWritesComeBeforeTheItemsPropertyAndAFailureOnlyWarns)
     for (const auto &call : app->calls()->calls())
         if (call.member == "SaveAs2" || call.member == "AddCustomInfo3")
             order << call.member + QLatin1Char(' ') + call.args.value(call.member == "SaveAs2" ? 0 : 1);
-    EXPECT_EQ(order, QStringList({"SaveAs2 A100.sldprt", "AddCustomInfo3 Name", "AddCustomInfo3 Density",
-                                  "AddCustomInfo3 After"}));
+    EXPECT_EQ(order,
+        QStringList({"SaveAs2 A100.sldprt", "AddCustomInfo3 Name", "AddCustomInfo3 Density", "AddCustomInfo3 After"}));
 
     ASSERT_EQ(prompts.boxes().size(), 1u);
     EXPECT_EQ(prompts.boxes()[0].title, "Tavik: System Write Warning");

@@ -4,11 +4,11 @@
 
 #include "editor_fixture.h"
 
-#include "widgets/colours.h"
-#include "widgets/field_text_box.h"
 #include "platform/settings_store.h"
 #include "serial/set_ser_num.h"
 #include "serial/test_pg_server.h"
+#include "widgets/colours.h"
+#include "widgets/field_text_box.h"
 
 #include <QAction>
 #include <QLabel>
@@ -34,8 +34,9 @@ protected:
         serial.minVal = "SN-0100", serial.maxVal = "SN-0110", serial.incVal = 5;
         CPItem caption = plainItem("Caption");
         caption.type = "composite", caption.defaultValue.clear(), caption.editable = false;
-        addGroup(state, 0, "Identity", {plainItem("Project"), serial, caption, plainItem("DocKey", OnlyDocument),
-                                        serialItem("Batch", "DocKey", ""), serialItem("Lot", "Nothing", "X\\#-##")});
+        addGroup(state, 0, "Identity",
+            {plainItem("Project"), serial, caption, plainItem("DocKey", OnlyDocument),
+                serialItem("Batch", "DocKey", ""), serialItem("Lot", "Nothing", "X\\#-##")});
         state.frames[0].composites.push_back(Composite{
             CPRef{0, 0, Caption}, {CompositePart{{}, -1, "No. "}, CompositePart{CPRef{0, 0, SerialNo}, 0, {}}}});
         item(0, 0, SerialNo).compositeRefs = {0};
@@ -60,8 +61,8 @@ protected:
     bool rightPress(int i)
     {
         const QPointF at(button(i)->rect().center());
-        QMouseEvent press(QEvent::MouseButtonPress, at, button(i)->mapToGlobal(at), Qt::RightButton,
-                          Qt::RightButton, Qt::NoModifier);
+        QMouseEvent press(
+            QEvent::MouseButtonPress, at, button(i)->mapToGlobal(at), Qt::RightButton, Qt::RightButton, Qt::NoModifier);
         QApplication::sendEvent(button(i), &press);
         const bool opened = editor->serNumMenu()->isVisible();
         editor->serNumMenu()->hide();
@@ -72,7 +73,8 @@ protected:
     void inDialog(int i, const char *entry, const std::function<void(setSerNum &)> &act)
     {
         bool shown = false;
-        editor->serialNumbers().setSerialDialogRunner([&](QDialog &dialog) { shown = true, act(static_cast<setSerNum &>(dialog)); });
+        editor->serialNumbers().setSerialDialogRunner(
+            [&](QDialog &dialog) { shown = true, act(static_cast<setSerNum &>(dialog)); });
         ASSERT_TRUE(rightPress(i));
         choose(entry);
         EXPECT_TRUE(shown) << entry;
@@ -167,7 +169,8 @@ TEST_F(SerialCommands, ResetIndexAsksThenStartsTheRangeAgain)
     prompts.queueAnswer(MessageAnswer::No);
     ASSERT_TRUE(rightPress(SerialNo));
     choose("zero");
-    EXPECT_EQ(prompts.boxes().back().text, "Are you sure you want to reset index for      \r\n[Project·P1] to zero?     ");
+    EXPECT_EQ(
+        prompts.boxes().back().text, "Are you sure you want to reset index for      \r\n[Project·P1] to zero?     ");
     EXPECT_TRUE(stored("Project·P1") == "3" && text(SerialNo) == "SN-0110");
 
     prompts.queueAnswer(MessageAnswer::Yes);

@@ -4,9 +4,9 @@
 
 #include "editor_fixture.h"
 
-#include "platform/runtime_error.h"
 #include "editor/field_value.h"
 #include "editor/multi_column_combo_box.h"
+#include "platform/runtime_error.h"
 #include "platform/settings_store.h"
 #include "transfer/configs_select.h"
 #include "transfer/scratchpad.h"
@@ -26,19 +26,22 @@ protected:
     // Values at the document level and in "Thick", none in "Bare".
     QString writeSource(const QString &fileName, const QString &title = QStringLiteral("Source.SLDPRT"))
     {
-        return write(fileName, QStringLiteral(R"({"type": 1, "title": "%1", "configurations": ["Thick", "Bare"],
+        return write(fileName,
+            QStringLiteral(R"({"type": 1, "title": "%1", "configurations": ["Thick", "Bare"],
             "customProperties": {"": [["Project", "P4711"], ["Finish", "Painted"], ["Note", "doc note"],
                                       ["m0", "first"], ["m1", "second"], ["Extra", "not configured"]],
                                  "Thick": [["Project", "P0012"], ["Finish", "Chrome"], ["Note", "thick note"]],
-                                 "Bare": []}})").arg(title).toUtf8());
+                                 "Bare": []}})")
+                .arg(title)
+                .toUtf8());
     }
 
     // Frame 0: Project, Finish (a list), Note, and a list row of m0 and m1; every field empty.
     M &open()
     {
         editorDoc = openPart("Part1", {"Default", "Long"});
-        std::vector<CPItem> items{plainItem("Project"), listItem("Finish", {"Raw", "Painted", "Zinc"}), plainItem("Note"),
-                                  plainItem("m0"), plainItem("m1")};
+        std::vector<CPItem> items{plainItem("Project"), listItem("Finish", {"Raw", "Painted", "Zinc"}),
+            plainItem("Note"), plainItem("m0"), plainItem("m1")};
         for (CPItem &i : items)
             i.defaultValue.clear();
         makeList(addGroup(state, 0, "G", std::move(items)), {3, 4});
@@ -86,7 +89,7 @@ TEST_F(CopyTest, ChosenLevelFillsOnlyEmptyFields)
     dialog->doneClick();
     EXPECT_EQ(state.swModel, editorDoc);
     EXPECT_EQ(QStringList({text(0, 0), text(1, 0), text(2, 0), text(3, 0), text(4, 0), text(0, 1)}),
-              QStringList({"P4711", "Painted", "mine", "first", "second", ""}))
+        QStringList({"P4711", "Painted", "mine", "first", "second", ""}))
         << "a filled field and other slots keep their values; hidden list members are filled too";
     EXPECT_FALSE(app->findDocument(source)->isClosed()) << "the other document stays open";
 
@@ -199,7 +202,8 @@ TEST_F(CopyTest, DoneWritesOnlyIntoTheEditorsDocument)
     const QStringList before = other->GetCustomInfoNames2("");
     app->calls()->failCall("ActivateDoc2", 1, err::Automation, "Method 'ActivateDoc2' failed");
     m.done()->click();
-    EXPECT_EQ(boxTexts().last(), "The document this editor was opened on cannot be made active again. Nothing was written.");
+    EXPECT_EQ(
+        boxTexts().last(), "The document this editor was opened on cannot be made active again. Nothing was written.");
     EXPECT_EQ(other->GetCustomInfoNames2(""), before);
     EXPECT_TRUE(editorDoc->GetCustomInfoNames2("").isEmpty());
 
@@ -295,8 +299,11 @@ TEST_F(ScratchpadTest, ASaveThatFailsHalfwayLeavesNoneOfItsEntries)
     // The store refuses Finish, the second entry the editor writes.
     sqlite3 *db = nullptr;
     ASSERT_EQ(sqlite3_open(settingsPath.toUtf8().constData(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, "CREATE TRIGGER refuse BEFORE INSERT ON entries WHEN NEW.key_folded = 'finish' "
-                               "BEGIN SELECT RAISE(ABORT, 'refused'); END;", nullptr, nullptr, nullptr), SQLITE_OK)
+    EXPECT_EQ(sqlite3_exec(db,
+                  "CREATE TRIGGER refuse BEFORE INSERT ON entries WHEN NEW.key_folded = 'finish' "
+                  "BEGIN SELECT RAISE(ABORT, 'refused'); END;",
+                  nullptr, nullptr, nullptr),
+        SQLITE_OK)
         << sqlite3_errmsg(db);
     sqlite3_close(db);
     M &m = open();

@@ -2,8 +2,8 @@
 
 #include "host_fixture.h"
 
-#include "platform/runtime_error.h"
 #include "host/document_file_error.h"
+#include "platform/runtime_error.h"
 
 #include <QFileInfo>
 #include <csignal>
@@ -99,10 +99,12 @@ TEST_F(DocumentFileTest, RefusesBrokenFilesNamingFileAndFault)
         {"h.sldprt", R"({"configurations": ["A"], "activeConfiguration": "B"})", "\"B\" is not among"},
         {"i.sldprt", R"({"customProperties": {"": [["PartNo"]]}})", "[name, value] pair"},
         {"k.sldprt", R"({"customProperties": {"Long": []}})", "\"Long\", which is not a configuration"},
-        {"l.sldprt", R"({"customProperties": {"": [["N", "1"], ["N", "2"]]}})", "\"N\" of the document level is given twice"},
+        {"l.sldprt", R"({"customProperties": {"": [["N", "1"], ["N", "2"]]}})",
+            "\"N\" of the document level is given twice"},
         {"o.sldprt", R"({"lengthUnit": 11})", "length-unit code"},
         {"q.sldprt", R"({"massProperties": "oops"})", "array of numbers or \"error\""},
-        {"r.sldprt", R"({"attributes": [{"name": "X", "parameters": {"P": "1"}}]})", "parameter \"P\" of attribute \"X\""},
+        {"r.sldprt", R"({"attributes": [{"name": "X", "parameters": {"P": "1"}}]})",
+            "parameter \"P\" of attribute \"X\""},
         {"t.sldprt", R"({"type": 1, "title": "A", "title": "B"})", "member \"title\" is given twice"},
         {"u.sldprt", R"({"customProperties": {"": [], "": [["N", "1"]]}})", "member \"\" is given twice"},
         {"v.sldprt", R"({"vendor": [{"k": 1, "\u006b": 2}]})", "member \"k\" is given twice"},
@@ -142,9 +144,10 @@ TEST_F(DocumentFileTest, SavesRoundTripKeepingUnknownMembersAsWritten)
     // a byte-order mark opening a name or a value is part of the text.
     const QString mark(QChar(0xFEFF));
     const QByteArray raw = "{\"type\": 1, \"title\": \"Bracket.SLDPRT\", \"configurations\": [\"Default\", \"Long\"], "
-        "\"activeConfiguration\": \"Long\", \"customProperties\": {\"\": [[\"\xEF\xBB\xBFName\", \"\xEF\xBB\xBFPLATE\"]], "
-        "\"Default\": [], \"Long\": []}, \"massProperties\": [0, 0, 0, 1.2e-5, 0.0031, 0.0324], "
-        R"("vendor": {"serial": 12345678901234567891, "offset": -0.0, "text": "a\"b"}, "count": 1.50,
+                           "\"activeConfiguration\": \"Long\", \"customProperties\": {\"\": [[\"\xEF\xBB\xBFName\", "
+                           "\"\xEF\xBB\xBFPLATE\"]], "
+                           "\"Default\": [], \"Long\": []}, \"massProperties\": [0, 0, 0, 1.2e-5, 0.0031, 0.0324], "
+                           R"("vendor": {"serial": 12345678901234567891, "offset": -0.0, "text": "a\"b"}, "count": 1.50,
         "summaryInfo": {"author": "A", "pages": 100000000000000000001},
         "attributes": [{"name": "X", "parameters": {"P": 1.0}, "weight": 2.5e-0}]})";
     const QString path = write("numbers.sldprt", raw);
@@ -159,7 +162,7 @@ TEST_F(DocumentFileTest, SavesRoundTripKeepingUnknownMembersAsWritten)
         EXPECT_FALSE(doc->isChanged());
         const QByteArray saved = read(path);
         for (const char *literal : {R"("serial": 12345678901234567891, "offset": -0.0, "text": "a\"b")",
-                                    R"("count": 1.50)", R"("pages": 100000000000000000001)", R"("weight": 2.5e-0)"})
+                 R"("count": 1.50)", R"("pages": 100000000000000000001)", R"("weight": 2.5e-0)"})
             EXPECT_TRUE(saved.contains(literal)) << literal << " in\n" << saved.toStdString();
         auto again = std::make_shared<HostApplication>()->openDocument(path);
         EXPECT_EQ(again->data().customProperties, doc->data().customProperties);
@@ -203,7 +206,7 @@ TEST_F(DocumentFileTest, FailedSaveLeavesTheOldFileIntact)
         EXPECT_NO_THROW(doc->save());
     else
         EXPECT_THROW(doc->save(), DocumentFileError);
-    struct stat st {};
+    struct stat st { };
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0444u);
 }

@@ -2,8 +2,8 @@
 
 #include "host_fixture.h"
 
-#include "platform/runtime_error.h"
 #include "host/document_file_error.h"
+#include "platform/runtime_error.h"
 
 #include <QFileInfo>
 
@@ -82,13 +82,15 @@ TEST_F(HostApplicationTest, MenuItemsCallTheRegisteredAddin)
 
 TEST_F(HostApplicationTest, CallLogAndFaultInjection)
 {
-    auto doc = open("log.sldprt", QJsonObject{{"configurations", QJsonArray{"Default"}}, {"activeConfiguration", "Default"}});
+    auto doc = open(
+        "log.sldprt", QJsonObject{{"configurations", QJsonArray{"Default"}}, {"activeConfiguration", "Default"}});
     HostCalls &calls = *app->calls();
     calls.clearLog();
     app->ActiveDoc()->GetTitle();
     doc->AddCustomInfo3("Default", "P", 30, "v");
     doc->GetActiveConfiguration()->Name();
-    EXPECT_EQ(calls.members(), QStringList({"ActiveDoc", "GetTitle", "AddCustomInfo3", "GetActiveConfiguration", "Name"}));
+    EXPECT_EQ(
+        calls.members(), QStringList({"ActiveDoc", "GetTitle", "AddCustomInfo3", "GetActiveConfiguration", "Name"}));
     EXPECT_EQ(calls.calls()[2].text(), "AddCustomInfo3(Default, P, 30, v)");
 
     // The second call from now fails, once.

@@ -2,8 +2,8 @@
 
 #include "host_fixture.h"
 
-#include "platform/runtime_error.h"
 #include "host/document_file_error.h"
+#include "platform/runtime_error.h"
 
 #include <QFileInfo>
 
@@ -11,8 +11,7 @@ using namespace tavik;
 
 namespace {
 
-const QJsonObject twoConfigurations{
-    {"configurations", QJsonArray{"Default", "Long"}},
+const QJsonObject twoConfigurations{{"configurations", QJsonArray{"Default", "Long"}},
     {"customProperties", QJsonObject{{"", QJsonArray{QJsonArray{"B", "1"}, QJsonArray{"A", "2"}}}}}};
 
 int errorNumber(const std::function<void()> &call)
@@ -86,7 +85,8 @@ TEST_F(HostDocumentTest, SettingsUnitsAndSummary)
 
 TEST_F(HostDocumentTest, SaveAs2MovesTheDocumentAndItsTitle)
 {
-    const QString oldPath = write("Old.sldprt", QJsonObject{{"customProperties", QJsonObject{{"", QJsonArray{QJsonArray{"P", "1"}}}}}});
+    const QString oldPath
+        = write("Old.sldprt", QJsonObject{{"customProperties", QJsonObject{{"", QJsonArray{QJsonArray{"P", "1"}}}}}});
     auto doc = app->openDocument(oldPath);
     EXPECT_TRUE(doc->SetTitle2("Shown.sldprt"));
     EXPECT_EQ(doc->GetTitle(), "Shown.sldprt");
@@ -137,7 +137,7 @@ TEST_F(HostDocumentTest, AttributesSurviveSaveAndReopen)
     EXPECT_TRUE(def->AddParameter("USE_FRAME", sw::swParamTypeDouble, 3.0, 0));
     EXPECT_FALSE(def->AddParameter("USE_FRAME", sw::swParamTypeDouble, 0.0, 0));
     EXPECT_FALSE(def->AddParameter("", sw::swParamTypeDouble, 0.0, 0) || def->AddParameter("T", 1, 0.0, 0)
-                 || def->AddParameter("N", sw::swParamTypeDouble, NAN, 0));
+        || def->AddParameter("N", sw::swParamTypeDouble, NAN, 0));
     EXPECT_EQ(def->CreateInstance5(doc, nullptr, nullptr, "TavikAttribute", 1, 2), nullptr); // not registered
     EXPECT_TRUE(def->Register());
     EXPECT_FALSE(def->AddParameter("LATE", sw::swParamTypeDouble, 0.0, 0));
@@ -157,7 +157,7 @@ TEST_F(HostDocumentTest, AttributesSurviveSaveAndReopen)
     ASSERT_NE(reopened->FeatureByName("TavikAttribute"), nullptr);
     auto found = reopened->FeatureByName("TavikAttribute")->GetSpecificFeature();
     EXPECT_TRUE(found->GetParameter("USE_CONFIGS")->GetDoubleValue() == 1.0
-                && found->GetParameter("USE_FRAME")->GetDoubleValue() == 3.0);
+        && found->GetParameter("USE_FRAME")->GetDoubleValue() == 3.0);
     EXPECT_EQ(reopened->data().attributes[0].definition, "pub_Tavik");
 
     // The add-in connecting again registers the same definition; a different one is refused.
@@ -172,9 +172,9 @@ TEST_F(HostDocumentTest, AttributesSurviveSaveAndReopen)
 
 TEST_F(HostDocumentTest, ClosedDocumentCallsFailWithObjectNotSet)
 {
-    auto doc = open("closed.sldprt", QJsonObject{{"attributes", QJsonArray{QJsonObject{
-                                                     {"name", "TavikAttribute"},
-                                                     {"parameters", QJsonObject{{"USE_FRAME", 1.0}}}}}}});
+    auto doc = open("closed.sldprt",
+        QJsonObject{{"attributes",
+            QJsonArray{QJsonObject{{"name", "TavikAttribute"}, {"parameters", QJsonObject{{"USE_FRAME", 1.0}}}}}}});
     auto parameter = doc->FeatureByName("TavikAttribute")->GetSpecificFeature()->GetParameter("USE_FRAME");
     auto extension = doc->Extension();
     auto unit = doc->GetUserUnit(0);

@@ -12,7 +12,10 @@
 
 class HostFixture : public ScratchTest {
 protected:
-    explicit HostFixture(const QString &prefix = QStringLiteral("host")) : ScratchTest(prefix) {}
+    explicit HostFixture(const QString &prefix = QStringLiteral("host"))
+        : ScratchTest(prefix)
+    {
+    }
 
     using ScratchTest::write;
     QString write(const QString &fileName, const QJsonObject &content)

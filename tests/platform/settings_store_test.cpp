@@ -30,12 +30,12 @@ TEST_F(Settings, SectionsAndKeysIgnoreCaseAndKeepTheirWrittenText)
     EXPECT_EQ(s.value("Tavik", "Scratch", "ÄRGER"), QString(""));
     EXPECT_EQ(s.keys("tavik", "SCRATCH"), QStringList({"PartNo", "Ärger"}));
 
-    SettingsStore again(s.path());   // another connection sees the same entries
+    SettingsStore again(s.path()); // another connection sees the same entries
     EXPECT_EQ(again.read("Tavik", "Scratch", "partno", ""), "B-2");
     again.deleteKey("Tavik", "Scratch", "ärger");
     EXPECT_EQ(again.keys("Tavik", "Scratch"), QStringList({"PartNo"}));
     again.deleteSection("Tavik", "SCRATCH");
-    again.deleteSection("Tavik", "Scratch");   // deleting what is gone is no fault
+    again.deleteSection("Tavik", "Scratch"); // deleting what is gone is no fault
     EXPECT_TRUE(s.keys("Tavik", "Scratch").isEmpty());
     EXPECT_EQ(s.read("Tavik", "nextSerialNumbers", "partno", ""), "7");
 }
@@ -54,12 +54,14 @@ TEST_F(Settings, UpdateHoldsOffOtherWritersAndRollsBackOnFailure)
     });
     EXPECT_EQ(other.read("Tavik", "c", "n", ""), "2");
 
-    EXPECT_THROW(s.update("Tavik", "c", "n", [&](auto &) -> std::optional<QString> {
-        s.write("Tavik", "c", "m", "inside");
-        throw std::runtime_error("change failed");
-    }), std::runtime_error);
+    EXPECT_THROW(s.update("Tavik", "c", "n",
+                     [&](auto &) -> std::optional<QString> {
+                         s.write("Tavik", "c", "m", "inside");
+                         throw std::runtime_error("change failed");
+                     }),
+        std::runtime_error);
     EXPECT_EQ(s.value("Tavik", "c", "m"), std::nullopt);
-    other.write("Tavik", "c", "n", "5");   // no transaction was left open
+    other.write("Tavik", "c", "n", "5"); // no transaction was left open
     s.update("Tavik", "c", "n", [](auto &) { return std::nullopt; });
     EXPECT_EQ(s.read("Tavik", "c", "n", ""), "5");
 }
@@ -81,8 +83,8 @@ TEST_F(Settings, AFileThatIsNoStoreIsReportedAndLeftAlone)
 
 TEST(WaitLimit, WholeSecondsFromOneToAnHourElseTheDefault)
 {
-    for (const auto &[text, seconds] :
-         std::initializer_list<std::pair<const char *, int>>{{"1", 1}, {"3600", 3600}, {"3601", 10}, {"0", 10}, {"x", 10}}) {
+    for (const auto &[text, seconds] : std::initializer_list<std::pair<const char *, int>>{
+             {"1", 1}, {"3600", 3600}, {"3601", 10}, {"0", 10}, {"x", 10}}) {
         qputenv("TAVIK_TIMEOUT", text);
         EXPECT_EQ(waitLimitSeconds(), seconds) << text;
     }

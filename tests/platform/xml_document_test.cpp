@@ -35,8 +35,9 @@ TEST(XmlDocument, DiagnosticsAreCollectedNotPrintedAndGlobalHandlersComeBack)
     XmlDocument deep;
     const bool deepLoaded = deep.load(write(dir, "deep.xml", QByteArray("<a>").repeated(100000)));
     XmlDocument badSchema;
-    badSchema.load(write(dir, "bad.xsd", "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' "
-                                         "targetNamespace='urn:t'><xs:element/></xs:schema>"));
+    badSchema.load(write(dir, "bad.xsd",
+        "<xs:schema xmlns:xs='http://www.w3.org/2001/XMLSchema' "
+        "targetNamespace='urn:t'><xs:element/></xs:schema>"));
     const bool compiled = XmlSchemaCache().add("urn:t", badSchema);
     XmlDocument missing;
     const bool missingLoaded = missing.load(dir.filePath("absent.xml"));
@@ -64,9 +65,9 @@ TEST(XmlDocument, BlankTextGoesWhereverTheParserLeavesItUnlessPreservedAndViewsR
     QTemporaryDir dir(scratchBase() + "/xml-XXXXXX");
     XmlDocument doc;
     ASSERT_TRUE(doc.load(write(dir, "t.xml",
-                               "<r xmlns:p='urn:t'>\n <o> </o>\n <m>t<b/> <c/></m>\n"
-                               " <s xml:space='preserve'> </s>\n <k xml:space='preserve'><v> </v> <v/></k>\n"
-                               " <p:x p:a='x &amp; y' a='&lt;'/>\n</r>")));
+        "<r xmlns:p='urn:t'>\n <o> </o>\n <m>t<b/> <c/></m>\n"
+        " <s xml:space='preserve'> </s>\n <k xml:space='preserve'><v> </v> <v/></k>\n"
+        " <p:x p:a='x &amp; y' a='&lt;'/>\n</r>")));
     const XmlView root = doc.documentElementView();
     XmlView o = root.firstChild();
     // The parser keeps the blank content of an otherwise empty element and blank text beside

@@ -21,7 +21,8 @@ int main(int argc, char **argv)
         const bool remote = args.value(1) == QLatin1String("remote");
         if (remote) {
             counters = std::make_unique<tavik::RemoteCounterStore>(
-                tavik::RemoteCounterStore::Server{args.value(2), args.value(3).toInt()}, [] { return QString("Helper.sldprt"); });
+                tavik::RemoteCounterStore::Server{args.value(2), args.value(3).toInt()},
+                [] { return QString("Helper.sldprt"); });
         } else {
             settings = std::make_unique<tavik::SettingsStore>(args.value(2));
             counters = std::make_unique<tavik::LocalCounterStore>(*settings);

@@ -9,7 +9,6 @@
 #include "serial/concurrent_draws.h"
 #include "serial/counter_store.h"
 
-
 using namespace tavik;
 
 namespace {
@@ -49,16 +48,18 @@ TEST_F(Counters, CreatingAskedOnceThenDrawnPerNameIgnoringCase)
     EXPECT_EQ(draw(QString("4711")).number, 100);
     EXPECT_EQ(stored("Project·4711"), QString("1"));
     prompts.queueAnswer(MessageAnswer::Yes);
-    EXPECT_EQ(draw(QString("a b")).number, 100);   // another key value (another slot's) counts apart
+    EXPECT_EQ(draw(QString("a b")).number, 100); // another key value (another slot's) counts apart
     EXPECT_EQ(draw(QString("A B")).number, 105);
     EXPECT_EQ(draw(QString("4711")).serialKey, "Project·4711");
     EXPECT_EQ(stored("PROJECT·4711"), QString("2"));
     prompts.queueAnswer(MessageAnswer::Yes);
-    EXPECT_EQ(draw(std::nullopt).serialKey, "Tavik");   // no key item: the shared counter
+    EXPECT_EQ(draw(std::nullopt).serialKey, "Tavik"); // no key item: the shared counter
     EXPECT_TRUE(prompts.boxes().size() == 4 && !prompts.failed());
 
     // Created by another editor while the question was open: Yes draws from that counter.
-    prompts.setBoxListener([&](const RecordedBox &) { SettingsStore(settings.path()).write("Tavik", "nextSerialNumbers", "Project·9", "2"); });
+    prompts.setBoxListener([&](const RecordedBox &) {
+        SettingsStore(settings.path()).write("Tavik", "nextSerialNumbers", "Project·9", "2");
+    });
     prompts.queueAnswer(MessageAnswer::Yes);
     EXPECT_EQ(draw(QString("9")).number, 110);
     EXPECT_EQ(stored("Project·9"), QString("3"));
@@ -99,8 +100,8 @@ class BrokenStore : public CounterStore {
 public:
     Draw next(const QString &, bool) override { throw SettingsError("Settings store x: disk I/O error"); }
     std::optional<QString> entry(const QString &) override { return std::nullopt; }
-    void set(const QString &, int64_t) override {}
-    void reset(const QString &) override {}
+    void set(const QString &, int64_t) override { }
+    void reset(const QString &) override { }
 };
 
 TEST_F(Counters, AStoreThatCannotBeUsedIsReported)
@@ -120,8 +121,9 @@ TEST_F(Counters, AStoreThatCannotBeUsedIsReported)
         SettingsStore holder(settings.path());
         SettingsStore::Transaction lock(holder);
         EXPECT_EQ(getNextNum(serial, nullptr, std::nullopt, blocked, prompts).number, -1);
-        EXPECT_EQ(lastBox().text, "Settings store " + settings.path()
-                                      + ": another program keeps the store locked; gave up waiting, nothing was read or changed");
+        EXPECT_EQ(lastBox().text,
+            "Settings store " + settings.path()
+                + ": another program keeps the store locked; gave up waiting, nothing was read or changed");
     }
     EXPECT_EQ(draw(std::nullopt).number, 105);
 }
@@ -133,7 +135,7 @@ TEST_F(Counters, EditorsInSeveralProcessesNeverDrawTheSameIndex)
     constexpr int processes = 4, draws = 60;
     EXPECT_EQ(drawConcurrently(processes, draws, {"local", shared, "Project·4711"}), eachIndexOnce(processes * draws));
     EXPECT_EQ(SettingsStore(shared).read("Tavik", "nextSerialNumbers", "project·4711", ""),
-              QString::number(processes * draws));
+        QString::number(processes * draws));
 }
 
 } // namespace

@@ -25,8 +25,8 @@ protected:
             GTEST_SKIP() << TestPgServer::SkipReason;
         server->useFreshSchema();
         qputenv("USER", "drafter1");
-        counters = std::make_unique<RemoteCounterStore>(RemoteCounterStore::Server{server->host, server->port},
-                                                        [this] { return title; });
+        counters = std::make_unique<RemoteCounterStore>(
+            RemoteCounterStore::Server{server->host, server->port}, [this] { return title; });
         serial.prototype = "SN-####";
         serial.minVal = "SN-0100";
         serial.maxVal = "SN-0110";
@@ -56,11 +56,11 @@ TEST_F(RemoteCounters, DrawSetAndResetCountAsLocallyAndAreAudited)
     prompts.queueAnswer(MessageAnswer::Yes);
     EXPECT_EQ(draw("4711").number, 100);
     title = "Plate.sldprt";
-    EXPECT_EQ(draw("4711").number, 105);   // asked only once
+    EXPECT_EQ(draw("4711").number, 105); // asked only once
     EXPECT_EQ(prompts.boxes().size(), 2u);
-    counters->set("PROJECT·4711", 2);      // names compare without regard to case
+    counters->set("PROJECT·4711", 2); // names compare without regard to case
     EXPECT_EQ(draw("4711").number, 110);
-    EXPECT_EQ(draw("4711").number, 100);   // rollover: the counter itself goes on
+    EXPECT_EQ(draw("4711").number, 100); // rollover: the counter itself goes on
     EXPECT_EQ(counters->entry("project·4711"), QString("4"));
     counters->reset("Project·4711");
     EXPECT_EQ(counters->entry("Project·4711"), QString("1"));
@@ -76,25 +76,25 @@ TEST_F(RemoteCounters, DrawSetAndResetCountAsLocallyAndAreAudited)
     EXPECT_EQ(server->rows("SELECT counter_name, action, drawn_index, next_index, user_name, host_name,"
                            " document_title, db_user FROM tavik_counter_audit WHERE counter_name <> 'Tavik'"
                            " ORDER BY id"),
-              QStringList({"Project·4711|draw|0|1" + who + "Bracket.sldprt|tavik",
-                           "Project·4711|draw|1|2" + who + "Plate.sldprt|tavik",
-                           "Project·4711|set||2" + who + "Plate.sldprt|tavik",
-                           "Project·4711|draw|2|3" + who + "Plate.sldprt|tavik",
-                           "Project·4711|draw|3|4" + who + "Plate.sldprt|tavik",
-                           "Project·4711|reset||1" + who + "Plate.sldprt|tavik"}));
+        QStringList({"Project·4711|draw|0|1" + who + "Bracket.sldprt|tavik",
+            "Project·4711|draw|1|2" + who + "Plate.sldprt|tavik", "Project·4711|set||2" + who + "Plate.sldprt|tavik",
+            "Project·4711|draw|2|3" + who + "Plate.sldprt|tavik", "Project·4711|draw|3|4" + who + "Plate.sldprt|tavik",
+            "Project·4711|reset||1" + who + "Plate.sldprt|tavik"}));
     EXPECT_EQ(server->rows("SELECT count(*) FROM tavik_counter_audit WHERE at > now() - interval '1 hour'"
-                           " AND client_addr = '127.0.0.1'"), QStringList({"7"}));
+                           " AND client_addr = '127.0.0.1'"),
+        QStringList({"7"}));
 }
 
 TEST_F(RemoteCounters, WorkstationsDrawingAtOnceNeverGetTheSameIndex)
 {
     // A fresh schema and counter: the processes also race to create the tables and the counter.
     constexpr int processes = 4, draws = 50;
-    EXPECT_EQ(drawConcurrently(processes, draws, {"remote", server->host, QString::number(server->port), "Project·4711"}),
-              eachIndexOnce(processes * draws));
+    EXPECT_EQ(
+        drawConcurrently(processes, draws, {"remote", server->host, QString::number(server->port), "Project·4711"}),
+        eachIndexOnce(processes * draws));
     EXPECT_EQ(counters->entry("PROJECT·4711"), QString::number(processes * draws));
     EXPECT_EQ(server->rows("SELECT count(DISTINCT drawn_index) FROM tavik_counter_audit"),
-              QStringList({QString::number(processes * draws)}));
+        QStringList({QString::number(processes * draws)}));
 
     // Created by another workstation while the question was open: Yes draws from that counter.
     prompts.setBoxListener([&](const RecordedBox &) {
@@ -128,7 +128,7 @@ TEST_F(RemoteCounters, AServerThatIsGoneGivesItsReasonAndNoNumberUntilItIsBack)
 
     isDown = false;
     ASSERT_TRUE(server->up());
-    EXPECT_EQ(draw("1").number, 105);   // nothing was drawn while it was gone
+    EXPECT_EQ(draw("1").number, 105); // nothing was drawn while it was gone
     EXPECT_EQ(prompts.boxes().size(), 2u);
 
     // Restarted while the store was idle: its old connection is dead, a fresh one draws.
@@ -143,9 +143,9 @@ TEST_F(RemoteCounters, AServerThatIsGoneGivesItsReasonAndNoNumberUntilItIsBack)
 TEST_F(RemoteCounters, AHeldCounterOrAStalledServerEndsAtTheLimitAndDrawsNothing)
 {
     qputenv("TAVIK_TIMEOUT", "1");
-    qputenv("PGAPPNAME", server->schema.toUtf8());   // finds this store's session on the server
-    counters = std::make_unique<RemoteCounterStore>(RemoteCounterStore::Server{server->host, server->port},
-                                                    [this] { return title; });
+    qputenv("PGAPPNAME", server->schema.toUtf8()); // finds this store's session on the server
+    counters = std::make_unique<RemoteCounterStore>(
+        RemoteCounterStore::Server{server->host, server->port}, [this] { return title; });
     qunsetenv("TAVIK_TIMEOUT");
     prompts.queueAnswer(MessageAnswer::Yes);
     ASSERT_EQ(draw("1").number, 100);
@@ -158,23 +158,27 @@ TEST_F(RemoteCounters, AHeldCounterOrAStalledServerEndsAtTheLimitAndDrawsNothing
     ASSERT_TRUE(holder.waitForReadyRead(60000)) << holder.readAllStandardError().toStdString();
     EXPECT_EQ(holder.readAllStandardOutput().trimmed(), "1");
     EXPECT_EQ(draw("1").number, -1);
-    EXPECT_EQ(lastBox().text, prefix + "the counter is locked by another session and stayed locked for 1 s;"
-                                       " nothing was drawn or changed")
+    EXPECT_EQ(lastBox().text,
+        prefix
+            + "the counter is locked by another session and stayed locked for 1 s;"
+              " nothing was drawn or changed")
         << lastBox().text.toStdString();
     holder.closeWriteChannel();
     ASSERT_TRUE(holder.waitForFinished(60000));
     EXPECT_EQ(counters->entry("Project·1"), QString("1"));
 
     // The server stops answering in the middle of a call: its session is stopped.
-    const QStringList pids = server->rows("SELECT pid FROM pg_stat_activity WHERE application_name = '"
-                                          + server->schema + "' AND state = 'idle'");
+    const QStringList pids = server->rows(
+        "SELECT pid FROM pg_stat_activity WHERE application_name = '" + server->schema + "' AND state = 'idle'");
     ASSERT_EQ(pids.size(), 1);
     const pid_t backend = pids.front().toInt();
     ASSERT_EQ(kill(backend, SIGSTOP), 0);
     std::shared_ptr<void> resume(nullptr, [&](void *) { kill(backend, SIGCONT); });
     EXPECT_EQ(draw("1").number, -1);
-    EXPECT_EQ(lastBox().text, prefix + "the server did not answer within the wait limit of 1 s;"
-                                       " nothing was drawn or changed")
+    EXPECT_EQ(lastBox().text,
+        prefix
+            + "the server did not answer within the wait limit of 1 s;"
+              " nothing was drawn or changed")
         << lastBox().text.toStdString();
     resume.reset();
 
@@ -195,9 +199,10 @@ TEST(RemoteCounterSettings, AServerTheConfigurationCannotNameIsRefusedBeforeConn
         }
         return QString();
     };
-    EXPECT_EQ(refusal({"", 5432}), "Numbering server :5432 could not be used: the configuration names no server (serverName)");
+    EXPECT_EQ(refusal({"", 5432}),
+        "Numbering server :5432 could not be used: the configuration names no server (serverName)");
     EXPECT_EQ(refusal({"127.0.0.1", 0}),
-              "Numbering server 127.0.0.1:0 could not be used: the configuration's serverPort is no TCP port");
+        "Numbering server 127.0.0.1:0 could not be used: the configuration's serverPort is no TCP port");
 }
 
 } // namespace

@@ -16,31 +16,33 @@ struct Case {
 TEST(SerialFormat, FormatsAndParsesPlacesLiteralsAndEscapes)
 {
     // Display texts; a leading backslash escapes like any other.
-    for (Case c : std::initializer_list<Case>{
-             {"SN-####", "SN-0042", 42}, {"??-##", "AA-00", 0}, {"??-##", "AM-34", 1234}, {"X\\#-##", "X#-05", 5},
-             {"A\\\\#", "A\\#", 5}, {"", "7", 7}, {"SN-####", "", -1}, {"", "", -1}, {"##", "56", 123456},
-             {"LOT", "LOT", 99}, {"\\###", "#05", 5}, {"##########", "2147483647", 2147483647}})
+    for (Case c :
+        std::initializer_list<Case>{{"SN-####", "SN-0042", 42}, {"??-##", "AA-00", 0}, {"??-##", "AM-34", 1234},
+            {"X\\#-##", "X#-05", 5}, {"A\\\\#", "A\\#", 5}, {"", "7", 7}, {"SN-####", "", -1}, {"", "", -1},
+            {"##", "56", 123456}, {"LOT", "LOT", 99}, {"\\###", "#05", 5}, {"##########", "2147483647", 2147483647}})
         EXPECT_EQ(formatSerialNumber(c.number, c.proto), c.text) << c.proto << " " << c.number;
 
     ScriptedPrompts prompts;
-    for (Case c : std::initializer_list<Case>{
-             {"??-##", "AM-34", 1234}, {"??-##", "am-34", -1}, {"X\\#-##", "X\\#-05", 5}, {"X\\#-##", "X#-05", -1},
-             {"SN-####", "SN-042", -1}, {"SN-####", "SN-00420", -1}, {"SN-####", "sn-0042", -1}, {"SN-####", "", -1},
-             {"", "", -1}, {"LOT", "LOT", 0}, {"", "17", 17}, {"\\###", "\\#05", 5}, {"A\\\\#", "A\\\\5", -1},
-             {"??-######", "ZZ-999999", 675999999}, {"#########", "999999999", 999999999}, {"??????", "ZZZZZZ", 308915775},
-             {"??-#######", "AA-x000000", -1}})   // fails a place before the one that would overflow
+    for (Case c :
+        std::initializer_list<Case>{{"??-##", "AM-34", 1234}, {"??-##", "am-34", -1}, {"X\\#-##", "X\\#-05", 5},
+            {"X\\#-##", "X#-05", -1}, {"SN-####", "SN-042", -1}, {"SN-####", "SN-00420", -1},
+            {"SN-####", "sn-0042", -1}, {"SN-####", "", -1}, {"", "", -1}, {"LOT", "LOT", 0}, {"", "17", 17},
+            {"\\###", "\\#05", 5}, {"A\\\\#", "A\\\\5", -1}, {"??-######", "ZZ-999999", 675999999},
+            {"#########", "999999999", 999999999}, {"??????", "ZZZZZZ", 308915775},
+            {"??-#######", "AA-x000000", -1}}) // fails a place before the one that would overflow
         EXPECT_EQ(unformatSerialNumber(c.text, c.proto, prompts), c.number) << c.proto << " " << c.text;
     EXPECT_TRUE(prompts.boxes().empty());
 
     // A prototype whose capacity passes the 32-bit range overflows whatever the digits.
-    for (Case c : std::initializer_list<Case>{{"??-#######", "AA-0000000"}, {"???????", "AAAAAAA"},
-                                              {"", "99999999999999999999"}, {"", "12a"}})
+    for (Case c : std::initializer_list<Case>{
+             {"??-#######", "AA-0000000"}, {"???????", "AAAAAAA"}, {"", "99999999999999999999"}, {"", "12a"}})
         EXPECT_EQ(unformatSerialNumber(c.text, c.proto, prompts), -1) << c.proto;
     QStringList boxes;
     for (const RecordedBox &box : prompts.boxes())
         boxes << box.text;
-    EXPECT_EQ(boxes, QStringList({"Overflow\r\nin unformatSerialNumber", "Overflow\r\nin unformatSerialNumber",
-                                  "Overflow\r\nin unformatSerialNumber", "Type mismatch\r\nin unformatSerialNumber"}));
+    EXPECT_EQ(boxes,
+        QStringList({"Overflow\r\nin unformatSerialNumber", "Overflow\r\nin unformatSerialNumber",
+            "Overflow\r\nin unformatSerialNumber", "Type mismatch\r\nin unformatSerialNumber"}));
 }
 
 TEST(SerialFormat, IndicesMapIntoTheRangeAndWrapWithACaution)
@@ -58,7 +60,7 @@ TEST(SerialFormat, IndicesMapIntoTheRangeAndWrapWithACaution)
     ASSERT_EQ(prompts.boxes().size(), 2u);
     EXPECT_EQ(prompts.boxes()[1].text, "Rollover after maxVal [SN-0110]     ");
 
-    int32_t inc = -4;   // raised to 1, in the caller's variable too
+    int32_t inc = -4; // raised to 1, in the caller's variable too
     EXPECT_EQ(serial(7, inc), 107);
     EXPECT_EQ(inc, 1);
     EXPECT_EQ(serial(-1, inc), -1);
@@ -72,7 +74,7 @@ TEST(SerialFormat, IndicesMapIntoTheRangeAndWrapWithACaution)
 
     EXPECT_EQ(serial(0, five, "SN-0100", "SN-0050"), -1);
     EXPECT_EQ(prompts.boxes().back().text,
-              "Maximum Value [SN-0050] is below Minimum Value [SN-0100]\r\nin validateSerialNumber");
+        "Maximum Value [SN-0050] is below Minimum Value [SN-0100]\r\nin validateSerialNumber");
 }
 
 TEST(SerialFormat, ValueRefusalsComeInOrderMinimumMaximumIncrement)
@@ -87,9 +89,8 @@ TEST(SerialFormat, ValueRefusalsComeInOrderMinimumMaximumIncrement)
     EXPECT_EQ(reason, "");
     for (auto [entry, why] : std::initializer_list<std::pair<const char *, const char *>>{
              {"SN-0107", "Incorrect Incremental Step [SN-0100 + 5*n]"},
-             {"SN-0097", "Lower than Minimum Value [SN-0100]"},   // off the step as well
-             {"SN-0115", "Greater then Maximum Value [SN-0110]"},
-             {"SN-01x5", "String does not match prototype"}}) {
+             {"SN-0097", "Lower than Minimum Value [SN-0100]"}, // off the step as well
+             {"SN-0115", "Greater then Maximum Value [SN-0110]"}, {"SN-01x5", "String does not match prototype"}}) {
         EXPECT_EQ(indexOf(entry), -1);
         EXPECT_EQ(reason, why);
     }

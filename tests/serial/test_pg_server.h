@@ -28,8 +28,8 @@ public:
         s.port = qEnvironmentVariableIntValue("TAVIK_PG_PORT");
         return s;
     }
-    static constexpr const char *SkipReason =
-        "no numbering server: start one with eval \"$(scripts/pg-test-server start)\"";
+    static constexpr const char *SkipReason
+        = "no numbering server: start one with eval \"$(scripts/pg-test-server start)\"";
 
     // Points libpq of this process and its children at the server's database and login, and at
     // a schema of its own, so that the store creates its tables there afresh.
@@ -85,7 +85,7 @@ private:
     bool control(const char *command)
     {
         return QProcess::execute(qEnvironmentVariable("TAVIK_PG_CONTROL"),
-                                 {QString::fromLatin1(command), qEnvironmentVariable("TAVIK_PG_DIR")})
+                   {QString::fromLatin1(command), qEnvironmentVariable("TAVIK_PG_DIR")})
             == 0;
     }
 };

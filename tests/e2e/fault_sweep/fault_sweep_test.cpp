@@ -38,8 +38,8 @@ SessionRun runSession(const QString &folder, int failCall)
     const QDir work(folder);
     for (const QString &name : {document, QStringLiteral("Gusset.sldprt")})
         writeFile(work.filePath(name), readFile(QDir(samples).filePath(name)));
-    QStringList args{"--addin", TAVIK_PLUGIN, "--settings", work.filePath("settings.sqlite"),
-                     "--call-log", work.filePath("calls.log"), "--script", TAVIK_SOURCE_DIR "/tests/e2e/fault_sweep/session.script"};
+    QStringList args{"--addin", TAVIK_PLUGIN, "--settings", work.filePath("settings.sqlite"), "--call-log",
+        work.filePath("calls.log"), "--script", TAVIK_SOURCE_DIR "/tests/e2e/fault_sweep/session.script"};
     if (failCall > 0)
         args << "--fail-call" << QString::number(failCall);
 
@@ -92,7 +92,8 @@ QStringList unexplainedDifferences(const QByteArray &saved, const QByteArray &fa
         found << "properties " + gotValues.keys().join(',') + " instead of " + wantValues.keys().join(',');
     for (auto it = gotValues.begin(); it != gotValues.end(); ++it)
         if (it.value() != wantValues.value(it.key()) && !it.value().startsWith("ERROR: "))
-            found << QStringLiteral("%1 = \"%2\" instead of \"%3\"").arg(it.key(), it.value(), wantValues.value(it.key()));
+            found << QStringLiteral("%1 = \"%2\" instead of \"%3\"")
+                         .arg(it.key(), it.value(), wantValues.value(it.key()));
     if (got != want)
         found << QString::fromUtf8(QJsonDocument(got).toJson(QJsonDocument::Compact));
     return found;
@@ -118,7 +119,10 @@ bool newMessageBox(const QString &transcript, const QString &faultless)
 
 class FaultSweep : public ScratchTest {
 protected:
-    FaultSweep() : ScratchTest(QStringLiteral("fault-sweep")) {}
+    FaultSweep()
+        : ScratchTest(QStringLiteral("fault-sweep"))
+    {
+    }
 };
 
 } // namespace
@@ -135,8 +139,8 @@ TEST_F(FaultSweep, EveryFailingHostCallEndsInAMessageWithTheDocumentSafe)
 
     for (int n = 1; n <= clean.calls.size(); ++n) {
         const SessionRun run = runSession(session, n);
-        const std::string what = "call " + std::to_string(n) + " " + clean.calls[n - 1].toStdString()
-            + "\nstdout:\n" + run.out.toStdString() + "stderr:\n" + run.err.toStdString();
+        const std::string what = "call " + std::to_string(n) + " " + clean.calls[n - 1].toStdString() + "\nstdout:\n"
+            + run.out.toStdString() + "stderr:\n" + run.err.toStdString();
         ASSERT_TRUE(run.finished) << "hangs when " << what;
         ASSERT_FALSE(run.crashed) << "crashes when " << what;
         ASSERT_TRUE(run.exitCode == 0 || run.exitCode == 1) << "exit status " << run.exitCode << " when " << what;
