@@ -79,7 +79,7 @@ TEST(XmlDocument, BlankTextGoesWhereverTheParserLeavesItUnlessPreservedAndViewsR
     EXPECT_EQ(s.text(), " ");
     XmlView k = s.next();
     EXPECT_EQ(k.firstChild().text(), " ");
-    EXPECT_EQ(k.firstChild().next().kind(), XmlView::Kind::Text);
+    EXPECT_TRUE(k.firstChild().next().kind() == XmlView::Kind::Text && k.firstChild().next().localName().isEmpty());
 
     XmlView x = k.next();
     EXPECT_TRUE(x.hasFullName("p:x") && !x.hasFullName("x") && x.hasLocalName("x") && x.localName() == "x");
