@@ -3,7 +3,7 @@
 
 #include "batch/batch_program.h"
 
-#include "tavik_build.h"
+#include "platform/program_arguments.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -30,12 +30,8 @@ const char description[]
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("tavik-batch"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(TAVIK_VERSION));
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromUtf8(description));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    tavik::describeProgram(parser, "tavik-batch", description);
     const QCommandLineOption addin(QStringLiteral("addin"),
         QStringLiteral("Folder holding Tavik.xml and Tavik.xsd (default: the folder the editor reads: "
                        "$TAVIK_CONFIG_DIR, tavik/ under the XDG folders, the add-in's)."),
@@ -60,17 +56,11 @@ int main(int argc, char *argv[])
     parser.addPositionalArgument(QStringLiteral("VERB"),
         QStringLiteral("export, import, undo or number, then its arguments."), QStringLiteral("VERB [ARGUMENT...]"));
     const auto usage = [&parser](const QString &reason) {
-        std::fprintf(
-            stderr, "tavik-batch: %s\n%s", reason.toUtf8().constData(), parser.helpText().toUtf8().constData());
-        return int(tavik::BatchProgram::BadArguments);
+        return tavik::refuseArguments(parser, reason, tavik::BatchProgram::BadArguments);
     };
 
-    if (!parser.parse(app.arguments()))
+    if (!tavik::parseProgramArguments(parser, app.arguments()))
         return usage(parser.errorText());
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp();
-    if (parser.isSet(QStringLiteral("version")))
-        parser.showVersion();
     QStringList args = parser.positionalArguments();
     if (args.isEmpty())
         return usage(QStringLiteral("no verb given"));

@@ -5,7 +5,7 @@
 #include "check/configuration_check.h"
 #include "config/configuration_folder.h"
 
-#include "tavik_build.h"
+#include "platform/program_arguments.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -33,12 +33,8 @@ void print(FILE *stream, const QString &text)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("tavik-check"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(TAVIK_VERSION));
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromUtf8(description));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    tavik::describeProgram(parser, "tavik-check", description);
     const QCommandLineOption doc(QStringLiteral("doc"),
         QStringLiteral("The document whose system values are read and whose configurations count against "
                        "the editor's limits (default: a new part)."),
@@ -51,16 +47,9 @@ int main(int argc, char **argv)
                        "$TAVIK_CONFIG_DIR, else tavik/ under $XDG_CONFIG_HOME and $XDG_CONFIG_DIRS, "
                        "else the add-in's folder)."),
         QStringLiteral("[DIR]"));
-    const auto usage = [&parser](const QString &reason) {
-        print(stderr, QStringLiteral("tavik-check: ") + reason + QLatin1Char('\n') + parser.helpText());
-        return 2;
-    };
-    if (!parser.parse(app.arguments()))
+    const auto usage = [&parser](const QString &reason) { return tavik::refuseArguments(parser, reason, 2); };
+    if (!tavik::parseProgramArguments(parser, app.arguments()))
         return usage(parser.errorText());
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp();
-    if (parser.isSet(QStringLiteral("version")))
-        parser.showVersion();
     const QStringList folders = parser.positionalArguments();
     if (folders.size() > 1)
         return usage(QStringLiteral("more than one folder"));

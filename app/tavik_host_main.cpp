@@ -2,7 +2,7 @@
 
 #include "app/host_program.h"
 
-#include "tavik_build.h"
+#include "platform/program_arguments.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -20,9 +20,7 @@ const char description[]
 std::variant<tavik::HostOptions, int> parseArguments(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromUtf8(description));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    tavik::describeProgram(parser, "tavik-host", description);
     const QCommandLineOption addin(QStringLiteral("addin"),
         QStringLiteral("The add-in plugin to load (default: the one installed beside the program)."),
         QStringLiteral("PATH"));
@@ -38,16 +36,11 @@ std::variant<tavik::HostOptions, int> parseArguments(const QStringList &argument
     parser.addPositionalArgument(QStringLiteral("DOC"), QStringLiteral("Documents to open; the last one is active."),
         QStringLiteral("[DOC...]"));
     const auto refuse = [&parser](const QString &reason) {
-        std::fprintf(stderr, "tavik-host: %s\n%s", qPrintable(reason), qPrintable(parser.helpText()));
-        return int(tavik::HostProgram::BadArguments);
+        return tavik::refuseArguments(parser, reason, tavik::HostProgram::BadArguments);
     };
 
-    if (!parser.parse(arguments))
+    if (!tavik::parseProgramArguments(parser, arguments))
         return refuse(parser.errorText());
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp();
-    if (parser.isSet(QStringLiteral("version")))
-        parser.showVersion();
     tavik::HostOptions options;
     for (const QString &value : parser.values(failCall)) {
         bool ok = false;
@@ -68,8 +61,6 @@ std::variant<tavik::HostOptions, int> parseArguments(const QStringList &argument
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication::setApplicationName(QStringLiteral("tavik-host"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(TAVIK_VERSION));
     // The arguments are checked before the window system is touched, so that a mistyped
     // option, --help and --version get their answer even where no display can be opened.
     std::variant<tavik::HostOptions, int> parsed;
