@@ -1,0 +1,1 @@
+#include "freecad/fcstd_archive.h"

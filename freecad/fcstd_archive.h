@@ -1,0 +1,2 @@
+#pragma once
+// The zip archive a FreeCAD document is kept in.
