@@ -11,6 +11,8 @@
 #include <libxml/xmlschemas.h>
 #include <libxml/xpath.h>
 
+#include <limits>
+
 namespace tavik {
 
 namespace {
@@ -116,6 +118,34 @@ bool XmlDocument::load(const QString &path)
     }
     session.setParser(ctxt.get());
     xmlDocPtr raw = xmlCtxtReadIO(ctxt.get(), &readFile, &keepFileOpen, &file, url.constData(), nullptr, ParseOptions);
+    return finishLoad(ctxt.get(), raw, session);
+}
+
+bool XmlDocument::loadBytes(const QByteArray &content, const QString &name)
+{
+    m_doc.reset();
+    m_parseError = {};
+
+    const QByteArray url = name.toUtf8();
+    XmlSession session;
+    session.setDocumentUrl(url);
+    std::unique_ptr<xmlParserCtxt, ParserContextFree> ctxt(xmlNewParserCtxt());
+    if (!ctxt) {
+        m_parseError.reason = xmlReasonText(QStringLiteral("Out of memory"));
+        return false;
+    }
+    if (content.size() > std::numeric_limits<int>::max()) {
+        m_parseError.reason = xmlReasonText(QStringLiteral("The document is too large"));
+        return false;
+    }
+    session.setParser(ctxt.get());
+    xmlDocPtr raw = xmlCtxtReadMemory(
+        ctxt.get(), content.constData(), int(content.size()), url.constData(), nullptr, ParseOptions);
+    return finishLoad(ctxt.get(), raw, session);
+}
+
+bool XmlDocument::finishLoad(xmlParserCtxt *ctxt, _xmlDoc *raw, XmlSession &session)
+{
     std::shared_ptr<_xmlDoc> doc(raw, [](xmlDocPtr d) {
         if (d)
             xmlFreeDoc(d);

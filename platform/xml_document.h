@@ -7,12 +7,16 @@
 #include "platform/xml_node.h"
 #include "platform/xml_parse_error.h"
 
+#include <QByteArray>
 #include <QString>
 #include <memory>
+
+struct _xmlParserCtxt;
 
 namespace tavik {
 
 class XmlSchemaCache;
+class XmlSession;
 
 class XmlDocument {
 public:
@@ -24,6 +28,8 @@ public:
     // Reads the file; false with parseError() set when it is missing, not well formed, uses a
     // refused external resource, or is not valid against the attached schemas.
     bool load(const QString &path);
+    // The same for a document held in memory; name stands for its location in diagnostics.
+    bool loadBytes(const QByteArray &content, const QString &name);
 
     const XmlParseError &parseError() const { return m_parseError; }
     bool isLoaded() const { return m_doc != nullptr; }
@@ -42,6 +48,8 @@ public:
 
 private:
     friend class XmlSchemaCache;
+
+    bool finishLoad(_xmlParserCtxt *ctxt, _xmlDoc *raw, XmlSession &session);
 
     std::shared_ptr<_xmlDoc> m_doc;
     std::shared_ptr<const XmlSchemaCache> m_schemas;

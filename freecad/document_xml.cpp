@@ -1,0 +1,439 @@
+#include "freecad/document_xml.h"
+
+#include "freecad/fcstd_error.h"
+#include "platform/xml_document.h"
+
+#include <QHash>
+#include <algorithm>
+
+namespace tavik {
+
+namespace {
+
+// Document > Properties > Property > String | Map | Integer: the deepest elements an edit touches.
+constexpr int SpanDepth = 3;
+
+QString attributeOf(XmlView element, const char *name)
+{
+    return element.attribute(name).value();
+}
+
+bool hasAttribute(XmlView element, const char *name)
+{
+    return !element.attribute(name).isNull();
+}
+
+// The first child element of that name; the null view when there is none.
+XmlView childElement(XmlView parent, const char *name)
+{
+    for (XmlView child = parent.firstChild(); !child.isNull(); child = child.next())
+        if (child.isElement() && child.hasLocalName(name))
+            return child;
+    return {};
+}
+
+// Every kind of cross-document link writes its targets as <XLink file=...>, at some depth.
+bool holdsFileLink(XmlView element)
+{
+    for (XmlView child = element.firstChild(); !child.isNull(); child = child.next()) {
+        if (!child.isElement())
+            continue;
+        if ((child.hasLocalName("XLink") && !attributeOf(child, "file").isEmpty()) || holdsFileLink(child))
+            return true;
+    }
+    return false;
+}
+
+QString quoted(const QString &text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+[[noreturn]] void refuseProperty(const QString &name, const QString &type, const QString &fault)
+{
+    throw FcstdError(QStringLiteral("Document.xml: the document's property %1 (%2) %3").arg(quoted(name), type, fault));
+}
+
+// An attribute value in the form FreeCAD writes it.
+QByteArray escaped(const QString &text)
+{
+    QByteArray out;
+    const QByteArray utf8 = text.toUtf8();
+    out.reserve(utf8.size());
+    for (const char c : utf8) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&apos;";
+            break;
+        case '\n':
+            out += "&#10;";
+            break;
+        case '\r':
+            out += "&#13;";
+            break;
+        case '\t':
+            out += "&#9;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+void checkWritable(const QString &text, const QString &what)
+{
+    if (const auto c = unwritableCharacter(text))
+        throw FcstdError(QStringLiteral("%1 holds a character that a FreeCAD file cannot hold (U+%2)")
+                             .arg(what, QStringLiteral("%1").arg(uint(*c), 4, 16, QLatin1Char('0')).toUpper()));
+}
+
+// The blanks that open the line an element starts on; none when something else stands there.
+std::optional<QByteArray> indentBefore(const QByteArray &xml, qsizetype pos)
+{
+    qsizetype from = pos;
+    while (from > 0 && (xml[from - 1] == ' ' || xml[from - 1] == '\t'))
+        --from;
+    if (from > 0 && xml[from - 1] != '\n')
+        return std::nullopt;
+    return xml.mid(from, pos - from);
+}
+
+QByteArray mapElement(const FreeCadItems &items, const QByteArray &indent, const QByteArray &unit)
+{
+    QByteArray out = "<Map count=\"" + QByteArray::number(items.size()) + "\">\n";
+    for (const auto &[key, value] : items)
+        out += indent + unit + "<Item key=\"" + escaped(key) + "\" value=\"" + escaped(value) + "\"/>\n";
+    return out + indent + "</Map>";
+}
+
+QByteArray propertyElement(const FreeCadProperty &p, const QByteArray &indent, const QByteArray &unit)
+{
+    QByteArray out = "<Property name=\"" + escaped(p.name) + "\" type=\"" + p.type.toUtf8() + "\">\n" + indent + unit;
+    if (p.type == QLatin1String(freecadType::String))
+        out += "<String value=\"" + escaped(p.text) + "\"/>";
+    else
+        out += mapElement(p.items, indent + unit, unit);
+    return out + "\n" + indent + "</Property>";
+}
+
+struct Splice {
+    qsizetype begin;
+    qsizetype end;
+    QByteArray text;
+};
+
+} // namespace
+
+std::optional<char32_t> unwritableCharacter(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r') || c.isSurrogate() || u == 0xFFFE || u == 0xFFFF)
+            return char32_t(u);
+    }
+    return std::nullopt;
+}
+
+DocumentXml::DocumentXml(QByteArray xml)
+    : m_original(std::move(xml))
+{
+    XmlDocument doc;
+    if (!doc.loadBytes(m_original, QStringLiteral("Document.xml"))) {
+        const XmlParseError &e = doc.parseError();
+        throw FcstdError(QStringLiteral("Document.xml is not well-formed XML (line %1: %2)")
+                             .arg(e.line)
+                             .arg(e.reason.trimmed()));
+    }
+    const XmlView root = doc.documentElementView();
+    if (!root.hasLocalName("Document"))
+        throw FcstdError(QStringLiteral("Document.xml is not a FreeCAD document: its document element is <%1>, not "
+                                        "<Document>")
+                             .arg(root.fullName()));
+    m_spans = scanXmlSpans(m_original, SpanDepth);
+    if (!m_spans.encoding.isEmpty() && m_spans.encoding.toLower() != "utf-8")
+        throw FcstdError(QStringLiteral("Document.xml is written in %1; FreeCAD writes UTF-8")
+                             .arg(QString::fromLatin1(m_spans.encoding)));
+    readProperties(childElement(root, "Properties"));
+    readObjects(root);
+    locateProperties();
+}
+
+void DocumentXml::readProperties(XmlView properties)
+{
+    for (XmlView e = properties.firstChild(); !e.isNull(); e = e.next()) {
+        if (!e.isElement() || !e.hasLocalName("Property"))
+            continue;
+        FreeCadProperty p;
+        p.name = attributeOf(e, "name");
+        p.type = attributeOf(e, "type");
+        if (property(p.name))
+            throw FcstdError(QStringLiteral("Document.xml: the document's property %1 is given twice").arg(quoted(p.name)));
+        if (p.type == QLatin1String(freecadType::String)) {
+            const XmlView s = childElement(e, "String");
+            if (s.isNull() || !hasAttribute(s, "value"))
+                refuseProperty(p.name, p.type, QStringLiteral("has no <String value=...>"));
+            p.text = attributeOf(s, "value");
+        } else if (p.type == QLatin1String(freecadType::Map)) {
+            const XmlView map = childElement(e, "Map");
+            if (map.isNull())
+                refuseProperty(p.name, p.type, QStringLiteral("has no <Map>"));
+            for (XmlView item = map.firstChild(); !item.isNull(); item = item.next()) {
+                if (!item.isElement() || !item.hasLocalName("Item"))
+                    continue;
+                if (!hasAttribute(item, "key") || !hasAttribute(item, "value"))
+                    refuseProperty(p.name, p.type, QStringLiteral("has an <Item> without a key or a value"));
+                const QString key = attributeOf(item, "key");
+                if (std::any_of(p.items.cbegin(), p.items.cend(), [&](const auto &i) { return i.first == key; }))
+                    refuseProperty(p.name, p.type, QStringLiteral("holds the key %1 twice").arg(quoted(key)));
+                p.items.append({key, attributeOf(item, "value")});
+            }
+            // FreeCAD reads as many items as the count says.
+            bool ok = false;
+            const qsizetype count = attributeOf(map, "count").toLongLong(&ok);
+            if (!ok || count != p.items.size())
+                refuseProperty(p.name, p.type,
+                    QStringLiteral("says it holds %1 items but holds %2")
+                        .arg(attributeOf(map, "count"))
+                        .arg(p.items.size()));
+        } else if (p.type == QLatin1String(freecadType::Enumeration)) {
+            bool ok = false;
+            p.integer = attributeOf(childElement(e, "Integer"), "value").toLongLong(&ok);
+            if (!ok)
+                refuseProperty(p.name, p.type, QStringLiteral("has no <Integer value=...> with a whole number"));
+        }
+        m_properties.append(p);
+    }
+}
+
+void DocumentXml::readObjects(XmlView root)
+{
+    QHash<QString, qsizetype> byName;
+    const XmlView objects = childElement(root, "Objects");
+    for (XmlView e = objects.firstChild(); !e.isNull(); e = e.next()) {
+        if (e.isElement() && e.hasLocalName("Object")) {
+            FreeCadObject o;
+            o.name = attributeOf(e, "name");
+            o.type = attributeOf(e, "type");
+            byName.insert(o.name, m_objects.size());
+            m_objects.append(o);
+        }
+    }
+    QHash<QString, QStringList> dependencies;
+    for (XmlView e = objects.firstChild(); !e.isNull(); e = e.next()) {
+        if (!e.isElement() || !e.hasLocalName("ObjectDeps"))
+            continue;
+        QStringList &used = dependencies[attributeOf(e, "Name")];
+        for (XmlView dep = e.firstChild(); !dep.isNull(); dep = dep.next())
+            if (dep.isElement() && dep.hasLocalName("Dep"))
+                used.append(attributeOf(dep, "Name"));
+    }
+    for (FreeCadObject &o : m_objects)
+        o.dependencies = dependencies.value(o.name);
+
+    const XmlView data = childElement(root, "ObjectData");
+    for (XmlView e = data.firstChild(); !e.isNull(); e = e.next()) {
+        if (!e.isElement() || !e.hasLocalName("Object"))
+            continue;
+        const auto at = byName.constFind(attributeOf(e, "name"));
+        if (at == byName.cend())
+            continue;
+        FreeCadObject &o = m_objects[*at];
+        for (XmlView p = childElement(e, "Properties").firstChild(); !p.isNull(); p = p.next()) {
+            if (!p.isElement() || !p.hasLocalName("Property"))
+                continue;
+            const QString name = attributeOf(p, "name");
+            const QString type = attributeOf(p, "type");
+            if (name == QLatin1String("Visibility") && type == QLatin1String("App::PropertyBool"))
+                o.visible = attributeOf(childElement(p, "Bool"), "value") != QLatin1String("false");
+            else if (name == QLatin1String("Shape") && type == QLatin1String("Part::PropertyPartShape"))
+                o.shapeEntry = attributeOf(childElement(p, "Part"), "file");
+            else if (type.startsWith(QLatin1String("App::PropertyXLink")) && holdsFileLink(p))
+                o.linksOtherFile = true;
+        }
+    }
+}
+
+void DocumentXml::locateProperties()
+{
+    for (int i = 0; i < m_spans.elements.size(); ++i) {
+        const XmlElementSpan &e = m_spans.elements[i];
+        if (e.depth == 1 && e.name == "Properties" && m_propertiesSpan < 0)
+            m_propertiesSpan = i;
+        else if (e.depth == 2 && e.parent == m_propertiesSpan && m_propertiesSpan >= 0 && e.name == "Property")
+            m_propertySpans.append(i);
+    }
+    // The two readings of the text must agree on the properties, or an edit would land elsewhere.
+    bool agree = m_propertySpans.size() == m_properties.size();
+    for (qsizetype i = 0; agree && i < m_properties.size(); ++i) {
+        const XmlAttributeSpan *name = m_spans.elements[m_propertySpans[i]].attribute("name");
+        agree = name && xmlAttributeText(m_original, *name) == m_properties[i].name;
+    }
+    if (!agree)
+        throw FcstdError(QStringLiteral("Document.xml cannot be edited: its document properties cannot be located"));
+}
+
+const FreeCadProperty *DocumentXml::property(const QString &name) const
+{
+    for (const FreeCadProperty &p : m_properties)
+        if (p.name == name)
+            return &p;
+    return nullptr;
+}
+
+void DocumentXml::edit(FreeCadProperty changed)
+{
+    const FreeCadProperty *existing = property(changed.name);
+    if (existing && existing->type != changed.type)
+        throw FcstdError(QStringLiteral("Document.xml: the document's property %1 is an %2, not an %3")
+                             .arg(quoted(changed.name), existing->type, changed.type));
+    for (FreeCadProperty &e : m_edits) {
+        if (e.name == changed.name) {
+            e = std::move(changed);
+            return;
+        }
+    }
+    m_edits.append(std::move(changed));
+}
+
+void DocumentXml::setString(const QString &name, const QString &value)
+{
+    checkWritable(value, QStringLiteral("the document's %1").arg(name));
+    FreeCadProperty p;
+    p.name = name;
+    p.type = QString::fromLatin1(freecadType::String);
+    p.text = value;
+    edit(std::move(p));
+}
+
+void DocumentXml::setMap(const QString &name, const FreeCadItems &items)
+{
+    for (const auto &[key, value] : items) {
+        checkWritable(key, QStringLiteral("the %1 key %2").arg(name, quoted(key)));
+        checkWritable(value, QStringLiteral("the value of %1 key %2").arg(name, quoted(key)));
+    }
+    FreeCadProperty p;
+    p.name = name;
+    p.type = QString::fromLatin1(freecadType::Map);
+    p.items = items;
+    edit(std::move(p));
+}
+
+void DocumentXml::setEnumeration(const QString &name, long long index)
+{
+    if (!property(name))
+        throw FcstdError(QStringLiteral("Document.xml: the document has no property %1 to set").arg(quoted(name)));
+    FreeCadProperty p;
+    p.name = name;
+    p.type = QString::fromLatin1(freecadType::Enumeration);
+    p.integer = index;
+    edit(std::move(p));
+}
+
+QByteArray DocumentXml::bytes() const
+{
+    if (m_edits.isEmpty())
+        return m_original;
+    if (m_propertiesSpan < 0)
+        throw FcstdError(QStringLiteral("Document.xml cannot be edited: the document has no <Properties>"));
+    const QList<XmlElementSpan> &spans = m_spans.elements;
+    const XmlElementSpan &properties = spans[m_propertiesSpan];
+    const QByteArray outer = indentBefore(m_original, properties.begin).value_or(QByteArray());
+    QByteArray indent = m_propertySpans.isEmpty()
+        ? QByteArray()
+        : indentBefore(m_original, spans[m_propertySpans.last()].begin).value_or(QByteArray());
+    const QByteArray unit
+        = indent.startsWith(outer) && indent.size() > outer.size() ? indent.mid(outer.size()) : QByteArray("    ");
+    if (indent.isEmpty())
+        indent = outer + unit;
+
+    // The child of an existing property that an edit replaces.
+    const auto childSpan = [&](int propertySpan, const char *name) -> const XmlElementSpan * {
+        for (const XmlElementSpan &e : spans)
+            if (e.depth == 3 && e.parent == propertySpan && e.name == name)
+                return &e;
+        return nullptr;
+    };
+
+    QList<Splice> splices;
+    QByteArray added;
+    int addedCount = 0;
+    for (const FreeCadProperty &p : m_edits) {
+        const qsizetype index = std::find_if(m_properties.cbegin(), m_properties.cend(),
+                                    [&](const FreeCadProperty &e) { return e.name == p.name; })
+            - m_properties.cbegin();
+        if (index == m_properties.size()) {
+            added += indent + propertyElement(p, indent, unit) + "\n";
+            ++addedCount;
+            continue;
+        }
+        const int span = m_propertySpans[index];
+        if (p.type == QLatin1String(freecadType::String)) {
+            const XmlElementSpan *s = childSpan(span, "String");
+            const XmlAttributeSpan *value = s ? s->attribute("value") : nullptr;
+            if (!value)
+                throw FcstdError(QStringLiteral("Document.xml cannot be edited: %1 has no value").arg(quoted(p.name)));
+            splices.append({value->valueBegin, value->valueEnd, escaped(p.text)});
+        } else if (p.type == QLatin1String(freecadType::Map)) {
+            const XmlElementSpan *m = childSpan(span, "Map");
+            if (!m)
+                throw FcstdError(QStringLiteral("Document.xml cannot be edited: %1 has no map").arg(quoted(p.name)));
+            const QByteArray mapIndent = indentBefore(m_original, m->begin).value_or(QByteArray());
+            splices.append({m->begin, m->end, mapElement(p.items, mapIndent, unit)});
+        } else {
+            const XmlElementSpan *i = childSpan(span, "Integer");
+            const XmlAttributeSpan *value = i ? i->attribute("value") : nullptr;
+            if (!value)
+                throw FcstdError(QStringLiteral("Document.xml cannot be edited: %1 has no value").arg(quoted(p.name)));
+            splices.append({value->valueBegin, value->valueEnd, QByteArray::number(p.integer)});
+        }
+    }
+    if (addedCount > 0) {
+        const XmlAttributeSpan *count = properties.attribute("Count");
+        if (properties.emptyTag || !count)
+            throw FcstdError(QStringLiteral("Document.xml cannot be edited: its <Properties> has no room for a new property"));
+        bool ok = false;
+        const long long before = xmlAttributeText(m_original, *count).toLongLong(&ok);
+        if (!ok)
+            throw FcstdError(QStringLiteral("Document.xml cannot be edited: its <Properties> has no count"));
+        splices.append({count->valueBegin, count->valueEnd, QByteArray::number(before + addedCount)});
+        // New properties go last, each on a line of its own before </Properties>.
+        qsizetype at = properties.endTagBegin;
+        if (const auto closingIndent = indentBefore(m_original, at))
+            at -= closingIndent->size();
+        else
+            added = "\n" + added;
+        splices.append({at, at, added});
+    }
+
+    std::sort(splices.begin(), splices.end(), [](const Splice &a, const Splice &b) { return a.begin < b.begin; });
+    QByteArray out;
+    out.reserve(m_original.size() + 1024);
+    qsizetype from = 0;
+    for (const Splice &s : splices) {
+        out.append(m_original.constData() + from, s.begin - from);
+        out += s.text;
+        from = s.end;
+    }
+    out.append(m_original.constData() + from, m_original.size() - from);
+    return out;
+}
+
+} // namespace tavik
