@@ -1,5 +1,6 @@
 #pragma once
-// The content of one document of the bundled host, as read from and written to its JSON file.
+// The content of one document of the bundled host, as read from and written to its file: a JSON
+// file of the host's own, or a FreeCAD document.
 
 #include "host/file_stamp.h"
 
@@ -10,11 +11,14 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
 namespace tavik {
+
+class FreeCadSource;
 
 using PropertyList = QList<std::pair<QString, QString>>; // [name, value] in the host's order
 
@@ -46,6 +50,9 @@ struct DocumentData {
     bool massPropertiesFail = false; // the file says "error": the mass-property call fails
     std::vector<double> massProperties;
     QList<AttributeInstance> attributes;
+    // Set for a document read from a FreeCAD file: the file as read, which a save edits, and the
+    // shapes its mass properties come from (massProperties is not used then).
+    std::shared_ptr<const FreeCadSource> freecad;
 
     PropertyList *level(const QString &configuration);
     const PropertyList *level(const QString &configuration) const;

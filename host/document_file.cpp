@@ -1,6 +1,7 @@
 #include "host/document_file.h"
 
 #include "host/document_file_error.h"
+#include "host/freecad_document.h"
 #include "host/json_text.h"
 #include "host/length_units.h"
 
@@ -223,6 +224,12 @@ int DocumentFile::typeFromExtension(const QString &path)
 
 DocumentData DocumentFile::parse(const QByteArray &json, const QString &path, int typeHint)
 {
+    if (FreeCadDocument::isFreeCadPath(path))
+        return FreeCadDocument::parse(json, path);
+    if (json.startsWith("PK\x03\x04"))
+        throw DocumentFileError(path,
+            QStringLiteral("the file is a zip archive, not a JSON document; only a file named *.FCStd is read as a "
+                           "FreeCAD document"));
     // Editors on other systems may put a byte-order mark before the text.
     const QByteArray bom("\xEF\xBB\xBF");
     QByteArray text = json.startsWith(bom) ? json.mid(bom.size()) : json;
@@ -286,6 +293,15 @@ private:
 };
 
 } // namespace
+
+QByteArray DocumentFile::content(const DocumentData &data, const QString &path)
+{
+    if (FreeCadDocument::isFreeCadPath(path))
+        return FreeCadDocument::toBytes(data, path);
+    if (data.freecad)
+        throw DocumentFileError(path, QStringLiteral("a FreeCAD document can only be saved as a *.FCStd file"));
+    return toJson(data);
+}
 
 QByteArray DocumentFile::toJson(const DocumentData &d)
 {

@@ -1,6 +1,7 @@
 #pragma once
-// Reading and writing the JSON document files of the bundled host. Reading refuses anything that
-// is not a well-formed document; writing replaces the whole file atomically.
+// Reading and writing the document files of the bundled host: its own JSON files, and FreeCAD
+// documents (*.FCStd), told apart by the file's name. Reading refuses anything that is not a
+// well-formed document of its kind; writing replaces the whole file atomically.
 
 #include "host/document_data.h"
 
@@ -15,9 +16,12 @@ public:
     // stands in for the type when the file has none and its extension does not tell. The
     // result's stamp describes the file as read.
     static DocumentData read(const QString &path, int typeHint = 0);
-    static DocumentData parse(const QByteArray &json, const QString &path, int typeHint = 0);
+    static DocumentData parse(const QByteArray &content, const QString &path, int typeHint = 0);
 
     static QByteArray toJson(const DocumentData &data);
+    // What write puts into the file at path: FreeCAD's archive for a *.FCStd name, else JSON.
+    // Throws DocumentFileError when the document is not of the kind the name asks for.
+    static QByteArray content(const DocumentData &data, const QString &path);
     enum class Overwrite { Always, IfUnchanged };
     // Throws DocumentFileError; the file at path is untouched when the write fails. With
     // IfUnchanged, a file that another program has written since data.stamp was taken is left

@@ -175,7 +175,7 @@ bool DocumentFile::changedSince(const QString &path, const FileStamp &stamp)
 
 FileStamp DocumentFile::write(const DocumentData &data, const QString &path, Overwrite overwrite)
 {
-    const QByteArray content = toJson(data);
+    const QByteArray content = DocumentFile::content(data, path);
     // A link is followed: the file it names is the document.
     const QFileInfo info(path);
     const QString target = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();

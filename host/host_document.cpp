@@ -7,6 +7,7 @@
 #include "host/host_calls.h"
 #include "host/host_configuration.h"
 #include "host/host_extension.h"
+#include "host/freecad_meta.h"
 #include "host/host_user_unit.h"
 #include "host/length_units.h"
 #include "platform/runtime_error.h"
@@ -119,6 +120,9 @@ bool HostDocument::AddCustomInfo3(const QString &configuration, const QString &n
     call("AddCustomInfo3", {configuration, name, QString::number(type), value});
     PropertyList *list = m_data.level(configuration);
     if (!list || name.isEmpty())
+        return false;
+    // A FreeCAD document keeps the host's own settings under these names.
+    if (m_data.freecad && freecadMeta::isReserved(name))
         return false;
     for (const auto &p : *list)
         if (p.first == name)

@@ -12,8 +12,9 @@ public:
         : m_doc(std::move(doc))
     {
     }
-    // The document file's numbers; an empty result gives status 1. A file that says "error"
-    // makes the call fail.
+    // The document file's numbers, or those measured from a FreeCAD document's shapes; an empty
+    // result gives status 1. A file that says "error", or a shape that cannot be read, makes the
+    // call fail.
     std::vector<double> GetMassProperties(int accuracy, int &status) override;
 
 private:

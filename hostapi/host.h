@@ -15,6 +15,7 @@ class AttributeDef;
 class Attribute;
 
 // Host codes used by the add-in.
+constexpr int swDocNONE = 0; // to OpenDoc6: whatever type the file holds
 constexpr int swDocPART = 1;
 constexpr int swDocASSEMBLY = 2;
 constexpr int swDocDRAWING = 3;
