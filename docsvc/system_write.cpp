@@ -88,8 +88,17 @@ std::optional<double> densityOf(const QString &value, const QLocale &locale)
     return d;
 }
 
-QString extensionFor(int type)
+// The extension a new file name or title takes: the one of the document's own file where it names
+// a kind of document the host reads, as written (a FreeCAD document stays one), else the one of
+// the document's type.
+QString extensionFor(sw::ModelDoc2 &doc, int type)
 {
+    const QString path = doc.GetPathName();
+    for (const char *kind : {".sldprt", ".sldasm", ".fcstd"}) {
+        const QLatin1String extension(kind);
+        if (path.endsWith(extension, Qt::CaseInsensitive))
+            return path.right(extension.size());
+    }
     switch (type) {
     case sw::swDocPART:
         return QStringLiteral(".sldprt");
@@ -126,7 +135,7 @@ bool writeSystemValue(SharedState &state, const QString &target, const QString &
 
     try {
         const auto doc = activeDocument(state);
-        const QString extension = extensionFor(doc->GetType());
+        const int type = doc->GetType();
 
         switch (kind) {
         case Target::Density: {
@@ -142,9 +151,9 @@ bool writeSystemValue(SharedState &state, const QString &target, const QString &
             if (value.trimmed().isEmpty())
                 return false;
             // The host answers 0 for a document stored under the new name.
-            return doc->SaveAs2(value + extension, 0, false, false) == 0;
+            return doc->SaveAs2(value + extensionFor(*doc, type), 0, false, false) == 0;
         case Target::Title:
-            return doc->SetTitle2(value + extension);
+            return doc->SetTitle2(value + extensionFor(*doc, type));
         case Target::Units: {
             const int code = lengthUnitCode(value);
             doc->SetLengthUnit(code);

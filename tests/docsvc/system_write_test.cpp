@@ -83,4 +83,13 @@ TEST_F(SystemWrite, FileNameAndTitleTakeTheDocumentsExtension)
     EXPECT_TRUE(writeSystemValue(state, "setTitle", "Sheet"));
     EXPECT_EQ(drawing->title(), "Sheet");
     EXPECT_FALSE(writeSystemValue(state, "setTitle", "")); // the host refuses an empty title
+
+    // A FreeCAD document keeps its file's kind, and the extension as written.
+    const auto block = app->openDocument(
+        write("Block.FCStd", readFile(QStringLiteral(TAVIK_SOURCE_DIR "/data/samples/Block.FCStd"))));
+    EXPECT_TRUE(writeSystemValue(state, "filename", "A200"));
+    EXPECT_EQ(block->path(), dir.filePath("A200.FCStd"));
+    EXPECT_EQ(std::make_shared<HostApplication>()->openDocument(block->path())->CustomInfo2("", "PartNo"), "FC-100");
+    EXPECT_TRUE(writeSystemValue(state, "setTitle", "Block"));
+    EXPECT_EQ(block->title(), "Block.FCStd");
 }
