@@ -162,8 +162,8 @@ bool HostWindow::openDocument()
 {
     FileOpenRequest request;
     request.title = tr("Open");
-    request.filters = {tr("SolidWorks documents (*.sldprt *.sldasm)"), tr("Parts (*.sldprt)"),
-        tr("Assemblies (*.sldasm)"), tr("All files (*)")};
+    request.filters = {tr("Documents (*.sldprt *.sldasm *.FCStd *.fcstd)"), tr("Parts (*.sldprt)"),
+        tr("Assemblies (*.sldasm)"), tr("FreeCAD documents (*.FCStd *.fcstd)"), tr("All files (*)")};
     const auto active = m_app->activeDocument();
     request.initialFolder
         = active && !active->path().isEmpty() ? QFileInfo(active->path()).absolutePath() : QDir::currentPath();

@@ -43,6 +43,7 @@ FileOpenRequest copyFileRequest()
         {QStringLiteral("SolidWorks Files (*.sldprt, *.sldasm)"), QStringLiteral("*.sldprt;*.sldasm")},
         {QStringLiteral("Part (*.prt, *.sldprt)"), QStringLiteral("*.prt;*.sldprt")},
         {QStringLiteral("Assembly (*.asm, *.sldasm)"), QStringLiteral("*.asm;*.sldasm")},
+        {QStringLiteral("FreeCAD Documents (*.FCStd)"), QStringLiteral("*.FCStd;*.fcstd")},
         {QStringLiteral("All files (*.*)"), QStringLiteral("*.*")},
     };
     for (const FileFilter &entry : request.filterEntries)

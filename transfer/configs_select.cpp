@@ -17,13 +17,16 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include <optional>
+
 namespace tavik {
 
 namespace {
 
-// The document type the host opens a file as, from the text after the file name's last dot;
-// 0 for anything but a part or an assembly.
-int documentTypeOf(const QString &path)
+// The document type the host opens a file as, from the text after the file name's last dot. A
+// FreeCAD document is a part or an assembly by what it holds: the host is asked for whatever it
+// is. None for any other extension.
+std::optional<int> documentTypeOf(const QString &path)
 {
     const QString name = QFileInfo(path).fileName();
     const qsizetype dot = name.lastIndexOf(u'.');
@@ -32,7 +35,9 @@ int documentTypeOf(const QString &path)
         return sw::swDocPART;
     if (extension == QLatin1String("sldasm") || extension == QLatin1String("asm"))
         return sw::swDocASSEMBLY;
-    return 0;
+    if (extension == QLatin1String("fcstd"))
+        return sw::swDocNONE;
+    return std::nullopt;
 }
 
 void tell(Prompts &prompts, const QString &text)
@@ -99,14 +104,14 @@ bool ConfigsSelect::formLoad()
             throw RuntimeError(err::ObjectNotSet, errorDescription(err::ObjectNotSet));
         m_editorDocName = activationName(*m_editorDoc);
 
-        const int type = documentTypeOf(m_filePath);
-        if (type == 0) {
+        const std::optional<int> type = documentTypeOf(m_filePath);
+        if (!type) {
             tell(m_editor.prompts(), QStringLiteral("Unknown file extension"));
             return false;
         }
 
         int warnings = 0;
-        const auto opened = state.swApp->OpenDoc6(m_filePath, type, 0, QString(), m_openError, warnings);
+        const auto opened = state.swApp->OpenDoc6(m_filePath, *type, 0, QString(), m_openError, warnings);
         if (!opened)
             return true;
 

@@ -122,6 +122,18 @@ TEST_F(CopyTest, FileDialogAndExtensions)
 
     // The extension test ignores case.
     EXPECT_EQ(dialogOn(m, writeSource("Upper.SLDPRT"))->list()->count(), 3);
+
+    // A FreeCAD document is opened as whatever it holds, a part or an assembly; it has no
+    // configurations.
+    for (const char *name : {"Block.FCStd", "Stand.FCStd"}) {
+        const auto dialog = dialogOn(m,
+            write(QString::fromLatin1(name),
+                readFile(QStringLiteral(TAVIK_SOURCE_DIR "/data/samples/") + QLatin1String(name))));
+        EXPECT_EQ(entries(dialog->list()), QStringList(QStringLiteral("<%1>").arg(name)));
+        EXPECT_TRUE(entries(dialog->CPlist()).contains(
+            name == QLatin1String("Block.FCStd") ? "PartNo: FC-100" : "PartNo: FC-900"));
+    }
+    EXPECT_EQ(prompts.fileRequests().back().filterEntries[3].patterns, "*.FCStd;*.fcstd");
 }
 
 TEST_F(CopyTest, ScratchpadAndCancelComeBackToTheEditorDocument)
