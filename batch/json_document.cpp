@@ -1,9 +1,11 @@
-// The bundled host's JSON document files as batch documents.
+// The bundled host's document files as batch documents: its JSON files, and FreeCAD documents,
+// which the host's reader and writer take by the file's name.
 
 #include "batch/batch_document.h"
 
 #include "host/document_file.h"
 #include "host/document_file_error.h"
+#include "host/freecad_document.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -179,7 +181,7 @@ private:
 
 bool isBatchDocumentPath(const QString &path)
 {
-    return DocumentFile::typeFromExtension(path) != 0;
+    return DocumentFile::typeFromExtension(path) != 0 || FreeCadDocument::isFreeCadPath(path);
 }
 
 std::unique_ptr<BatchDocument> openBatchDocument(const QString &path, DocumentAccess access)

@@ -4,6 +4,8 @@
 #include "batch_tree.h"
 
 #include "batch/csv.h"
+#include "freecad/fcstd_archive.h"
+#include "host/document_file.h"
 
 #include <QProcess>
 
@@ -266,6 +268,49 @@ TEST_F(BatchProgram, NumberingFillsOnlyEmptyFieldsInPathOrderAndNeverTwice)
     setProperty("parts/Plate.sldprt", "", "Project", "P4711");
     EXPECT_EQ(batch({"number", "--item", "SerialNo", "docs/parts/Plate.sldprt"}).exitCode, 0);
     EXPECT_EQ(property("parts/Plate.sldprt", "", "SerialNo"), "SN-0004");
+}
+
+TEST_F(BatchProgram, FreeCadDocumentsAreExportedImportedUndoneAndNumbered)
+{
+    const QString block = write("fc/Block.FCStd", readFile(QStringLiteral(TAVIK_SOURCE_DIR "/data/samples/Block.FCStd")));
+    const QByteArray original = readFile(block);
+    const auto value = [&](const QString &name) -> std::optional<QString> {
+        for (const auto &[n, v] : tavik::DocumentFile::read(block).customProperties.value(QString()))
+            if (n == name)
+                return v;
+        return std::nullopt;
+    };
+
+    const ProgramRun csv = batch({"export", "--all", "fc"});
+    ASSERT_EQ(csv.exitCode, 0) << csv.err.toStdString();
+    const QList<QStringList> rows = records(csv.out);
+    ASSERT_EQ(rows.size(), 2) << "the document level only: a FreeCAD document has no configurations";
+    EXPECT_EQ(rows[1][0], "fc/Block.FCStd");
+    EXPECT_EQ(rows[1][rows[0].indexOf("PartNo")], "FC-100");
+    EXPECT_EQ(rows[1][rows[0].indexOf("Supplier")], QString::fromUtf8("Müller & Söhne"));
+
+    writeFile(dir.filePath("sheet.csv"),
+        edited(csv.out, {{"Block.FCStd", "", "PartNo", "123-ABCD"}, {"Block.FCStd", "", "Project", "P4711"}}));
+    const ProgramRun import = batch({"import", "sheet.csv"});
+    ASSERT_EQ(import.exitCode, 0) << import.err.toStdString();
+    EXPECT_EQ(value("PartNo"), "123-ABCD");
+    EXPECT_EQ(value("Project"), "P4711");
+    EXPECT_EQ(tavik::FcstdArchive(readFile(block)).read("PartShape1.brp"),
+        tavik::FcstdArchive(original).read("PartShape1.brp"));
+
+    const ProgramRun undo = batch({"undo"});
+    ASSERT_EQ(undo.exitCode, 0) << undo.err.toStdString();
+    EXPECT_EQ(tavik::FcstdArchive(readFile(block)).read("Document.xml"), tavik::FcstdArchive(original).read("Document.xml"))
+        << "the values put back give Document.xml as FreeCAD wrote it";
+
+    setProperty("parts/Plate.sldprt", "", "Project", "P4711");
+    const ProgramRun number = batch({"number", "--create", "--item", "SerialNo", "fc"});
+    EXPECT_EQ(number.exitCode, 1) << "Block.FCStd has no project";
+    EXPECT_TRUE(number.err.contains("Block.FCStd: Key value [Project] is empty")) << number.err.toStdString();
+    writeFile(dir.filePath("project.csv"), "path,configuration,Project\r\nfc/Block.FCStd,,P4711\r\n");
+    ASSERT_EQ(batch({"import", "project.csv"}).exitCode, 0);
+    EXPECT_EQ(batch({"number", "--create", "--item", "SerialNo", "fc"}).exitCode, 0);
+    EXPECT_EQ(value("SerialNo"), "SN-0001");
 }
 
 TEST_F(BatchProgram, ArgumentsHelpAndVersion)
