@@ -38,10 +38,17 @@ QString numberText(double value)
     return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
-bool isKnown(const QString &key)
+// Whether a key holds one of the host's settings; other reserved keys, and a key without a name,
+// are kept as they are.
+bool isHostSetting(const QString &key)
 {
     return key == titleKey || key == subjectKey || key == keywordsKey || key == lengthUnitKey
         || key.startsWith(attributePrefix);
+}
+
+bool isCustomName(const QString &key)
+{
+    return !key.isEmpty() && !isReserved(key);
 }
 
 void readAttributeKey(const QString &key, const QString &value, DocumentData &data)
@@ -79,8 +86,10 @@ std::optional<int> read(const FreeCadItems &items, DocumentData &data)
     std::optional<int> lengthUnit;
     PropertyList &properties = data.customProperties[QString()];
     for (const auto &[key, value] : items) {
-        if (!isReserved(key))
+        if (isCustomName(key))
             properties.append({key, value});
+        else if (!isHostSetting(key))
+            continue;
         else if (key == titleKey)
             data.title = value;
         else if (key == subjectKey)
@@ -126,7 +135,7 @@ FreeCadItems write(const DocumentData &data, std::optional<int> lengthUnit, cons
             items.append({attributePrefix + a.name + QLatin1Char(':') + name, numberText(value)});
     }
     for (const auto &item : original)
-        if (isReserved(item.first) && !isKnown(item.first))
+        if (!isCustomName(item.first) && !isHostSetting(item.first))
             items.append(item);
     return items;
 }
@@ -136,7 +145,7 @@ bool sameContent(const FreeCadItems &a, const FreeCadItems &b)
     const auto split = [](const FreeCadItems &items) {
         std::pair<FreeCadItems, FreeCadItems> parts;
         for (const auto &item : items)
-            (isReserved(item.first) ? parts.second : parts.first).append(item);
+            (isCustomName(item.first) ? parts.first : parts.second).append(item);
         std::sort(parts.second.begin(), parts.second.end());
         return parts;
     };

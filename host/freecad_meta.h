@@ -20,13 +20,13 @@ bool isReserved(const QString &key);
 std::optional<int> read(const FreeCadItems &items, DocumentData &data);
 
 // The items for data: its document-level custom properties in the host's order, then its own
-// settings (lengthUnit when given), then, as they were, the reserved keys of original that the
-// host does not know. Throws FcstdError for a custom property or attribute name that the map
+// settings (lengthUnit when given), then, as they were, the keys of original that are neither
+// (reserved keys the host does not know, a key without a name). Throws FcstdError for a custom property or attribute name that the map
 // cannot hold apart from the host's settings.
 FreeCadItems write(const DocumentData &data, std::optional<int> lengthUnit, const FreeCadItems &original);
 
 // Whether two maps say the same: the same custom properties in the same order, and the same
-// reserved keys with the same values in any order.
+// other keys with the same values in any order.
 bool sameContent(const FreeCadItems &a, const FreeCadItems &b);
 
 } // namespace tavik::freecadMeta

@@ -43,7 +43,7 @@ TEST(FcstdArchive, OpensArchivesAndRefusesWhatIsNotOne)
     damaged[damaged.indexOf(QByteArray("PK\x01\x02", 4)) + 30] = char(0x7f);
     EXPECT_NE(faultOf(damaged), "(accepted)");
 
-    for (const char *name : {"../evil.brp", "a/../../evil.brp", "/etc/evil", "C:\\evil", "a\\..\\..\\evil"})
+    for (const char *name : {"../evil.brp", "a/../../evil.brp", "/etc/evil", "C:\\evil", "C:", "a\\..\\..\\evil"})
         EXPECT_EQ(faultOf(zipMaker::make({{"Document.xml", "<Document/>"}, {name, "x"}})),
             QStringLiteral("the zip archive holds an entry named \"%1\", which points outside the archive").arg(name));
     for (const char *name : {"..hidden", "a..b/c", "dir/file..brp"})

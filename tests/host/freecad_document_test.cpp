@@ -5,6 +5,7 @@
 #include "host_fixture.h"
 #include "zip_maker.h"
 
+#include "freecad/document_xml.h"
 #include "freecad/fcstd_archive.h"
 #include "host/document_file.h"
 #include "host/document_file_error.h"
@@ -46,6 +47,16 @@ QByteArray outsideMeta(const QByteArray &archive)
     QByteArray xml = FcstdArchive(archive).read("Document.xml");
     const qsizetype from = xml.indexOf("<Property name=\"Meta\"");
     return xml.remove(from, xml.indexOf("</Property>", from) - from);
+}
+
+// Block.FCStd with Meta items put before its own.
+QByteArray withMeta(const QByteArray &items)
+{
+    const QByteArray block = readFile(QStringLiteral(TAVIK_SOURCE_DIR "/data/samples/Block.FCStd"));
+    QByteArray xml = FcstdArchive(block).read("Document.xml");
+    const qsizetype at = xml.indexOf("<Map count=\"3\">", xml.indexOf("<Property name=\"Meta\""));
+    xml.replace(at, 16, "<Map count=\"" + QByteArray::number(3 + items.count("<Item")) + "\">\n" + items);
+    return FcstdArchive(block).withEntry("Document.xml", xml);
 }
 
 const QString odd = QString::fromUtf8("Müller & Söhne <GmbH> \"Ω\" 😀\nzweite Zeile");
@@ -210,6 +221,21 @@ TEST_F(FreeCadDocumentTest, EverySettingTheHostKeepsComesBack)
     EXPECT_FALSE(FcstdArchive(readFile(path)).read("Document.xml").contains("Tavik:LengthUnit"));
 }
 
+TEST_F(FreeCadDocumentTest, MetaKeysThatAreNoCustomPropertiesAreKept)
+{
+    const QString path = write("Block.FCStd", withMeta("<Item key=\"\" value=\"no name\"/>\n"
+                                                       "<Item key=\"Tavik:Later\" value=\"a later version's\"/>\n"));
+    auto doc = app->openDocument(path);
+    EXPECT_EQ(doc->GetCustomInfoNames2(""), QStringList({"Description", "PartNo", "Supplier"}));
+    EXPECT_TRUE(doc->AddCustomInfo3("", "New", 30, "1"));
+    doc->save();
+    const FreeCadItems meta
+        = DocumentXml(FcstdArchive(readFile(path)).read("Document.xml")).property("Meta")->items;
+    EXPECT_TRUE(meta.contains(std::pair<QString, QString>("", "no name")));
+    EXPECT_TRUE(meta.contains(std::pair<QString, QString>("Tavik:Later", "a later version's")));
+    EXPECT_EQ(meta.last(), (std::pair<QString, QString>("Tavik:Later", "a later version's")));
+}
+
 TEST_F(FreeCadDocumentTest, ASaveThatCannotBeWrittenLeavesTheFile)
 {
     const QString path = sample("Block.FCStd");
@@ -277,6 +303,12 @@ TEST_F(FreeCadDocumentTest, BadFilesAreRefusedAndLeftAsTheyWere)
         {"Json.FCStd", "{\"type\": 1}", "the file is not a readable zip archive (Not a zip archive)"},
         {"Zip.sldprt", block,
             "the file is a zip archive, not a JSON document; only a file named *.FCStd is read as a FreeCAD document"},
+        {"Unit.FCStd", withMeta("<Item key=\"Tavik:LengthUnit\" value=\"furlong\"/>"),
+            "the Meta key \"Tavik:LengthUnit\" must name a length unit, not \"furlong\""},
+        {"Parameter.FCStd", withMeta("<Item key=\"Tavik:Attribute:A:P\" value=\"1,5\"/>"),
+            "the Meta key \"Tavik:Attribute:A:P\" must hold a number, not \"1,5\""},
+        {"Attribute.FCStd", withMeta("<Item key=\"Tavik:Attribute::P\" value=\"1\"/>"),
+            "the Meta key \"Tavik:Attribute::P\" names no attribute"},
     };
     for (const auto &[name, bytes, fault] : cases) {
         const QString path = write(QString::fromLatin1(name), bytes);
