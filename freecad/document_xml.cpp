@@ -93,11 +93,19 @@ QByteArray escaped(const QString &text)
     return out;
 }
 
+// libxml2 reads no attribute value longer than this: a longer one could be written, but not read
+// back.
+constexpr qsizetype MaxValueBytes = 10000000;
+
 void checkWritable(const QString &text, const QString &what)
 {
     if (const auto c = unwritableCharacter(text))
         throw FcstdError(QStringLiteral("%1 holds a character that a FreeCAD file cannot hold (U+%2)")
                              .arg(what, QStringLiteral("%1").arg(uint(*c), 4, 16, QLatin1Char('0')).toUpper()));
+    if (text.size() * 3 > MaxValueBytes && escaped(text).size() > MaxValueBytes)
+        throw FcstdError(QStringLiteral("%1 is too long: Tavik reads values of at most %2 bytes from a FreeCAD file")
+                             .arg(what)
+                             .arg(MaxValueBytes));
 }
 
 // The blanks that open the line an element starts on; none when something else stands there.

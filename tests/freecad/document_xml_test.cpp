@@ -155,6 +155,15 @@ TEST(DocumentXml, EditsChangeOnlyTheirOwnProperties)
         EXPECT_EQ(e.fault, "the value of Meta key \"PartNo\" holds a character that a FreeCAD file cannot hold (U+0001)");
     }
     EXPECT_THROW(doc.setString("Label", QString(QChar(0xD800))), FcstdError);
+    try {
+        doc.setString("Comment", QString(9999999, QLatin1Char('x')) + QLatin1Char('&'));
+        ADD_FAILURE() << "a value too long to read back was taken";
+    } catch (const FcstdError &e) {
+        EXPECT_EQ(e.fault, "the document's Comment is too long: Tavik reads values of at most 10000000 bytes from a "
+                           "FreeCAD file");
+    }
+    doc.setString("Comment", QString(10000000, QLatin1Char('x')));
+    EXPECT_EQ(DocumentXml(doc.bytes()).property("Comment")->text.size(), 10000000) << "the longest value reads back";
     EXPECT_THROW(doc.setMap("Label", {}), FcstdError) << "a text property is not a map";
     EXPECT_THROW(bare.setEnumeration("UnitSystem", 1), FcstdError) << "the document has no unit system";
     EXPECT_EQ(unwritableCharacter(QString::fromUtf8("tab\tline\n😀")), std::nullopt);
