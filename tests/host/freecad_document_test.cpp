@@ -12,7 +12,9 @@
 #include "host/freecad_document.h"
 #include "platform/runtime_error.h"
 
+#include <algorithm>
 #include <csignal>
+#include <functional>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,14 +51,22 @@ QByteArray outsideMeta(const QByteArray &archive)
     return xml.remove(from, xml.indexOf("</Property>", from) - from);
 }
 
-// Block.FCStd with Meta items put before its own.
-QByteArray withMeta(const QByteArray &items)
+// Block.FCStd with its Document.xml changed by edit.
+QByteArray blockWith(const std::function<void(QByteArray &)> &edit)
 {
     const QByteArray block = readFile(QStringLiteral(TAVIK_SOURCE_DIR "/data/samples/Block.FCStd"));
     QByteArray xml = FcstdArchive(block).read("Document.xml");
-    const qsizetype at = xml.indexOf("<Map count=\"3\">", xml.indexOf("<Property name=\"Meta\""));
-    xml.replace(at, 16, "<Map count=\"" + QByteArray::number(3 + items.count("<Item")) + "\">\n" + items);
+    edit(xml);
     return FcstdArchive(block).withEntry("Document.xml", xml);
+}
+
+// Block.FCStd with Meta items put before its own.
+QByteArray withMeta(const QByteArray &items)
+{
+    return blockWith([&](QByteArray &xml) {
+        const qsizetype at = xml.indexOf("<Map count=\"3\">", xml.indexOf("<Property name=\"Meta\""));
+        xml.replace(at, 16, "<Map count=\"" + QByteArray::number(3 + items.count("<Item")) + "\">\n" + items);
+    });
 }
 
 const QString odd = QString::fromUtf8("Müller & Söhne <GmbH> \"Ω\" 😀\nzweite Zeile");
@@ -219,6 +229,40 @@ TEST_F(FreeCadDocumentTest, EverySettingTheHostKeepsComesBack)
     again->SetLengthUnit(0);
     again->save();
     EXPECT_FALSE(FcstdArchive(readFile(path)).read("Document.xml").contains("Tavik:LengthUnit"));
+}
+
+TEST_F(FreeCadDocumentTest, TheUnitSystemHoldsTheLengthUnitWhereOneOfItsSystemsShowsIt)
+{
+    // A unit system as later versions of FreeCAD record it: 1 is MKS, lengths in metres.
+    const QString path = write("Units.FCStd", blockWith([](QByteArray &xml) {
+        xml.replace(xml.indexOf("<Properties Count=\"15\""), 22, "<Properties Count=\"16\"");
+        xml.replace("        <Property name=\"Uid\"",
+            "        <Property name=\"UnitSystem\" type=\"App::PropertyEnumeration\">\n"
+            "            <Integer value=\"1\"/>\n        </Property>\n        <Property name=\"Uid\"");
+    }));
+    const auto systemOf = [&] {
+        const QByteArray xml = FcstdArchive(readFile(path)).read("Document.xml");
+        const DocumentXml doc(xml);
+        const FreeCadProperty *meta = doc.property("Meta");
+        const bool kept = std::any_of(meta->items.cbegin(), meta->items.cend(),
+            [](const auto &item) { return item.first == QLatin1String("Tavik:LengthUnit"); });
+        return std::make_pair(doc.property("UnitSystem")->integer, kept);
+    };
+    auto doc = app->openDocument(path);
+    EXPECT_EQ(doc->LengthUnit(), 2);
+    EXPECT_EQ(doc->GetUserUnit(sw::swLengthUnit)->GetUnitsString(false), "m");
+
+    doc->SetLengthUnit(1); // centimetres: Building Euro
+    doc->save();
+    EXPECT_EQ(systemOf(), std::make_pair(4LL, false));
+    doc->SetLengthUnit(8); // microns: no system of FreeCAD's, so the unit system stays
+    doc->save();
+    EXPECT_EQ(systemOf(), std::make_pair(1LL, true));
+    EXPECT_EQ(std::make_shared<HostApplication>()->openDocument(path)->LengthUnit(), 8);
+    doc->SetLengthUnit(4); // feet: Imperial for Civil Eng
+    doc->save();
+    EXPECT_EQ(systemOf(), std::make_pair(7LL, false));
+    EXPECT_EQ(std::make_shared<HostApplication>()->openDocument(path)->LengthUnit(), 4);
 }
 
 TEST_F(FreeCadDocumentTest, MetaKeysThatAreNoCustomPropertiesAreKept)
