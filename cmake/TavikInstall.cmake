@@ -14,6 +14,7 @@ file(WRITE ${CMAKE_BINARY_DIR}/debian/conffiles
 install(FILES data/tavik-host.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/samples/Bracket.sldprt data/samples/Frame.sldasm data/samples/Gusset.sldprt
               data/samples/Hinge.sldprt data/samples/Plate.sldprt data/samples/demo.script
+              data/samples/Block.FCStd data/samples/Flange.FCStd data/samples/Stand.FCStd
   DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tavik/samples)
 
 set(CPACK_GENERATOR DEB)

@@ -2,12 +2,12 @@
 
 #include "host/document_file.h"
 #include "host/document_file_error.h"
+#include "host/freecad_meta.h"
 #include "host/host_application.h"
 #include "host/host_attribute.h"
 #include "host/host_calls.h"
 #include "host/host_configuration.h"
 #include "host/host_extension.h"
-#include "host/freecad_meta.h"
 #include "host/host_user_unit.h"
 #include "host/length_units.h"
 #include "platform/runtime_error.h"
