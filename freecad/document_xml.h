@@ -48,6 +48,8 @@ public:
     explicit DocumentXml(QByteArray xml);
 
     const QByteArray &original() const { return m_original; }
+    // The document's properties in the file's order; values are read for the three kinds above.
+    const QList<FreeCadProperty> &properties() const { return m_properties; }
     // The document's property of that name; none when the document has none.
     const FreeCadProperty *property(const QString &name) const;
     const QList<FreeCadObject> &objects() const { return m_objects; }
