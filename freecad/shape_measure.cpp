@@ -15,6 +15,7 @@
 #include <TopoDS_Shape.hxx>
 
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -36,14 +37,14 @@ namespace {
 // this long before it is given up.
 constexpr int ChildSeconds = 120;
 
-enum class BrepFormat { Text, BinaryTables, Unknown };
+// Binary: OpenCASCADE's shape set in one of the versions that always write tables (1 to 3), or
+// in a later one.
+enum class BrepFormat { Text, BinaryTables, Binary, Unknown };
 
 // The readers look for their format's header line before the tables: the binary one begins
 // with "Open", the text one with "CASCADE" (after a blank line, or a line naming the drawable,
 // as other writers put it). The format is told from the bytes rather than from the entry's
-// name, so that the text reader is never given binary tables. FreeCAD writes binary shapes as
-// the tables of versions 1 to 3; version 4 and later are a different layout, which it does not
-// write.
+// name, so that the text reader is never given binary tables.
 BrepFormat formatOf(const QByteArray &bytes)
 {
     qsizetype lineStart = 0;
@@ -52,14 +53,22 @@ BrepFormat formatOf(const QByteArray &bytes)
         if (end < 0)
             end = bytes.size();
         const QByteArray text = bytes.mid(lineStart, end - lineStart).trimmed();
-        for (const char *version : {"V1 ", "V2 ", "V3 ", "V1,", "V2,", "V3,"})
-            if (text.startsWith(QByteArray("Open CASCADE Topology ") + version))
-                return BrepFormat::BinaryTables;
+        if (text.startsWith("Open CASCADE Topology V"))
+            return text.size() > 24 && text[23] >= '1' && text[23] <= '3'
+                    && !std::isdigit(static_cast<unsigned char>(text[24]))
+                ? BrepFormat::BinaryTables
+                : BrepFormat::Binary;
         if (text.startsWith("CASCADE Topology V"))
             return BrepFormat::Text;
         lineStart = end + 1;
     }
     return BrepFormat::Unknown;
+}
+
+// Where the reading stands, even at the end of the stream (where tellg() would fail).
+qsizetype positionOf(std::istream &in)
+{
+    return qsizetype(in.rdbuf()->pubseekoff(0, std::ios::cur, std::ios::in));
 }
 
 // The binary shape set, refusing a sub-shape whose orientation byte is none of the four: the
@@ -75,26 +84,22 @@ public:
     }
 };
 
-// FreeCAD follows the tables with three integers of its own: the shape's index in the set (not
-// above zero for a null shape), its location's index and its orientation. OpenCASCADE's own
-// writer follows them with a reference in the set's form instead (an orientation byte and two
-// integers, or "*" for a null shape).
-TopoDS_Shape readBinary(std::istream &in, qsizetype size)
+// FreeCAD writes a binary shape as the tables of OpenCASCADE's shape set followed by three
+// integers of its own: the shape's index in the set (not above zero for a null shape), its
+// location's index and its orientation. Anything else after the tables is not FreeCAD's: an
+// empty optional.
+std::optional<TopoDS_Shape> readFreeCadBinary(std::istream &in, qsizetype size)
 {
     CheckedShapeSet set;
     set.Read(in);
-    const qsizetype left = size - qsizetype(in.tellg());
-    if (left != 3 * qsizetype(sizeof(Standard_Integer))) {
-        TopoDS_Shape shape;
-        set.ReadSubs(shape, in, set.NbShapes());
-        return shape;
-    }
+    if (size - positionOf(in) != 3 * qsizetype(sizeof(Standard_Integer)))
+        return std::nullopt;
     Standard_Integer index = 0, location = 0, orientation = 0;
     BinTools::GetInteger(in, index);
     BinTools::GetInteger(in, location);
     BinTools::GetInteger(in, orientation);
     if (index <= 0)
-        return {};
+        return TopoDS_Shape();
     if (index > set.NbShapes() || location < 0 || location > set.Locations().NbLocations()
         || orientation < TopAbs_FORWARD || orientation > TopAbs_EXTERNAL)
         throw Standard_Failure("the shape's reference lies outside its tables");
@@ -102,6 +107,27 @@ TopoDS_Shape readBinary(std::istream &in, qsizetype size)
     shape.Location(set.Locations().Location(location));
     shape.Orientation(TopAbs_Orientation(orientation));
     return shape;
+}
+
+std::istringstream streamOf(const QByteArray &bytes)
+{
+    std::istringstream in(std::string(bytes.constData(), size_t(bytes.size())), std::ios::in | std::ios::binary);
+    // Some of the readers' loops go on until a value they read says stop, and a failed stream
+    // leaves that value as it was, for ever; a failing read throws instead. A stream that ran
+    // dry before the shape was complete would leave a partial shape, with wrong measures.
+    in.exceptions(std::ios::failbit | std::ios::badbit);
+    return in;
+}
+
+// Some readers give up on a table they do not recognise without a word, leaving a null or
+// partial shape and the rest of the bytes unread; a shape read whole leaves at most blanks (and
+// the text reader leaves the "*" that stands for a null shape after empty tables).
+void expectAllRead(std::istringstream &in, const QByteArray &bytes, const TopoDS_Shape &shape)
+{
+    const qsizetype at = positionOf(in);
+    const QByteArray rest = at < 0 ? bytes : bytes.mid(at).trimmed();
+    if (!rest.isEmpty() && !(shape.IsNull() && rest == "*"))
+        throw Standard_Failure("it is damaged: its tables end too early");
 }
 
 // The shape an entry holds: a null shape for an empty entry, which is how a shape that holds
@@ -113,16 +139,28 @@ TopoDS_Shape readShape(const QByteArray &bytes)
     const BrepFormat format = formatOf(bytes);
     if (format == BrepFormat::Unknown)
         throw Standard_Failure("it is not an OpenCASCADE shape");
-    std::istringstream in(std::string(bytes.constData(), size_t(bytes.size())), std::ios::in | std::ios::binary);
-    // Some of the readers' loops go on until a value they read says stop, and a failed stream
-    // leaves that value as it was, for ever; a failing read throws instead. A stream that ran
-    // dry before the shape was complete would leave a partial shape, with wrong measures.
-    in.exceptions(std::ios::failbit | std::ios::badbit);
+    std::istringstream in = streamOf(bytes);
     TopoDS_Shape shape;
-    if (format == BrepFormat::Text)
+    if (format == BrepFormat::Text) {
         BRepTools::Read(shape, in, BRep_Builder());
-    else
-        shape = readBinary(in, bytes.size());
+        expectAllRead(in, bytes, shape);
+        return shape;
+    }
+    // OpenCASCADE's own binary layouts are its reader's: its shape set's reference after the
+    // tables, or, from version 4 on, possibly no tables at all (which the tables' reader then
+    // fails on). Damaged tables of the older versions are damaged whoever wrote them.
+    std::optional<TopoDS_Shape> freeCad;
+    try {
+        freeCad = readFreeCadBinary(in, bytes.size());
+    } catch (...) {
+        if (format == BrepFormat::BinaryTables)
+            throw;
+    }
+    if (freeCad)
+        return *freeCad;
+    std::istringstream again = streamOf(bytes);
+    BinTools::Read(shape, again);
+    expectAllRead(again, bytes, shape);
     return shape;
 }
 
@@ -222,7 +260,8 @@ bool writeAll(int fd, const void *data, size_t size)
     ::_exit(0);
 }
 
-// Reads what the child wrote until it closes its end or the deadline passes; false on timeout.
+// Reads what the child wrote until it closes its end; false when the deadline passes first (or
+// the pipe fails), and the child is to be stopped.
 bool readChild(int fd, QByteArray &out)
 {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(ChildSeconds);
@@ -242,7 +281,7 @@ bool readChild(int fd, QByteArray &out)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return true;
+            return n == 0; // the end: the child has exited (or closed the pipe and will)
         out.append(buffer, n);
     }
 }
