@@ -15,7 +15,6 @@
 #include <TopoDS_Shape.hxx>
 
 #include <array>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -37,9 +36,7 @@ namespace {
 // this long before it is given up.
 constexpr int ChildSeconds = 120;
 
-// Binary: OpenCASCADE's shape set in one of the versions that always write tables (1 to 3), or
-// in a later one.
-enum class BrepFormat { Text, BinaryTables, Binary, Unknown };
+enum class BrepFormat { Text, Binary, Unknown };
 
 // The readers look for their format's header line before the tables: the binary one begins
 // with "Open", the text one with "CASCADE" (after a blank line, or a line naming the drawable,
@@ -54,10 +51,7 @@ BrepFormat formatOf(const QByteArray &bytes)
             end = bytes.size();
         const QByteArray text = bytes.mid(lineStart, end - lineStart).trimmed();
         if (text.startsWith("Open CASCADE Topology V"))
-            return text.size() > 24 && text[23] >= '1' && text[23] <= '3'
-                    && !std::isdigit(static_cast<unsigned char>(text[24]))
-                ? BrepFormat::BinaryTables
-                : BrepFormat::Binary;
+            return BrepFormat::Binary;
         if (text.startsWith("CASCADE Topology V"))
             return BrepFormat::Text;
         lineStart = end + 1;
@@ -87,7 +81,7 @@ public:
 // FreeCAD writes a binary shape as the tables of OpenCASCADE's shape set followed by three
 // integers of its own: the shape's index in the set (not above zero for a null shape), its
 // location's index and its orientation. Anything else after the tables is not FreeCAD's: an
-// empty optional.
+// empty optional. Damaged tables throw, whoever wrote them.
 std::optional<TopoDS_Shape> readFreeCadBinary(std::istream &in, qsizetype size)
 {
     CheckedShapeSet set;
@@ -146,17 +140,8 @@ TopoDS_Shape readShape(const QByteArray &bytes)
         expectAllRead(in, bytes, shape);
         return shape;
     }
-    // OpenCASCADE's own binary layouts are its reader's: its shape set's reference after the
-    // tables, or, from version 4 on, possibly no tables at all (which the tables' reader then
-    // fails on). Damaged tables of the older versions are damaged whoever wrote them.
-    std::optional<TopoDS_Shape> freeCad;
-    try {
-        freeCad = readFreeCadBinary(in, bytes.size());
-    } catch (...) {
-        if (format == BrepFormat::BinaryTables)
-            throw;
-    }
-    if (freeCad)
+    // OpenCASCADE's own layout, its shape set's reference after the same tables, is its reader's.
+    if (std::optional<TopoDS_Shape> freeCad = readFreeCadBinary(in, bytes.size()))
         return *freeCad;
     std::istringstream again = streamOf(bytes);
     BinTools::Read(shape, again);

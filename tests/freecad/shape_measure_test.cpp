@@ -7,6 +7,7 @@
 #include "platform/runtime_error.h"
 
 #include <BRepBuilderAPI_MakeFace.hxx>
+#include <BRepBuilderAPI_MakeVertex.hxx>
 #include <BRepPrimAPI_MakeBox.hxx>
 #include <BRepPrimAPI_MakeCylinder.hxx>
 #include <BRepPrimAPI_MakeSphere.hxx>
@@ -27,6 +28,7 @@
 #include <cmath>
 #include <numbers>
 #include <sstream>
+#include <tuple>
 
 using namespace tavik;
 
@@ -139,6 +141,10 @@ TEST(ShapeMeasure, FiguresMeasureAsGeometrySays)
     expectMeasure(
         measureSolids({{"Torus.brp", text(torus)}}), 2 * Pi * Pi * 20 * 16, 4 * Pi * Pi * 20 * 4, {-50, 10, 7});
 
+    // Another writer's heading before the tables changes nothing.
+    expectMeasure(measureSolids({{"Drawn.brp", "DBRep_DrawableShape\n" + text(sphere)}}), 4 * Pi * r * r * r / 3,
+        4 * Pi * r * r, {3, -4, 5});
+
     // A cylinder lying along x: its centre is half way along its axis.
     const TopoDS_Shape cylinder = BRepPrimAPI_MakeCylinder(gp_Ax2(gp_Pnt(1, 2, 3), gp::DX()), 6, 30).Shape();
     expectMeasure(
@@ -196,6 +202,18 @@ TEST(ShapeMeasure, BinaryEntriesMeasureAsTextOnes)
     // A null shape in FreeCAD's layout adds nothing.
     EXPECT_EQ(measureSolids({{"Null.bin", freeCadBinary(TopoDS_Shape())}}).volume, 0);
 
+    // All four orientations are sound, at the top and below; a fifth is damage. The compound's
+    // one reference (an orientation byte and two integers) is the last thing before its end
+    // mark "*" and FreeCAD's three integers.
+    const TopoDS_Shape point = BRepBuilderAPI_MakeVertex(gp_Pnt(1, 2, 3)).Shape().Oriented(TopAbs_EXTERNAL);
+    QByteArray outside = freeCadBinary(compound({point}).Oriented(TopAbs_EXTERNAL));
+    EXPECT_EQ(measureSolids({{"Outside.bin", outside}}).volume, 0);
+    const qsizetype orientation = outside.size() - 12 - 1 - 8 - 1;
+    ASSERT_EQ(outside[orientation], char(TopAbs_EXTERNAL));
+    outside[orientation] = 5;
+    EXPECT_EQ(errorOf({{"Outside.bin", outside}}),
+        "The shape Outside.bin cannot be read: a sub-shape's orientation is damaged");
+
     // An entry FreeCAD 0.20 wrote: a sphere of radius 7.5 placed at (3, -4, 5) and turned.
     QFile ball(QStringLiteral(TAVIK_SOURCE_DIR "/tests/freecad/data/Ball.bin"));
     ASSERT_TRUE(ball.open(QIODevice::ReadOnly));
@@ -242,15 +260,23 @@ TEST(ShapeMeasure, EntriesThatCannotBeReadAreNamed)
     const QByteArray endless = replaced("Curve2ds 24", "Curve2ds 999999999");
     ASSERT_NE(endless, good);
 
-    const Entries bad = {{"PartShape3.brp", noise}, {"Junk.bin", noise}, {"Text.brp", "hello\nworld\n"},
-        {"Cut.brp", good.left(good.size() / 2)}, {"Cut.bin", binary.left(binary.size() / 2)}, {"Endless.brp", endless},
-        {"Spoilt.brp", replaced("Surfaces", "Sourfaces")}};
-    for (const auto &[name, bytes] : bad) {
+    // Each with the reason (or, where OpenCASCADE gives it, some reason).
+    const QString notAShape = "it is not an OpenCASCADE shape", cutShort = "it is damaged or cut short";
+    const std::vector<std::tuple<QString, QByteArray, QString>> bad
+        = {{"PartShape3.brp", noise, notAShape}, {"Junk.bin", noise, notAShape},
+            {"Text.brp", "hello\nworld\n", notAShape}, {"Cut.brp", good.left(good.size() / 2), ""},
+            {"Cut.bin", binary.left(binary.size() / 2), cutShort}, {"Endless.brp", endless, cutShort},
+            {"Spoilt.brp", replaced("Surfaces", "Sourfaces"), "it is damaged: its tables end too early"}};
+    for (const auto &[name, bytes, reason] : bad) {
         SCOPED_TRACE(name.toStdString());
         // Also when a sound entry comes first: the error names the entry that failed.
         const QString error = errorOf({{"Sound.brp", good}, {name, bytes}});
-        EXPECT_TRUE(error.startsWith("The shape " + name + " cannot be read: ")) << error.toStdString();
-        EXPECT_GT(error.size(), QString("The shape " + name + " cannot be read: ").size());
+        const QString lead = "The shape " + name + " cannot be read: ";
+        EXPECT_TRUE(error.startsWith(lead)) << error.toStdString();
+        EXPECT_GT(error.size(), lead.size());
+        if (!reason.isEmpty()) {
+            EXPECT_EQ(error, lead + reason);
+        }
     }
 
     // A sound entry after a bad one is never reached; the bad one is named.
