@@ -16,9 +16,11 @@ struct ShapeMeasure {
     std::array<double, 3> centreOfMass{}; // mm; all zero when there is no solid
 };
 
-// Each shape: the archive entry's name (it tells text BREP from binary) and its bytes. The measure
-// is taken over all solids of all shapes together. Throws RuntimeError naming the entry that
-// cannot be read.
+// Each shape: the archive entry's name and its bytes, text or binary BREP as FreeCAD writes them
+// (the bytes tell which); an empty entry is an empty shape. The measure is taken over all solids
+// of all shapes together; shapes without solids add nothing. The shapes are read and measured in
+// a child process, so that a damaged entry cannot crash or stall the caller. Throws RuntimeError
+// naming the entry that cannot be read.
 ShapeMeasure measureSolids(const std::vector<std::pair<QString, QByteArray>> &shapes);
 
 } // namespace tavik
