@@ -10,7 +10,6 @@
 #include <QDialog>
 #include <QEvent>
 #include <QFileInfo>
-#include <QPointer>
 
 namespace tavik {
 
@@ -32,19 +31,17 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() != QEvent::Show || m_editor)
-            return false;
-        auto *dialog = qobject_cast<QDialog *>(watched);
-        if (!dialog || dialog->objectName() != QLatin1String("M"))
-            return false;
-        m_editor = dialog;
-        m_shown = true;
-        connect(dialog, &QDialog::accepted, this, [this] { m_done = true; });
+        if (event->type() == QEvent::Show && !m_shown) {
+            auto *dialog = qobject_cast<QDialog *>(watched);
+            if (dialog && dialog->objectName() == QLatin1String("M")) {
+                m_shown = true;
+                connect(dialog, &QDialog::accepted, this, [this] { m_done = true; });
+            }
+        }
         return false;
     }
 
 private:
-    QPointer<QDialog> m_editor;
     bool m_shown = false;
     bool m_done = false;
 };
@@ -59,11 +56,6 @@ EditSession::EditSession(std::shared_ptr<HostApplication> app, HostWindow &windo
 }
 
 EditSession::~EditSession() = default;
-
-QString EditSession::name() const
-{
-    return m_doc && !m_doc->path().isEmpty() ? m_doc->path() : m_path;
-}
 
 std::optional<EditSession::Outcome> EditSession::open(const QString &path)
 {
@@ -80,38 +72,36 @@ std::optional<EditSession::Outcome> EditSession::open(const QString &path)
 EditSession::Outcome EditSession::run()
 {
     if (!m_doc || m_doc->isClosed())
-        return {Failed, QStringLiteral("%1: the document is not open").arg(name()), true};
+        return {Failed, QStringLiteral("%1: the document is not open").arg(m_path), true};
     m_app->activate(m_doc);
     const QStringList commands = m_window.commands();
     // An add-in that failed to connect has said so itself, and then offers no command.
     if (commands.isEmpty())
-        return {Failed, QStringLiteral("%1: the add-in offers no command for this document").arg(name()), false};
+        return {Failed, QStringLiteral("%1: the add-in offers no command for this document").arg(m_path), false};
 
     EditorWatch watch;
     m_window.pickCommand(commands.first());
     // The add-in reports a run that fails before its window opens in its own message box.
     if (!watch.shown())
-        return {Failed, QStringLiteral("%1: the editor did not open; nothing was saved").arg(name()), false};
+        return {Failed, QStringLiteral("%1: the editor did not open; nothing was saved").arg(m_path), false};
     if (!watch.done())
-        return {NotDone, QStringLiteral("%1: closed without Done; nothing was saved").arg(name()), false};
+        return {NotDone, QStringLiteral("%1: closed without Done; nothing was saved").arg(m_path), false};
     return save();
 }
 
 EditSession::Outcome EditSession::save()
 {
     try {
-        if (m_doc->isClosed())
-            return {Failed,
-                QStringLiteral("%1: the document was closed during the edit; nothing was saved").arg(name()), true};
         if (!saveDocument(*m_doc, m_prompts, ProgramTitle))
-            return {Failed, QStringLiteral("%1: left as another program saved it; the edit was not saved").arg(name()),
+            return {Failed, QStringLiteral("%1: left as another program saved it; the edit was not saved").arg(m_path),
                 false};
-    } catch (const DocumentFileError &e) {
-        // The write goes to a new file renamed over the old one: a failure leaves the old file.
-        return {Failed, e.message + QStringLiteral("; nothing was saved"), true};
     } catch (const std::exception &e) {
-        return {
-            Failed, QStringLiteral("%1: %2; nothing was saved").arg(name(), QString::fromLocal8Bit(e.what())), true};
+        // The write goes to a new file renamed over the old one: a failure leaves the old file.
+        // A file's fault names the file.
+        const auto *fileError = dynamic_cast<const DocumentFileError *>(&e);
+        const QString why
+            = fileError ? fileError->message : m_path + QStringLiteral(": ") + QString::fromLocal8Bit(e.what());
+        return {Failed, why + QStringLiteral("; nothing was saved"), true};
     }
     return {0, {}, false};
 }

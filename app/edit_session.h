@@ -39,7 +39,6 @@ public:
 
 private:
     Outcome save();
-    QString name() const;
 
     std::shared_ptr<HostApplication> m_app;
     HostWindow &m_window;

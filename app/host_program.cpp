@@ -160,7 +160,8 @@ public:
             return QApplication::exec();
         }
 
-        // The exit status is the edit's, whichever window closes last.
+        // The editor is the only window: its closing must not end the program, whose save (and
+        // the question before writing over another program's save) comes after it.
         QApplication::setQuitOnLastWindowClosed(false);
         EditSession::Outcome edited;
         QTimer::singleShot(0, &m_window, [&] {

@@ -5,12 +5,17 @@
 #include "host/host_fixture.h"
 
 #include "app/edit_session.h"
+#include "app/host_program.h"
 #include "app/host_window.h"
+#include "editor/control_tag.h"
 #include "host/document_file.h"
 #include "platform/scripted_prompts.h"
 #include "test_application.h"
 
 #include <QDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 using namespace tavik;
@@ -27,11 +32,15 @@ public:
     {
         QDialog editor;
         editor.setObjectName(windowName);
+        new QWidget(&editor);
+        if (!showEditor)
+            return;
         QTimer::singleShot(0, &editor, [&] { act(editor); });
         editor.exec();
     }
 
     QString windowName = QStringLiteral("M");
+    bool showEditor = true;
     std::function<void(QDialog &)> act;
 };
 
@@ -97,6 +106,7 @@ TEST_F(EditSessionTest, SavesOnlyWhenTheEditorEndsWithDone)
         const EditSession::Outcome closed = session.run();
         EXPECT_EQ(closed.status, EditSession::NotDone);
         EXPECT_EQ(closed.message, path + ": closed without Done; nothing was saved");
+        EXPECT_FALSE(closed.tellPerson);
         EXPECT_EQ(readFile(path), saved);
     }
 
@@ -110,6 +120,13 @@ TEST_F(EditSessionTest, SavesOnlyWhenTheEditorEndsWithDone)
     EXPECT_EQ(refused.status, EditSession::Failed);
     EXPECT_EQ(refused.message, path + ": the editor did not open; nothing was saved");
     EXPECT_FALSE(refused.tellPerson);
+    EXPECT_EQ(readFile(path), saved);
+
+    // An editor whose load failed is made, filled and deleted without being shown.
+    addin.windowName = QStringLiteral("M");
+    addin.act = nullptr;
+    addin.showEditor = false;
+    EXPECT_EQ(session.run().status, EditSession::Failed);
     EXPECT_EQ(readFile(path), saved);
 }
 
@@ -131,6 +148,7 @@ TEST_F(EditSessionTest, AsksBeforeWritingOverAnotherProgramsSave)
     const EditSession::Outcome kept = session.run();
     EXPECT_EQ(kept.status, EditSession::Failed);
     EXPECT_EQ(kept.message, path + ": left as another program saved it; the edit was not saved");
+    EXPECT_FALSE(kept.tellPerson);
     ASSERT_EQ(prompts.boxes().size(), 1u);
     EXPECT_TRUE(prompts.boxes()[0].text.startsWith(path + " was changed by another program"));
     EXPECT_EQ(readFile(path), theirs);
@@ -142,6 +160,9 @@ TEST_F(EditSessionTest, AsksBeforeWritingOverAnotherProgramsSave)
 
 TEST_F(EditSessionTest, SaysWhyWhenTheDocumentCannotBeOpenedOrSaved)
 {
+    const EditSession::Outcome unopened = session.run();
+    EXPECT_EQ(unopened.status, EditSession::Failed);
+    EXPECT_TRUE(unopened.tellPerson);
     const auto missing = session.open(dir.filePath("Missing.sldprt"));
     ASSERT_TRUE(missing);
     EXPECT_EQ(missing->status, EditSession::Failed);
@@ -170,4 +191,81 @@ TEST_F(EditSessionTest, SaysWhyWhenTheDocumentCannotBeOpenedOrSaved)
     const EditSession::Outcome offered = session.run();
     EXPECT_EQ(offered.status, EditSession::Failed);
     EXPECT_EQ(offered.message, path + ": the add-in offers no command for this document");
+    EXPECT_FALSE(offered.tellPerson);
+}
+
+// The whole program as a person runs it from a file manager: no script, the real add-in, and the
+// editor's own controls worked from inside its loop.
+TEST_F(EditSessionTest, TheProgramEndsWithTheEditorAsAPersonUsesIt)
+{
+    const QString path = write("Bracket.sldprt", readFile(TAVIK_SOURCE_DIR "/data/samples/Bracket.sldprt"));
+    HostOptions options;
+    options.addinPath = QStringLiteral(TAVIK_PLUGIN);
+    options.settingsFile = dir.filePath("settings.sqlite");
+    options.editFile = path;
+    QStringList boxes;
+    // Works in the editor once it is open, then answers the boxes that follow with `answer`.
+    const auto runWorking
+        = [&](const std::function<void(QDialog &)> &work, QMessageBox::StandardButton answer = QMessageBox::NoButton) {
+              QTimer poll;
+              int polls = 0;
+              bool worked = false;
+              QObject::connect(&poll, &QTimer::timeout, [&] {
+                  QWidget *modal = QApplication::activeModalWidget();
+                  auto *box = qobject_cast<QMessageBox *>(modal);
+                  if (!worked && modal && modal->objectName() == "M") {
+                      worked = true;
+                      work(*static_cast<QDialog *>(modal));
+                  } else if (worked && box && box->button(answer)) {
+                      boxes << box->text();
+                      box->button(answer)->click();
+                  } else if (++polls > 500) {
+                      // A box nobody expected, or no editor at all: end the run rather than wait.
+                      ADD_FAILURE() << "nothing to work in";
+                      poll.stop();
+                      if (modal)
+                          modal->close();
+                  }
+              });
+              poll.start(20);
+              return HostProgram(options).run();
+          };
+    const auto project = [](QDialog &editor) {
+        for (auto *box : editor.findChildren<QLineEdit *>())
+            if (box->objectName().startsWith("CP_TextBox_") && tagOf(box) == "000:000:000:000")
+                return box;
+        return static_cast<QLineEdit *>(nullptr);
+    };
+
+    EXPECT_EQ(runWorking([&](QDialog &editor) {
+        ASSERT_TRUE(project(editor));
+        project(editor)->setText("P2468");
+        editor.findChild<QPushButton *>("done")->click();
+    }),
+        0);
+    EXPECT_TRUE(readFile(path).contains("\"P2468\""));
+
+    const QByteArray saved = readFile(path);
+    EXPECT_EQ(runWorking([&](QDialog &editor) {
+        project(editor)->setText("P1357");
+        editor.close();
+    }),
+        EditSession::NotDone);
+    EXPECT_EQ(readFile(path), saved);
+
+    // Another program saves the file while the editor is open: after Done the person is asked,
+    // and the question is answered although the editor, the program's only window, has closed.
+    EXPECT_EQ(runWorking(
+                  [&](QDialog &editor) {
+                      DocumentData theirs = DocumentFile::read(path);
+                      theirs.customProperties[QString()].append({QStringLiteral("Theirs"), QStringLiteral("1")});
+                      DocumentFile::write(theirs, path);
+                      project(editor)->setText("P3690");
+                      editor.findChild<QPushButton *>("done")->click();
+                  },
+                  QMessageBox::Yes),
+        0);
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].contains("was changed by another program")) << boxes[0].toStdString();
+    EXPECT_TRUE(readFile(path).contains("\"P3690\""));
 }
