@@ -1,6 +1,7 @@
 # tavik-host --edit FILE with a script acting in the editor it opens, one run per outcome:
 #   Done           exit 0, the new value in the file, nothing on standard error
 #   closed         exit 3, a line saying nothing was saved, the file byte for byte as before
+#   left open      the same when the script ends with the editor open
 #   missing file   exit 4, "<path>: no such file", and no editor (the script's lines never run)
 #   garbled file   exit 4, "<path>: <fault>", the file left as it was
 #   other DOCs     exit 2, a usage error
@@ -56,6 +57,12 @@ check("closed" 3 "closed/${name}: closed without Done; nothing was saved")
 file(SHA256 "${WORK}/closed/${name}" after)
 if(NOT before STREQUAL after)
   message(FATAL_ERROR "closed: the file changed")
+endif()
+edit("${WORK}/closed/${name}" "${SCRIPTS}/left_open.script")
+check("left open" 3 "closed/${name}: closed without Done; nothing was saved")
+file(SHA256 "${WORK}/closed/${name}" after)
+if(NOT before STREQUAL after)
+  message(FATAL_ERROR "left open: the file changed")
 endif()
 
 edit("${WORK}/missing.sldprt" "${SCRIPTS}/done.script")
