@@ -1,6 +1,7 @@
 #include "app/host_program.h"
 
 #include "app/addin_loader.h"
+#include "app/edit_session.h"
 #include "app/host_window.h"
 #include "app/script_prompts.h"
 #include "app/script_runner.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 #include <cstdio>
 #include <optional>
 
@@ -37,13 +39,15 @@ void printLine(const QString &line)
 }
 
 // One run of the host: the prompts (a script's or the window's), the transcript of a script, the
-// host application with its call log, the window and the loaded add-in, in the order they are
-// made and unmade. Each step returns the exit status that ends the run early, or nothing.
+// host application with its call log, the window, the edit of one document and the loaded
+// add-in, in the order they are made and unmade. Each step returns the exit status that ends the
+// run early, or nothing.
 class HostSession {
 public:
     explicit HostSession(const HostOptions &options)
         : m_options(options)
         , m_scripted(!options.scriptFile.isEmpty())
+        , m_editing(!options.editFile.isEmpty())
         , m_transcript([this](const QString &line) {
             if (m_transcribing)
                 printLine(line);
@@ -51,10 +55,13 @@ public:
         , m_callLog(options.callLogFile)
         , m_app(std::make_shared<HostApplication>())
         , m_window(m_app, prompts())
+        , m_edit(m_app, m_window, prompts())
     {
         m_scriptPrompts.setBoxListener(
             [this](const RecordedBox &box) { m_transcript.messageBox(box.title, box.text, answerName(box.answer)); });
-        m_qtPrompts.setParentWidget(&m_window);
+        // While editing one document the host window stays hidden: boxes go over the editor.
+        if (!m_editing)
+            m_qtPrompts.setParentWidget(&m_window);
         if (m_scripted)
             QObject::connect(&m_window, &HostWindow::statusTextChanged, &m_window,
                 [this](const QString &text) { m_transcript.status(text); });
@@ -91,9 +98,16 @@ public:
                 QStringLiteral("*"), n, err::Automation, QStringLiteral("Injected fault in host call %1").arg(n));
     }
 
-    // A document that cannot be opened ends a script; a person is told and goes on.
+    // A document that cannot be opened ends a script and an edit; a person is told and goes on.
     std::optional<int> openDocuments()
     {
+        if (m_editing) {
+            if (const std::optional<EditSession::Outcome> failed = m_edit.open(m_options.editFile)) {
+                report(*failed);
+                return failed->status;
+            }
+            return std::nullopt;
+        }
         for (const QString &path : m_options.documents) {
             try {
                 m_app->openDocument(QFileInfo(path).absoluteFilePath());
@@ -121,20 +135,47 @@ public:
             return m_options.addinPath.isEmpty() ? 1 : HostProgram::BadArguments;
         } else {
             m_qtPrompts.message(error, QStringLiteral("tavik-host"), MessageIcon::Exclamation, MessageButtons::Ok);
+            if (m_editing) {
+                printError(error);
+                return EditSession::Failed;
+            }
         }
         return std::nullopt;
     }
 
-    // Runs the script, or the window for a person, until the application quits.
+    // Runs the script, the edit, or the window for a person, until the application quits.
     int exec(std::vector<ScriptLine> lines)
     {
-        if (!m_scripted)
+        std::optional<ScriptRunner> runner;
+        if (m_scripted) {
+            runner.emplace(m_app, &m_window, m_scriptPrompts, m_transcript, std::move(lines), m_options.scriptFile);
+            // What the host does on its way out is not part of the script's transcript.
+            runner->setFinishedListener([this](int) { m_transcribing = false; });
+            // A script that ends inside the editor closes it, as an edit ends without Done.
+            runner->setExitAtOnceWhenModal(!m_editing);
+        }
+        if (!m_editing) {
+            if (runner)
+                runner->start();
             return QApplication::exec();
-        ScriptRunner runner(m_app, &m_window, m_scriptPrompts, m_transcript, std::move(lines), m_options.scriptFile);
-        // What the host does on its way out is not part of the script's transcript.
-        runner.setFinishedListener([this](int) { m_transcribing = false; });
-        runner.start();
-        return QApplication::exec();
+        }
+
+        // The editor is the only window: its closing must not end the program, whose save (and
+        // the question before writing over another program's save) comes after it.
+        QApplication::setQuitOnLastWindowClosed(false);
+        EditSession::Outcome edited;
+        QTimer::singleShot(0, &m_window, [&] {
+            // The script's first line falls due inside the editor that the command opens.
+            if (runner)
+                runner->start();
+            edited = m_edit.run();
+            report(edited);
+            // A script leaves the loop itself once its remaining lines have run.
+            if (!runner)
+                QCoreApplication::exit(edited.status);
+        });
+        const int code = QApplication::exec();
+        return code != 0 ? code : edited.status;
     }
 
     void disconnectAddin()
@@ -149,6 +190,17 @@ public:
     }
 
 private:
+    // The outcome's line on standard error; a person who has not seen it yet gets it in a box.
+    void report(const EditSession::Outcome &outcome)
+    {
+        if (outcome.message.isEmpty())
+            return;
+        printError(outcome.message);
+        if (outcome.tellPerson && !m_scripted)
+            m_qtPrompts.message(
+                outcome.message, QStringLiteral("tavik-host"), MessageIcon::Critical, MessageButtons::Ok);
+    }
+
     Prompts &prompts()
     {
         return m_scripted ? static_cast<Prompts &>(m_scriptPrompts) : static_cast<Prompts &>(m_qtPrompts);
@@ -156,6 +208,7 @@ private:
 
     const HostOptions &m_options;
     const bool m_scripted;
+    const bool m_editing;
     bool m_transcribing = m_scripted;
     ScriptPrompts m_scriptPrompts;
     QtPrompts m_qtPrompts;
@@ -164,6 +217,7 @@ private:
     QFile m_callLog;
     std::shared_ptr<HostApplication> m_app;
     HostWindow m_window;
+    EditSession m_edit;
     AddinLoader m_loader;
 };
 

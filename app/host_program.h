@@ -1,6 +1,7 @@
 #pragma once
 // tavik-host as a whole: the bundled host application with its window, the documents named on
-// the command line, the add-in plugin loaded and connected, and script mode.
+// the command line, the add-in plugin loaded and connected, script mode and the editing of one
+// document (--edit).
 
 #include "app/script_parser.h"
 
@@ -16,6 +17,9 @@ struct HostOptions {
     QString settingsFile; // empty: the user's settings store
     QString scriptFile; // empty: a person works the window
     QStringList documents; // opened in order; the last one is active
+    // Not empty: this document alone is opened, the add-in's command runs on it at once, and the
+    // program ends when the editor does (EditSession). A script then acts inside that editor.
+    QString editFile;
     // For fault sweeps: every host call written to this file as it is made, one a line
     // ("Object.member(args)"), and the host calls (numbered from 1) made to fail.
     QString callLogFile;

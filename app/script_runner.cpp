@@ -59,6 +59,7 @@ const std::vector<ScriptRunner::Verb> &ScriptRunner::verbs()
         {"type", 2, 2, "type TAG TEXT", &ScriptRunner::doType},
         {"settext", 2, 2, "settext NAME TEXT", &ScriptRunner::doSetText},
         {"leave", 0, 0, "leave", &ScriptRunner::doLeave},
+        {"close", 0, 0, "close", &ScriptRunner::doClose},
         {"wait-file", 1, 1, "wait-file PATH", &ScriptRunner::doWaitFile},
     };
     return table;

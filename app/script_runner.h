@@ -81,6 +81,7 @@ private:
     void doType(const QStringList &args);
     void doSetText(const QStringList &args);
     void doLeave(const QStringList &args);
+    void doClose(const QStringList &args);
     void doWaitFile(const QStringList &args);
 
     // Types text into a text box as a person would: the old text selected, then one key per

@@ -429,4 +429,13 @@ void ScriptRunner::doLeave(const QStringList &)
     settle();
 }
 
+// As the window's close button: the window's own close handling decides what happens.
+void ScriptRunner::doClose(const QStringList &)
+{
+    QWidget *window = scope();
+    if (!window)
+        failLine(QStringLiteral("no window is open"));
+    window->close();
+}
+
 } // namespace tavik

@@ -13,8 +13,10 @@ namespace {
 
 const char description[]
     = "Host program for the Tavik add-in: keeps part and assembly documents as files and loads the\n"
-      "add-in plugin, whose command opens the editor.\n"
-      "Exit status: 0 done, 1 a script line failed, 2 bad arguments.";
+      "add-in plugin, whose command opens the editor. With --edit FILE it opens the editor on FILE at once\n"
+      "and ends with it, saving FILE when the editor ends with Done.\n"
+      "Exit status: 0 done (with --edit: saved), 1 a script line failed, 2 bad arguments,\n"
+      "3 the editor was closed without Done (nothing saved), 4 the document could not be opened or saved.";
 
 // The options of a run, or the exit status when the arguments ask for no run (or are wrong).
 std::variant<tavik::HostOptions, int> parseArguments(const QStringList &arguments)
@@ -27,12 +29,18 @@ std::variant<tavik::HostOptions, int> parseArguments(const QStringList &argument
     const QCommandLineOption settings(QStringLiteral("settings"),
         QStringLiteral("The settings store to use (default: the user's)."), QStringLiteral("FILE"));
     const QCommandLineOption script(QStringLiteral("script"),
-        QStringLiteral("Run the script unattended and exit (0 done, 1 a line failed)."), QStringLiteral("FILE"));
+        QStringLiteral("Run the script unattended and exit (0 done, 1 a line failed). With --edit its lines act "
+                       "in the editor that --edit opens."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption edit(QStringLiteral("edit"),
+        QStringLiteral("Open FILE and its editor at once; save FILE when the editor ends with Done, then exit "
+                       "(0 saved, 3 closed without Done, 4 not opened or not saved)."),
+        QStringLiteral("FILE"));
     const QCommandLineOption callLog(QStringLiteral("call-log"),
         QStringLiteral("Write every host call to FILE, one a line (for fault sweeps)."), QStringLiteral("FILE"));
     const QCommandLineOption failCall(QStringLiteral("fail-call"),
         QStringLiteral("Make the N-th host call fail (for fault sweeps; may be given again)."), QStringLiteral("N"));
-    parser.addOptions({addin, settings, script, callLog, failCall});
+    parser.addOptions({addin, settings, script, edit, callLog, failCall});
     parser.addPositionalArgument(QStringLiteral("DOC"), QStringLiteral("Documents to open; the last one is active."),
         QStringLiteral("[DOC...]"));
     const auto refuse = [&parser](const QString &reason) {
@@ -53,6 +61,14 @@ std::variant<tavik::HostOptions, int> parseArguments(const QStringList &argument
     options.settingsFile = parser.value(settings);
     options.scriptFile = parser.value(script);
     options.documents = parser.positionalArguments();
+    if (parser.values(edit).size() > 1)
+        return refuse(QStringLiteral("--edit takes one document"));
+    options.editFile = parser.value(edit);
+    if (parser.isSet(edit) && options.editFile.isEmpty())
+        return refuse(QStringLiteral("--edit needs a document file"));
+    if (!options.editFile.isEmpty() && !options.documents.isEmpty())
+        return refuse(QStringLiteral("--edit opens one document; other documents cannot be given with it (%1)")
+                          .arg(options.documents.join(QStringLiteral(", "))));
     options.callLogFile = parser.value(callLog);
     return options;
 }

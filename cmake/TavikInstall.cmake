@@ -1,5 +1,6 @@
 # Installation and the Debian package. The programs go to bin/, the add-in plugin with the
-# configuration it falls back on to lib/<arch>/tavik/, the desktop entry to share/applications/.
+# configuration it falls back on to lib/<arch>/tavik/, the desktop entries to share/applications/,
+# the FreeCAD macro to share/tavik/freecad/.
 # The programs find the installed plugin and configuration through TAVIK_ADDIN_RELDIR (set in
 # CMakeLists.txt), the add-in folder relative to the programs' own. The team's configuration, which the editor looks for first,
 # goes to /etc/xdg/tavik/ (TAVIK_INSTALL_CONFIG_DIR), the first of the XDG configuration folders;
@@ -11,7 +12,10 @@ set(TAVIK_INSTALL_CONFIG_DIR /etc/xdg/tavik CACHE PATH "Where the team's configu
 install(FILES data/Tavik.xml data/Tavik.xsd DESTINATION ${TAVIK_INSTALL_CONFIG_DIR})
 file(WRITE ${CMAKE_BINARY_DIR}/debian/conffiles
   "${TAVIK_INSTALL_CONFIG_DIR}/Tavik.xml\n${TAVIK_INSTALL_CONFIG_DIR}/Tavik.xsd\n")
-install(FILES data/tavik-host.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# Two entries: the host for its JSON documents, and --edit for FreeCAD documents ("Open with").
+install(FILES data/tavik-host.desktop data/tavik-edit.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The FreeCAD macro that runs --edit on the active document; users copy it into FreeCAD's macro folder.
+install(FILES data/freecad/TavikEdit.FCMacro DESTINATION ${CMAKE_INSTALL_DATADIR}/tavik/freecad)
 install(FILES data/samples/Bracket.sldprt data/samples/Frame.sldasm data/samples/Gusset.sldprt
               data/samples/Hinge.sldprt data/samples/Plate.sldprt data/samples/demo.script
               data/samples/Block.FCStd data/samples/Flange.FCStd data/samples/Stand.FCStd
