@@ -29,7 +29,7 @@ ball.Placement.Base = App.Vector(0, 100, 0)
 d.Label = "Block"
 d.CreatedBy = "Anna Weiß"
 d.Comment = "Three solids"
-d.Meta = {"PartNo": "FC-100", "Description": "BLOCK", "Supplier": "Müller & Söhne"}
+d.Meta = {"PartNo": "FC-100", "Description": "BLOCK", "Supplier": "Müller & Söhne", "Workshop": "Halle 3 – Süd"}
 d.Material = {"Density": "2700 kg/m^3"}
 save(d, "Block.FCStd")
 App.closeDocument(d.Name)

@@ -79,7 +79,8 @@ TEST(DocumentXml, ReadsTheSamplesAndChoosesTheShapesThatMakeThePart)
     EXPECT_EQ(block.property("Label")->text, "Block");
     EXPECT_EQ(block.property("CreatedBy")->text, QString::fromUtf8("Anna Weiß"));
     EXPECT_EQ(block.property("Meta")->items,
-        FreeCadItems({{"Description", "BLOCK"}, {"PartNo", "FC-100"}, {"Supplier", QString::fromUtf8("Müller & Söhne")}}));
+        FreeCadItems({{"Description", "BLOCK"}, {"PartNo", "FC-100"}, {"Supplier", QString::fromUtf8("Müller & Söhne")},
+            {"Workshop", QString::fromUtf8("Halle 3 – Süd")}}));
     EXPECT_EQ(block.property("Material")->items, FreeCadItems({{"Density", "2700 kg/m^3"}}));
     EXPECT_EQ(block.property("UnitSystem"), nullptr);
     EXPECT_EQ(partShapeEntries(block.objects()), QStringList({"PartShape.brp", "PartShape1.brp", "PartShape2.brp"}));

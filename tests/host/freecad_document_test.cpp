@@ -60,12 +60,12 @@ QByteArray blockWith(const std::function<void(QByteArray &)> &edit)
     return FcstdArchive(block).withEntry("Document.xml", xml);
 }
 
-// Block.FCStd with Meta items put before its own.
+// Block.FCStd (four Meta items) with Meta items put before its own.
 QByteArray withMeta(const QByteArray &items)
 {
     return blockWith([&](QByteArray &xml) {
-        const qsizetype at = xml.indexOf("<Map count=\"3\">", xml.indexOf("<Property name=\"Meta\""));
-        xml.replace(at, 16, "<Map count=\"" + QByteArray::number(3 + items.count("<Item")) + "\">\n" + items);
+        const qsizetype at = xml.indexOf("<Map count=\"4\">", xml.indexOf("<Property name=\"Meta\""));
+        xml.replace(at, 16, "<Map count=\"" + QByteArray::number(4 + items.count("<Item")) + "\">\n" + items);
     });
 }
 
@@ -80,7 +80,7 @@ TEST_F(FreeCadDocumentTest, TheSamplesReadThroughTheHostsInterface)
     EXPECT_EQ(block->GetTitle(), "Block.FCStd");
     EXPECT_EQ(block->GetConfigurationCount(), 0);
     EXPECT_EQ(block->GetActiveConfiguration(), nullptr);
-    EXPECT_EQ(block->GetCustomInfoNames2(""), QStringList({"Description", "PartNo", "Supplier"}));
+    EXPECT_EQ(block->GetCustomInfoNames2(""), QStringList({"Description", "PartNo", "Supplier", "Workshop"}));
     EXPECT_EQ(block->CustomInfo2("", "Supplier"), QString::fromUtf8("Müller & Söhne"));
     EXPECT_EQ(QStringList({block->SummaryInfo(0), block->SummaryInfo(1), block->SummaryInfo(2), block->SummaryInfo(3),
                   block->SummaryInfo(4), block->SummaryInfo(5)}),
@@ -177,7 +177,7 @@ TEST_F(FreeCadDocumentTest, ASaveOfMetaValuesChangesOnlyTheMetaMap)
 
     const QByteArray saved = readFile(path);
     const auto again = std::make_shared<HostApplication>()->openDocument(path);
-    EXPECT_EQ(again->GetCustomInfoNames2(""), QStringList({"Supplier", "PartNo", QString::fromUtf8("Größe"), "Empty"}));
+    EXPECT_EQ(again->GetCustomInfoNames2(""), QStringList({"Supplier", "Workshop", "PartNo", QString::fromUtf8("Größe"), "Empty"}));
     EXPECT_EQ(again->CustomInfo2("", "PartNo"), odd);
     EXPECT_EQ(again->CustomInfo2("", QString::fromUtf8("Größe")), longValue);
     EXPECT_EQ(again->SummaryInfo(2), QString::fromUtf8("Anna Weiß"));
@@ -211,7 +211,7 @@ TEST_F(FreeCadDocumentTest, EverySettingTheHostKeepsComesBack)
     EXPECT_EQ(again->LengthUnit(), 7);
     EXPECT_EQ(again->GetUserUnit(sw::swLengthUnit)->GetUnitsString(false), "nm");
     EXPECT_EQ(again->GetTitle(), "Shown.FCStd");
-    EXPECT_EQ(again->GetCustomInfoNames2(""), QStringList({"Description", "PartNo", "Supplier"}))
+    EXPECT_EQ(again->GetCustomInfoNames2(""), QStringList({"Description", "PartNo", "Supplier", "Workshop"}))
         << "the host's settings are no custom properties";
     const AttributeInstance *attribute = again->attribute("TavikAttribute");
     ASSERT_NE(attribute, nullptr);
@@ -270,7 +270,7 @@ TEST_F(FreeCadDocumentTest, MetaKeysThatAreNoCustomPropertiesAreKept)
     const QString path = write("Block.FCStd", withMeta("<Item key=\"\" value=\"no name\"/>\n"
                                                        "<Item key=\"Tavik:Later\" value=\"a later version's\"/>\n"));
     auto doc = app->openDocument(path);
-    EXPECT_EQ(doc->GetCustomInfoNames2(""), QStringList({"Description", "PartNo", "Supplier"}));
+    EXPECT_EQ(doc->GetCustomInfoNames2(""), QStringList({"Description", "PartNo", "Supplier", "Workshop"}));
     EXPECT_TRUE(doc->AddCustomInfo3("", "New", 30, "1"));
     doc->save();
     const FreeCadItems meta
