@@ -39,7 +39,8 @@ inline QByteArray make(const QList<std::pair<QString, QByteArray>> &entries)
 // that the archive lies about what the entry inflates to.
 inline QByteArray withDeclaredSize(QByteArray bytes, quint32 size)
 {
-    for (const qsizetype at : {bytes.indexOf(QByteArray("PK\x03\x04", 4)) + 22, bytes.indexOf(QByteArray("PK\x01\x02", 4)) + 24})
+    for (const qsizetype at :
+        {bytes.indexOf(QByteArray("PK\x03\x04", 4)) + 22, bytes.indexOf(QByteArray("PK\x01\x02", 4)) + 24})
         for (int k = 0; k < 4; ++k)
             bytes[at + k] = char((size >> (8 * k)) & 0xff);
     return bytes;

@@ -58,7 +58,9 @@ TEST(FcstdArchive, InflatingStopsAtTheBounds)
     EXPECT_THROW(FcstdArchive(bytes).read("Document.xml", 9999), FcstdError);
     const QString tooLarge = "the zip archive's entry \"Document.xml\" inflates to more than 1000 bytes";
     EXPECT_EQ(faultOf([&] { FcstdArchive(bytes, {1000, 1 << 20}).read("Document.xml", 10000); }), tooLarge);
-    EXPECT_EQ(faultOf([&] { FcstdArchive(zipMaker::withDeclaredSize(bytes, 100), {1000, 1 << 20}).read("Document.xml"); }),
+    EXPECT_EQ(faultOf([&] {
+        FcstdArchive(zipMaker::withDeclaredSize(bytes, 100), {1000, 1 << 20}).read("Document.xml");
+    }),
         tooLarge);
 
     // The total over every entry read from one archive.

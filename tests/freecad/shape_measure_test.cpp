@@ -112,7 +112,8 @@ TEST(ShapeMeasure, EntriesAddUpAndShapesWithoutSolidsAddNothing)
     // add up, centres follow the shapes' locations and weigh by volume. Another writer's heading
     // before the tables changes nothing.
     const TopoDS_Shape block = placed(box(10, 10, 10), gp_Vec(0, 0, -5)); // 1000 at (5,5,0)
-    const TopoDS_Shape pair = compound({placed(box(10, 10, 10), gp_Vec(100, 0, 0)), placed(box(20, 10, 10), gp_Vec(0, 100, 0))});
+    const TopoDS_Shape pair
+        = compound({placed(box(10, 10, 10), gp_Vec(100, 0, 0)), placed(box(20, 10, 10), gp_Vec(0, 100, 0))});
     const ShapeMeasure together{4000, 600 + 600 + 1000, {(5 + 105 + 2 * 10) / 4.0, (5 + 5 + 2 * 105) / 4.0, 3.75}};
     expectMeasure(measureSolids({{"A.brp", text(block)}, {"B.brp", "DBRep_DrawableShape\n" + text(pair)}}), together);
 
@@ -123,7 +124,7 @@ TEST(ShapeMeasure, EntriesAddUpAndShapesWithoutSolidsAddNothing)
     Entries entries = {{"Sheet.brp", text(sheet)}, {"Shell.brp", text(shell)}, {"Empty.brp", {}},
         {"Null.brp", text(TopoDS_Shape())}, {"Nothing.brp", text(compound({sheet, shell}))}};
     const ShapeMeasure zero = measureSolids(entries);
-    EXPECT_EQ(std::make_tuple(zero.volume, zero.area, zero.centreOfMass), std::make_tuple(0.0, 0.0, std::array<double, 3>{}));
+    EXPECT_TRUE(zero.volume == 0 && zero.area == 0 && zero.centreOfMass == (std::array<double, 3>{}));
     entries.insert(entries.begin() + 2, {"A.brp", text(block)});
     entries.push_back({"B.brp", text(pair)});
     expectMeasure(measureSolids(entries), together, 1e-12);
@@ -172,15 +173,14 @@ TEST(ShapeMeasure, EntriesThatCannotBeReadAreNamed)
     // A table that claims a billion items: the reader must stop at the end of the bytes.
     const QByteArray endless = QByteArray(good).replace("Curve2ds 24", "Curve2ds 999999999");
     const QByteArray spoilt = QByteArray(good).replace("Surfaces", "Sourfaces");
-    ASSERT_NE(endless, good);
 
     // Each with the reason (or, where OpenCASCADE gives it, some reason), also when a sound entry
     // comes first.
     const QString notAShape = "it is not an OpenCASCADE shape", cutShort = "it is damaged or cut short";
     const std::tuple<QString, QByteArray, QString> bad[] = {{"PartShape3.brp", noise, notAShape},
-        {"Junk.bin", noise, notAShape}, {"Text.brp", "hello\nworld\n", notAShape}, {"Cut.brp", good.left(good.size() / 2), ""},
-        {"Cut.bin", binary.left(binary.size() / 2), cutShort}, {"Endless.brp", endless, cutShort},
-        {"Spoilt.brp", spoilt, "it is damaged: its tables end too early"}};
+        {"Junk.bin", noise, notAShape}, {"Text.brp", "hello\nworld\n", notAShape},
+        {"Cut.brp", good.left(good.size() / 2), ""}, {"Cut.bin", binary.left(binary.size() / 2), cutShort},
+        {"Endless.brp", endless, cutShort}, {"Spoilt.brp", spoilt, "it is damaged: its tables end too early"}};
     testing::internal::CaptureStdout();
     for (const auto &[name, bytes, reason] : bad) {
         const QString error = errorOf({{"Sound.brp", good}, {name, bytes}});
