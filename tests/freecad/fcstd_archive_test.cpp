@@ -67,7 +67,6 @@ TEST(FcstdArchive, InflatingStopsAtTheBounds)
     FcstdArchive total(bytes, {20000, 15000});
     EXPECT_EQ(total.read("Document.xml").size(), 10000);
     EXPECT_EQ(faultOf([&] { total.read("Other"); }), "the zip archive inflates to more than 15000 bytes in all");
-    EXPECT_EQ(byteCountText(qint64(128) << 20), "128 MiB");
 }
 
 TEST(FcstdArchive, ARewriteChangesOneEntryAndCopiesTheOthers)

