@@ -5,17 +5,12 @@
 #include "host/host_fixture.h"
 
 #include "app/edit_session.h"
-#include "app/host_program.h"
 #include "app/host_window.h"
-#include "editor/control_tag.h"
 #include "host/document_file.h"
 #include "platform/scripted_prompts.h"
 #include "test_application.h"
 
 #include <QDialog>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTimer>
 
 using namespace tavik;
@@ -161,38 +156,4 @@ TEST_F(EditSessionTest, SaysWhyWhenTheDocumentCannotBeSaved)
     app->RemoveMenu(1, QStringLiteral("Tavik@Tools"), QStringLiteral("DispForm"));
     EXPECT_EQ(run(),
         std::make_tuple(int(EditSession::Failed), path + ": the add-in offers no command for this document", false));
-}
-
-// The whole program with the real add-in: another program saves the file while the editor is
-// open, and after Done the person is asked although the editor, the program's only window, has
-// closed.
-TEST_F(EditSessionTest, TheProgramAsksAfterItsOnlyWindowClosed)
-{
-    const QString path = write("Bracket.sldprt", readFile(TAVIK_SOURCE_DIR "/data/samples/Bracket.sldprt"));
-    HostOptions options;
-    options.addinPath = QStringLiteral(TAVIK_PLUGIN);
-    options.settingsFile = dir.filePath("settings.sqlite");
-    options.editFile = path;
-    QTimer poll;
-    int polls = 0;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        QWidget *modal = QApplication::activeModalWidget();
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        if (modal && modal->objectName() == "M") {
-            DocumentData theirs = DocumentFile::read(path);
-            theirs.customProperties[QString()].append({QStringLiteral("Theirs"), QStringLiteral("1")});
-            DocumentFile::write(theirs, path);
-            for (auto *field : modal->findChildren<QLineEdit *>())
-                if (field->objectName().startsWith("CP_TextBox_") && tagOf(field) == "000:000:000:000")
-                    field->setText("P3690");
-            modal->findChild<QPushButton *>("done")->click();
-        } else if (box && box->text().contains("was changed by another program")) {
-            box->button(QMessageBox::Yes)->click();
-        } else if (modal && ++polls > 500) {
-            modal->close(); // a window nobody expected: end the run rather than wait
-        }
-    });
-    poll.start(20);
-    EXPECT_EQ(HostProgram(options).run(), 0);
-    EXPECT_TRUE(readFile(path).contains("\"P3690\""));
 }
