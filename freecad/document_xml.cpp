@@ -44,6 +44,25 @@ bool holdsFileLink(XmlView element)
     return false;
 }
 
+// The objects a saved property links to, in every form FreeCAD writes a link within the document:
+// <Link value=...>, <LinkSub value=...>, <Link obj=...> in a sub-link list, <XLink name=...>.
+void collectLinks(XmlView element, QStringList &names)
+{
+    for (XmlView child = element.firstChild(); !child.isNull(); child = child.next()) {
+        if (!child.isElement())
+            continue;
+        if (child.hasLocalName("Link") || child.hasLocalName("LinkSub")) {
+            for (const char *attribute : {"value", "obj"})
+                if (const QString name = attributeOf(child, attribute); !name.isEmpty())
+                    names.append(name);
+        } else if (child.hasLocalName("XLink") || child.hasLocalName("XLinkSub")) {
+            if (attributeOf(child, "file").isEmpty() && !attributeOf(child, "name").isEmpty())
+                names.append(attributeOf(child, "name"));
+        }
+        collectLinks(child, names);
+    }
+}
+
 QString quoted(const QString &text)
 {
     return QLatin1Char('"') + text + QLatin1Char('"');
@@ -171,6 +190,7 @@ void DocumentXml::readObjects(XmlView root)
                 o.shapeEntry = attributeOf(childElement(p, "Part"), "file");
             else if (type.startsWith(QLatin1String("App::PropertyXLink")) && holdsFileLink(p))
                 o.linksOtherFile = true;
+            collectLinks(p, o.savedLinks);
         }
     }
 }

@@ -38,6 +38,9 @@ struct FreeCadObject {
     bool visible = true; // an object that does not say is shown
     QString shapeEntry; // the archive entry that holds its Shape; empty when it has none
     QStringList dependencies; // the objects it uses
+    // The objects its saved properties link to. A link FreeCAD keeps only while the document is
+    // open (a feature's hidden link back to its body) is among the dependencies but not here.
+    QStringList savedLinks;
     bool linksOtherFile = false; // a link of it names another document file
 };
 

@@ -4,6 +4,7 @@ import os
 import sys
 
 import FreeCAD as App
+import Part
 
 out = os.environ["TAVIK_SAMPLES_DIR"]
 
@@ -49,6 +50,24 @@ d.CreatedBy = "Jo"
 d.Meta = {"PartNo": "FC-200", "Material": "S235"}
 d.Material = {"Density": "7850 kg/m^3"}
 save(d, "Flange.FCStd")
+App.closeDocument(d.Name)
+
+# A part as FreeCAD's Part Design workbench makes it: a body holding a sketch, a pad and a fillet.
+# The body shows its last feature's shape; the features link back to the body while it is open.
+d = App.newDocument("Clip")
+body = d.addObject("PartDesign::Body", "Body")
+sketch = body.newObject("Sketcher::SketchObject", "Sketch")
+corners = [App.Vector(0, 0, 0), App.Vector(30, 0, 0), App.Vector(30, 20, 0), App.Vector(0, 20, 0)]
+for i in range(4):
+    sketch.addGeometry(Part.LineSegment(corners[i], corners[(i + 1) % 4]))
+pad = body.newObject("PartDesign::Pad", "Pad")
+pad.Profile, pad.Length = sketch, 7
+d.recompute()
+fillet = body.newObject("PartDesign::Fillet", "Fillet")
+fillet.Base, fillet.Radius = (pad, ["Edge1"]), 2
+d.Label = "Clip"
+d.Meta = {"PartNo": "FC-300"}
+save(d, "Clip.FCStd")
 App.closeDocument(d.Name)
 
 # An assembly: links to the two parts above, kept in other files.

@@ -54,7 +54,7 @@ TEST_F(FreeCadAgreement, MeasuresAgreeWithFreeCadOnTheObjectsThatCount)
     if (QStandardPaths::findExecutable(QStringLiteral("freecadcmd")).isEmpty())
         GTEST_SKIP() << "freecadcmd is not on PATH (Debian's freecad-python3): FreeCAD's own figures cannot be taken";
     QStringList documents;
-    for (const char *name : {"Block.FCStd", "Flange.FCStd", "Stand.FCStd"})
+    for (const char *name : {"Block.FCStd", "Flange.FCStd", "Clip.FCStd", "Stand.FCStd"})
         documents << write(name, readFile(QStringLiteral(TAVIK_SOURCE_DIR "/data/samples/") + name));
     ASSERT_TRUE(runFreeCad(TestsDir + QStringLiteral("/freecad_odd_shapes.py"), {"TAVIK_ODD_DIR=" + dir.path()}));
     documents << dir.filePath(QStringLiteral("Odd.FCStd")) << dir.filePath(QStringLiteral("OddBinary.FCStd"));
