@@ -18,7 +18,7 @@ install(FILES data/tavik-host.desktop data/tavik-edit.desktop DESTINATION ${CMAK
 install(FILES data/freecad/TavikEdit.FCMacro DESTINATION ${CMAKE_INSTALL_DATADIR}/tavik/freecad)
 install(FILES data/samples/Bracket.sldprt data/samples/Frame.sldasm data/samples/Gusset.sldprt
               data/samples/Hinge.sldprt data/samples/Plate.sldprt data/samples/demo.script
-              data/samples/Block.FCStd data/samples/Flange.FCStd data/samples/Stand.FCStd
+              data/samples/Block.FCStd data/samples/Flange.FCStd data/samples/Clip.FCStd data/samples/Stand.FCStd
   DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tavik/samples)
 
 set(CPACK_GENERATOR DEB)
