@@ -25,9 +25,18 @@ QString takeErrorText(zip_error_t &error)
     return text;
 }
 
-zip_source_t *bufferSource(const QByteArray &bytes, zip_error_t &error)
+// A libzip source over bytes; doing says what fails when it cannot be made ("read", "written").
+zip_source_t *bufferSource(const QByteArray &bytes, const char *doing)
 {
-    return zip_source_buffer_create(bytes.isEmpty() ? nullptr : bytes.constData(), zip_uint64_t(bytes.size()), 0, &error);
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t *source = zip_source_buffer_create(
+        bytes.isEmpty() ? nullptr : bytes.constData(), zip_uint64_t(bytes.size()), 0, &error);
+    if (!source)
+        throw FcstdError(
+            QStringLiteral("the zip archive cannot be %1 (%2)").arg(QLatin1String(doing), takeErrorText(error)));
+    zip_error_fini(&error);
+    return source;
 }
 
 // Opens bytes as an archive; the archive owns the source afterwards.
@@ -91,13 +100,7 @@ FcstdArchive::FcstdArchive(QByteArray bytes, FcstdLimits limits)
 {
     if (m_bytes.isEmpty())
         throw FcstdError(QStringLiteral("the file is empty, not a zip archive"));
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t *source = bufferSource(m_bytes, error);
-    if (!source)
-        throw FcstdError(QStringLiteral("the zip archive cannot be read (%1)").arg(takeErrorText(error)));
-    zip_error_fini(&error);
-    m_zip.reset(openArchive(source, ZIP_RDONLY));
+    m_zip.reset(openArchive(bufferSource(m_bytes, "read"), ZIP_RDONLY));
 
     const zip_int64_t count = zip_get_num_entries(m_zip.get(), 0);
     for (zip_int64_t i = 0; i < count; ++i) {
@@ -150,16 +153,17 @@ QByteArray FcstdArchive::read(const QString &name, qint64 limit)
     for (;;) {
         const zip_int64_t n = zip_fread(file, buffer, sizeof buffer);
         if (n < 0)
-            throw FcstdError(QStringLiteral("the zip archive's entry %1 is damaged (%2)")
-                                 .arg(quotedName(name), QString::fromUtf8(zip_error_strerror(zip_file_get_error(file)))));
+            throw FcstdError(
+                QStringLiteral("the zip archive's entry %1 is damaged (%2)")
+                    .arg(quotedName(name), QString::fromUtf8(zip_error_strerror(zip_file_get_error(file)))));
         if (n == 0)
             break;
         // The declared size may lie: the bound holds for what actually comes out.
         if (content.size() + n > bound)
             throw tooLarge();
         if (m_read + n > m_limits.total)
-            throw FcstdError(QStringLiteral("the zip archive inflates to more than %1 in all")
-                                 .arg(byteCountText(m_limits.total)));
+            throw FcstdError(
+                QStringLiteral("the zip archive inflates to more than %1 in all").arg(byteCountText(m_limits.total)));
         m_read += n;
         content.append(buffer, qsizetype(n));
     }
@@ -174,12 +178,7 @@ QByteArray FcstdArchive::withEntry(const QString &name, const QByteArray &conten
 
     // libzip writes the changed archive back into the buffer source it was opened from; entries
     // that did not change are copied from the old archive without being inflated again.
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t *source = bufferSource(m_bytes, error);
-    if (!source)
-        throw FcstdError(QStringLiteral("the zip archive cannot be written (%1)").arg(takeErrorText(error)));
-    zip_error_fini(&error);
+    zip_source_t *source = bufferSource(m_bytes, "written");
     zip_t *archive = openArchive(source, 0);
     zip_source_keep(source);
     const std::unique_ptr<zip_source_t, void (*)(zip_source_t *)> sourceOwner(source, &zip_source_free);
@@ -188,8 +187,8 @@ QByteArray FcstdArchive::withEntry(const QString &name, const QByteArray &conten
         zip_discard(archive);
         return FcstdError(QStringLiteral("the zip archive cannot be written (%1)").arg(reason));
     };
-    zip_source_t *entry
-        = zip_source_buffer(archive, content.isEmpty() ? nullptr : content.constData(), zip_uint64_t(content.size()), 0);
+    zip_source_t *entry = zip_source_buffer(
+        archive, content.isEmpty() ? nullptr : content.constData(), zip_uint64_t(content.size()), 0);
     if (!entry)
         throw fail(QString::fromUtf8(zip_strerror(archive)));
     if (zip_file_replace(archive, zip_uint64_t(index), entry, 0) < 0) {
