@@ -81,9 +81,8 @@ DocumentXml::DocumentXml(QByteArray xml)
     XmlDocument doc;
     if (!doc.loadBytes(m_original, QStringLiteral("Document.xml"))) {
         const XmlParseError &e = doc.parseError();
-        throw FcstdError(QStringLiteral("Document.xml is not well-formed XML (line %1: %2)")
-                             .arg(e.line)
-                             .arg(e.reason.trimmed()));
+        throw FcstdError(
+            QStringLiteral("Document.xml is not well-formed XML (line %1: %2)").arg(e.line).arg(e.reason.trimmed()));
     }
     const XmlView root = doc.documentElementView();
     if (!root.hasLocalName("Document"))
@@ -108,7 +107,8 @@ void DocumentXml::readProperties(XmlView properties)
         p.name = attributeOf(e, "name");
         p.type = attributeOf(e, "type");
         if (property(p.name))
-            throw FcstdError(QStringLiteral("Document.xml: the document's property %1 is given twice").arg(quoted(p.name)));
+            throw FcstdError(
+                QStringLiteral("Document.xml: the document's property %1 is given twice").arg(quoted(p.name)));
         if (p.type == QLatin1String(freecadType::String)) {
             const XmlView s = childElement(e, "String");
             if (s.isNull() || !hasAttribute(s, "value"))

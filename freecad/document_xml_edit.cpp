@@ -201,9 +201,9 @@ QByteArray DocumentXml::bytes() const
     QByteArray added;
     int addedCount = 0;
     for (const FreeCadProperty &p : m_edits) {
-        const qsizetype index = std::find_if(m_properties.cbegin(), m_properties.cend(),
-                                    [&](const FreeCadProperty &e) { return e.name == p.name; })
-            - m_properties.cbegin();
+        const qsizetype index = std::find_if(m_properties.cbegin(), m_properties.cend(), [&](const FreeCadProperty &e) {
+            return e.name == p.name;
+        }) - m_properties.cbegin();
         if (index == m_properties.size()) {
             added += indent + propertyElement(p, indent, unit) + "\n";
             ++addedCount;
@@ -233,7 +233,8 @@ QByteArray DocumentXml::bytes() const
     if (addedCount > 0) {
         const XmlAttributeSpan *count = properties.attribute("Count");
         if (properties.emptyTag || !count)
-            throw FcstdError(QStringLiteral("Document.xml cannot be edited: its <Properties> has no room for a new property"));
+            throw FcstdError(
+                QStringLiteral("Document.xml cannot be edited: its <Properties> has no room for a new property"));
         bool ok = false;
         const long long before = xmlAttributeText(m_original, *count).toLongLong(&ok);
         if (!ok)

@@ -66,7 +66,7 @@ QString densityText(double kilogramsPerCubicMetre)
 QString unitSystemLength(long long index)
 {
     return index >= 0 && index < qsizetype(systemLengths.size()) ? QString::fromLatin1(systemLengths[size_t(index)])
-                                                                   : QString();
+                                                                 : QString();
 }
 
 std::optional<long long> unitSystemFor(const QString &length)

@@ -11,8 +11,8 @@
 namespace tavik {
 
 struct ShapeMeasure {
-    double volume = 0;                    // mm³
-    double area = 0;                      // mm²
+    double volume = 0; // mm³
+    double area = 0; // mm²
     std::array<double, 3> centreOfMass{}; // mm; all zero when there is no solid
 };
 

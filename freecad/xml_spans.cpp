@@ -27,7 +27,8 @@ public:
 private:
     [[noreturn]] void fail(const char *what) const
     {
-        throw FcstdError(QStringLiteral("Document.xml cannot be edited: %1 at byte %2").arg(QLatin1String(what)).arg(m_pos));
+        throw FcstdError(
+            QStringLiteral("Document.xml cannot be edited: %1 at byte %2").arg(QLatin1String(what)).arg(m_pos));
     }
     bool startsWith(const char *text) const
     {
@@ -175,7 +176,8 @@ XmlSpans Scanner::scan()
         } else if (startsWith("<![CDATA[")) {
             skipPast("]]>");
         } else if (startsWith("<!DOCTYPE")) {
-            throw FcstdError(QStringLiteral("Document.xml holds a document type declaration, which FreeCAD never writes"));
+            throw FcstdError(
+                QStringLiteral("Document.xml holds a document type declaration, which FreeCAD never writes"));
         } else if (startsWith("<?xml") && m_pos + 5 < m_xml.size() && isSpace(m_xml[m_pos + 5])) {
             declaration();
         } else if (startsWith("<?")) {

@@ -44,9 +44,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     try {
         const DocumentXml before(input);
         const DocumentXml after(edited);
-        if (after.property(QStringLiteral("Meta"))->items != items || after.property(QStringLiteral("Label"))->text != text)
+        if (after.property(QStringLiteral("Meta"))->items != items
+            || after.property(QStringLiteral("Label"))->text != text)
             std::abort();
-        const auto isEdited = [](const QString &name) { return name == QLatin1String("Meta") || name == QLatin1String("Label"); };
+        const auto isEdited
+            = [](const QString &name) { return name == QLatin1String("Meta") || name == QLatin1String("Label"); };
         qsizetype kept = 0;
         for (const FreeCadProperty &p : before.properties()) {
             if (isEdited(p.name))

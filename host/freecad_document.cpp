@@ -21,7 +21,8 @@ const QString documentEntry = QStringLiteral("Document.xml");
 constexpr qint64 DocumentXmlLimit = qint64(128) << 20;
 
 // The text property behind each summary field; the others live in the Meta map.
-constexpr std::array<const char *, 6> summaryProperties = {"Label", nullptr, "CreatedBy", nullptr, "Comment", "LastModifiedBy"};
+constexpr std::array<const char *, 6> summaryProperties
+    = {"Label", nullptr, "CreatedBy", nullptr, "Comment", "LastModifiedBy"};
 
 // The document's property of that name when it is of that type; none when the document lacks it.
 const FreeCadProperty *typed(const DocumentXml &xml, const QString &name, const char *type)
@@ -61,8 +62,9 @@ std::optional<double> densityOf(const DocumentXml &xml)
             continue;
         const auto density = densityFromText(value);
         if (!density)
-            throw FcstdError(QStringLiteral("the Material map's Density \"%1\" is not a density such as \"7850 kg/m^3\"")
-                                 .arg(value));
+            throw FcstdError(
+                QStringLiteral("the Material map's Density \"%1\" is not a density such as \"7850 kg/m^3\"")
+                    .arg(value));
         return density;
     }
     return std::nullopt;
@@ -101,7 +103,8 @@ DocumentData FreeCadDocument::parse(const QByteArray &content, const QString &pa
         DocumentXml xml(archive.read(documentEntry, DocumentXmlLimit));
         DocumentData d = propertiesOf(xml);
         QStringList shapes = partShapeEntries(xml.objects());
-        d.freecad = std::make_shared<const FreeCadSource>(content, std::move(xml), std::move(shapes), std::move(measure));
+        d.freecad
+            = std::make_shared<const FreeCadSource>(content, std::move(xml), std::move(shapes), std::move(measure));
         return d;
     } catch (const FcstdError &e) {
         throw DocumentFileError(path, e.fault);
@@ -124,8 +127,8 @@ QByteArray FreeCadDocument::toBytes(const DocumentData &d, const QString &path)
 
         if (d.density != before.density) {
             FreeCadItems material = itemsOf(original.property(QStringLiteral("Material")));
-            const auto density = std::find_if(
-                material.begin(), material.end(), [](const auto &item) { return item.first == QLatin1String("Density"); });
+            const auto density = std::find_if(material.begin(), material.end(),
+                [](const auto &item) { return item.first == QLatin1String("Density"); });
             if (density != material.end())
                 density->second = densityText(d.density);
             else

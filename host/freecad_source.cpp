@@ -34,7 +34,8 @@ std::vector<double> FreeCadSource::massProperties(double density) const
         }
     }
     if (!m_measured)
-        throw RuntimeError(err::Automation, QStringLiteral("The mass properties could not be computed (%1)").arg(m_fault));
+        throw RuntimeError(
+            err::Automation, QStringLiteral("The mass properties could not be computed (%1)").arg(m_fault));
     // The shapes are measured in millimetres; the host's figures are in metres.
     const ShapeMeasure &m = *m_measured;
     const double volume = m.volume * 1e-9;

@@ -272,7 +272,8 @@ TEST_F(BatchProgram, NumberingFillsOnlyEmptyFieldsInPathOrderAndNeverTwice)
 
 TEST_F(BatchProgram, FreeCadDocumentsAreExportedImportedUndoneAndNumbered)
 {
-    const QString block = write("fc/Block.FCStd", readFile(QStringLiteral(TAVIK_SOURCE_DIR "/data/samples/Block.FCStd")));
+    const QString block
+        = write("fc/Block.FCStd", readFile(QStringLiteral(TAVIK_SOURCE_DIR "/data/samples/Block.FCStd")));
     const QByteArray original = readFile(block);
     const auto value = [&](const QString &name) -> std::optional<QString> {
         for (const auto &[n, v] : tavik::DocumentFile::read(block).customProperties.value(QString()))
@@ -300,7 +301,8 @@ TEST_F(BatchProgram, FreeCadDocumentsAreExportedImportedUndoneAndNumbered)
 
     const ProgramRun undo = batch({"undo"});
     ASSERT_EQ(undo.exitCode, 0) << undo.err.toStdString();
-    EXPECT_EQ(tavik::FcstdArchive(readFile(block)).read("Document.xml"), tavik::FcstdArchive(original).read("Document.xml"))
+    EXPECT_EQ(
+        tavik::FcstdArchive(readFile(block)).read("Document.xml"), tavik::FcstdArchive(original).read("Document.xml"))
         << "the values put back give Document.xml as FreeCAD wrote it";
 
     setProperty("parts/Plate.sldprt", "", "Project", "P4711");

@@ -130,8 +130,8 @@ TEST_F(CopyTest, FileDialogAndExtensions)
             write(QString::fromLatin1(name),
                 readFile(QStringLiteral(TAVIK_SOURCE_DIR "/data/samples/") + QLatin1String(name))));
         EXPECT_EQ(entries(dialog->list()), QStringList(QStringLiteral("<%1>").arg(name)));
-        EXPECT_TRUE(entries(dialog->CPlist()).contains(
-            name == QLatin1String("Block.FCStd") ? "PartNo: FC-100" : "PartNo: FC-900"));
+        EXPECT_TRUE(entries(dialog->CPlist())
+                        .contains(name == QLatin1String("Block.FCStd") ? "PartNo: FC-100" : "PartNo: FC-900"));
     }
     EXPECT_EQ(prompts.fileRequests().back().filterEntries[3].patterns, "*.FCStd;*.fcstd");
 }

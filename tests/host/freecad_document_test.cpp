@@ -82,8 +82,8 @@ TEST_F(FreeCadDocumentTest, TheSamplesReadThroughTheHostsInterface)
     // the density (water's when the file gives none).
     const std::tuple<const char *, int, double, QStringList> samples[]
         = {{"Block.FCStd", sw::swDocPART, 2700, {"PartShape.brp", "PartShape1.brp", "PartShape2.brp"}},
-            {"Flange.FCStd", sw::swDocPART, 7850, {"PartShape2.brp"}}, {"Clip.FCStd", sw::swDocPART, 1000, {"PartShape.brp"}},
-            {"Stand.FCStd", sw::swDocASSEMBLY, 1000, {}}};
+            {"Flange.FCStd", sw::swDocPART, 7850, {"PartShape2.brp"}},
+            {"Clip.FCStd", sw::swDocPART, 1000, {"PartShape.brp"}}, {"Stand.FCStd", sw::swDocASSEMBLY, 1000, {}}};
     for (const auto &[name, type, density, shapes] : samples) {
         const auto doc = app->openDocument(sample(name));
         EXPECT_EQ(doc->GetType(), type) << name;
