@@ -3,13 +3,17 @@
 #include "config/error_text.h"
 #include "config/prototype_match.h"
 #include "config/value_conversion.h"
+#include "platform/xml_attribute_defaults.h"
 #include "platform/xml_document.h"
 #include "platform/xml_schema_cache.h"
+#include "platform/xml_streamed_document.h"
 #include "platform/xml_view.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <cstring>
 #include <limits>
+#include <utility>
 #include <optional>
 
 namespace tavik {
@@ -31,6 +35,89 @@ struct WalkFailure {
 {
     throw WalkFailure{node.line(), cause};
 }
+
+// An attribute as the walk reads it: written in the file, or the default that the schema gives.
+class Attribute {
+public:
+    Attribute() = default;
+    Attribute(const XmlView &written, bool specified)
+        : m_written(written)
+        , m_specified(specified)
+    {
+    }
+    Attribute(const DefaultAttribute &supplied, const XmlView &element)
+        : m_supplied(&supplied)
+        , m_element(element)
+    {
+    }
+
+    bool isNull() const { return m_written.isNull() && !m_supplied; }
+    bool hasFullName(const char *name) const
+    {
+        return m_supplied ? m_supplied->fullName == name : m_written.hasFullName(name);
+    }
+    QString fullName() const { return m_supplied ? QString::fromUtf8(m_supplied->fullName) : m_written.fullName(); }
+    QString value() const { return m_supplied ? m_supplied->value : m_written.value(); }
+    // Whether the file itself writes it.
+    bool specified() const { return !m_supplied && m_specified; }
+    long line() const { return m_supplied ? m_element.line() : m_written.line(); }
+    // The name when it has no prefix; nullptr for a prefixed one.
+    const char *plainName() const
+    {
+        if (m_supplied)
+            return m_supplied->fullName.contains(':') ? nullptr : m_supplied->fullName.constData();
+        return m_written.plainName();
+    }
+
+private:
+    XmlView m_written;
+    bool m_specified = false;
+    const DefaultAttribute *m_supplied = nullptr;
+    XmlView m_element;
+};
+
+[[noreturn]] void fail(const Attribute &attr, const QString &cause)
+{
+    throw WalkFailure{attr.line(), cause};
+}
+
+// Where the schema's defaults are: put into the tree by validation (a document read whole), or
+// kept apart by element kind (a streamed document, whose tree holds only what the file writes).
+class AttributeReader {
+public:
+    explicit AttributeReader(bool streamed)
+        : m_streamed(streamed)
+    {
+    }
+
+    // Every attribute of the element: the written ones in document order, then the defaults.
+    template <typename F>
+    void forEach(const XmlView &element, F visit) const
+    {
+        for (XmlView attr = element.firstAttribute(); !attr.isNull(); attr = attr.next())
+            visit(Attribute(attr, m_streamed || attr.specified()));
+        if (m_streamed)
+            for (const DefaultAttribute &supplied : XmlAttributeDefaults::of(element.node()))
+                if (!XmlAttributeDefaults::writes(element.node(), supplied))
+                    visit(Attribute(supplied, element));
+    }
+
+    // The element's attribute with that full name; the null attribute when it has none.
+    Attribute find(const XmlView &element, const char *name) const
+    {
+        const XmlView written = element.attribute(name);
+        if (!written.isNull())
+            return Attribute(written, m_streamed || written.specified());
+        if (m_streamed)
+            for (const DefaultAttribute &supplied : XmlAttributeDefaults::of(element.node()))
+                if (supplied.fullName == name)
+                    return Attribute(supplied, element);
+        return {};
+    }
+
+private:
+    bool m_streamed;
+};
 
 // Counters are 16-bit like every index of the model; a file that needs more fails to load.
 int16_t increased(int16_t counter, const XmlView &node)
@@ -73,9 +160,9 @@ XmlView requireElement(XmlView node, const char *inside)
     return node;
 }
 
-XmlView requiredAttributeNode(const XmlView &element, const char *name)
+Attribute requiredAttributeNode(const AttributeReader &attributes, const XmlView &element, const char *name)
 {
-    const XmlView attr = element.attribute(name);
+    const Attribute attr = attributes.find(element, name);
     if (attr.isNull())
         fail(element,
             QStringLiteral("<") + element.localName() + QStringLiteral("> has no ") + QLatin1String(name)
@@ -83,13 +170,13 @@ XmlView requiredAttributeNode(const XmlView &element, const char *name)
     return attr;
 }
 
-QString requiredAttribute(const XmlView &element, const char *name)
+QString requiredAttribute(const AttributeReader &attributes, const XmlView &element, const char *name)
 {
-    return requiredAttributeNode(element, name).value();
+    return requiredAttributeNode(attributes, element, name).value();
 }
 
 template <typename T>
-T converted(const std::optional<T> &value, const XmlView &attr)
+T converted(const std::optional<T> &value, const Attribute &attr)
 {
     if (!value)
         fail(attr,
@@ -99,10 +186,51 @@ T converted(const std::optional<T> &value, const XmlView &attr)
 }
 
 template <typename T, typename F>
-T convertedAttribute(const XmlView &element, const char *name, F convert)
+T convertedAttribute(const AttributeReader &attributes, const XmlView &element, const char *name, F convert)
 {
-    const XmlView attr = requiredAttributeNode(element, name);
+    const Attribute attr = requiredAttributeNode(attributes, element, name);
     return converted(convert(attr.value()), attr);
+}
+
+// The item fields that attributes set, by the attribute's name.
+enum class ItemField {
+    None,
+    CPTag,
+    Type,
+    Location,
+    DisplayName,
+    Units,
+    AllCaps,
+    Prototype,
+    MinVal,
+    MaxVal,
+    IncVal,
+    Visible,
+    Editable,
+    SameForAllConfigs,
+    SaveDefaults,
+    Length,
+    SystemWrite,
+    SystemWriteValue,
+};
+
+// The field an item attribute written without a prefix sets; None for any other attribute.
+ItemField itemField(const char *name)
+{
+    static constexpr std::pair<const char *, ItemField> Fields[] = {{"CPTag", ItemField::CPTag},
+        {"type", ItemField::Type}, {"location", ItemField::Location}, {"displayName", ItemField::DisplayName},
+        {"units", ItemField::Units}, {"allCaps", ItemField::AllCaps}, {"prototype", ItemField::Prototype},
+        {"minVal", ItemField::MinVal}, {"maxVal", ItemField::MaxVal}, {"incVal", ItemField::IncVal},
+        {"visible", ItemField::Visible}, {"editable", ItemField::Editable},
+        {"sameForAllConfigs", ItemField::SameForAllConfigs}, {"saveDefaults", ItemField::SaveDefaults},
+        {"length", ItemField::Length}, {"systemWrite", ItemField::SystemWrite},
+        {"systemWriteValue", ItemField::SystemWriteValue}};
+    if (!name)
+        return ItemField::None;
+    for (const auto &[text, field] : Fields)
+        if (text[0] == name[0] && std::strcmp(text, name) == 0)
+            return field;
+    return ItemField::None;
 }
 
 // The list that the items being built belong to, if any.
@@ -113,33 +241,54 @@ struct ListMembership {
     int16_t memberCounter = 0;
 };
 
+// A system value that an item of the model gets, read once the whole document is known to load.
+struct PendingSystemRead {
+    CPRef item;
+    QString name;
+};
+
 class ConfigurationWalker {
 public:
-    // Each frame's elements are freed from the document once the frame is built.
-    ConfigurationWalker(SharedState &state, const SystemValueReader &readSystemValue, XmlDocument &document)
-        : m_state(state)
+    // loadStage: the stage that the walk and the system read service move; pendingReads, when
+    // given, collects the system reads for later instead of reading at once.
+    ConfigurationWalker(ConfigurationModel &model, int16_t &loadStage, const SystemValueReader &readSystemValue,
+        const AttributeReader &attributes, std::vector<PendingSystemRead> *pendingReads = nullptr)
+        : m_state(model)
+        , m_loadStage(loadStage)
         , m_readSystemValue(readSystemValue)
-        , m_document(document)
+        , m_attributes(attributes)
+        , m_pendingReads(pendingReads)
     {
-    }
-
-    void walk(const XmlView &documentElement)
-    {
-        m_state.loadStage = 0;
+        m_loadStage = 0;
         m_state.defaultFrame = 0;
         m_state.useConfigs = false;
         m_frame = 0;
+    }
+
+    // A document read whole: each frame's elements are freed once the frame is built.
+    void walk(XmlDocument &document)
+    {
+        const XmlView documentElement = document.documentElementView();
         m_state.frames.reserve(elementCount(documentElement));
         for (XmlView child = documentElement.firstChild(), next; !child.isNull(); child = next) {
             next = child.next();
-            if (child.hasLocalName("settings")) {
-                readSettings(child);
-            } else if (child.hasLocalName("frame")) {
-                buildFrame(child);
-                m_document.discard(child);
-            }
+            take(child);
+            if (child.hasLocalName("frame"))
+                document.discard(child);
         }
     }
+
+    // One child of the document element, in document order.
+    void take(const XmlView &child)
+    {
+        if (child.hasLocalName("settings"))
+            readSettings(child);
+        else if (child.hasLocalName("frame"))
+            buildFrame(child);
+    }
+
+    // The number of frames built so far.
+    int16_t frameCount() const { return m_frame; }
 
 private:
     Frame &frame() { return m_state.frames[size_t(m_frame)]; }
@@ -147,7 +296,7 @@ private:
 
     void readSettings(const XmlView &element)
     {
-        for (XmlView attr = element.firstAttribute(); !attr.isNull(); attr = attr.next()) {
+        m_attributes.forEach(element, [this](const Attribute &attr) {
             if (attr.hasFullName("useConfigs"))
                 m_state.useConfigs = converted(toBoolean(attr.value()), attr);
             else if (attr.hasFullName("defaultFrame"))
@@ -160,7 +309,7 @@ private:
                 m_state.serverName = attr.value();
             else if (attr.hasFullName("serverPort"))
                 m_state.serverPort = converted(toInt32(attr.value()), attr);
-        }
+        });
         m_state.operationLabel = m_state.remoteOperation ? QStringLiteral(" [remote/ ") + m_state.serverName
                 + QLatin1Char(':') + QString::number(m_state.serverPort) + QLatin1Char(']')
                                                          : QStringLiteral(" [local]");
@@ -169,7 +318,7 @@ private:
     void buildFrame(const XmlView &element)
     {
         Frame &built = appendAt(m_state.frames, m_frame);
-        built.name = requiredAttribute(element, "name");
+        built.name = requiredAttribute(m_attributes, element, "name");
         built.groups.reserve(elementCount(element));
         m_composite = -1;
         m_group = 0;
@@ -183,7 +332,7 @@ private:
     void buildGroup(const XmlView &element)
     {
         Group &first = appendAt(frame().groups, m_group);
-        const QString name = requiredAttribute(element, "name");
+        const QString name = requiredAttribute(m_attributes, element, "name");
         first.name = name;
         reservePage(first, element.firstChild());
         int16_t page = 0;
@@ -250,13 +399,13 @@ private:
     {
         CPList &list = appendAt(group().lists, m_list);
         list.position = {m_frame, m_group, m_item};
-        list.visible = convertedAttribute<bool>(element, "visible", toBoolean);
-        list.editable = convertedAttribute<bool>(element, "editable", toBoolean);
-        list.defaultIndex = convertedAttribute<int16_t>(element, "defaultIndex", toInt16);
+        list.visible = convertedAttribute<bool>(m_attributes, element, "visible", toBoolean);
+        list.editable = convertedAttribute<bool>(m_attributes, element, "editable", toBoolean);
+        list.defaultIndex = convertedAttribute<int16_t>(m_attributes, element, "defaultIndex", toInt16);
         list.linked = false;
         list.members.reserve(elementCount(element));
         // A link is made only by the file itself, never by a default of the schema.
-        const XmlView linkTo = element.attribute("linkTo");
+        const Attribute linkTo = m_attributes.find(element, "linkTo");
         if (!linkTo.isNull() && linkTo.specified())
             list.linkTo = linkTo.value();
 
@@ -286,8 +435,7 @@ private:
             membership.memberCounter = increased(membership.memberCounter, element);
         }
 
-        for (XmlView attr = element.firstAttribute(); !attr.isNull(); attr = attr.next())
-            readItemAttribute(item, attr);
+        m_attributes.forEach(element, [&item](const Attribute &attr) { readItemAttribute(item, attr); });
         if (item.displayName.isEmpty())
             item.displayName = item.CPTag;
 
@@ -316,8 +464,12 @@ private:
             item.editable = false;
             const QString name = item.options.front().values[0];
             if (name != SerialNumberName) {
-                item.defaultValue = m_readSystemValue(name);
-                m_state.loadStage = 0; // the system read service keeps its own steps there
+                if (m_pendingReads) {
+                    m_pendingReads->push_back({item.ref(), name});
+                } else {
+                    item.defaultValue = m_readSystemValue(name);
+                    m_loadStage = 0; // the system read service keeps its own steps there
+                }
             } else if (item.defaultValue.compare(SerialNumberName, Qt::CaseInsensitive) == 0) {
                 // The option only marks a serial number; its text (upper-cased for an all-capitals
                 // item) is no number: an unnumbered field starts empty.
@@ -327,47 +479,69 @@ private:
         m_item = increased(m_item, element);
     }
 
-    static void readItemAttribute(CPItem &item, const XmlView &attr)
+    static void readItemAttribute(CPItem &item, const Attribute &attr)
     {
+        const ItemField field = itemField(attr.plainName());
+        if (field == ItemField::None)
+            return;
         const QString value = attr.value();
-        const auto is = [&attr](const char *name) { return attr.hasFullName(name); };
-        if (is("CPTag")) {
+        switch (field) {
+        case ItemField::CPTag:
             item.CPTag = value;
-        } else if (is("type")) {
+            break;
+        case ItemField::Type:
             item.type = value;
-        } else if (is("location")) {
+            break;
+        case ItemField::Location:
             item.location = value == QLatin1String("onlyDocument") ? OnlyDocument
                 : value == QLatin1String("onlyConfigurations")     ? OnlyConfigurations
                                                                    : DocumentAndConfigurations;
-        } else if (is("displayName")) {
+            break;
+        case ItemField::DisplayName:
             item.displayName = value;
-        } else if (is("units")) {
+            break;
+        case ItemField::Units:
             item.units = value;
-        } else if (is("allCaps")) {
+            break;
+        case ItemField::AllCaps:
             item.allCaps = converted(toBoolean(value), attr);
-        } else if (is("prototype")) {
+            break;
+        case ItemField::Prototype:
             item.prototype = value;
             item.hasPrototype = true;
-        } else if (is("minVal")) {
+            break;
+        case ItemField::MinVal:
             item.minVal = value.trimmed();
-        } else if (is("maxVal")) {
+            break;
+        case ItemField::MaxVal:
             item.maxVal = value.trimmed();
-        } else if (is("incVal")) {
+            break;
+        case ItemField::IncVal:
             item.incVal = converted(toInt32(value), attr);
-        } else if (is("visible")) {
+            break;
+        case ItemField::Visible:
             item.visible = converted(toBoolean(value), attr);
-        } else if (is("editable")) {
+            break;
+        case ItemField::Editable:
             item.editable = converted(toBoolean(value), attr);
-        } else if (is("sameForAllConfigs")) {
+            break;
+        case ItemField::SameForAllConfigs:
             item.sameForAllConfigs = converted(toBoolean(value), attr);
-        } else if (is("saveDefaults")) {
+            break;
+        case ItemField::SaveDefaults:
             item.saveDefaults = converted(toBoolean(value), attr);
-        } else if (is("length")) {
+            break;
+        case ItemField::Length:
             item.length = converted(toInt16(value), attr);
-        } else if (is("systemWrite")) {
+            break;
+        case ItemField::SystemWrite:
             item.systemWrite = converted(toBoolean(value), attr);
-        } else if (is("systemWriteValue")) {
+            break;
+        case ItemField::SystemWriteValue:
             item.systemWriteValue = value;
+            break;
+        case ItemField::None:
+            break;
         }
     }
 
@@ -380,7 +554,7 @@ private:
         return item.allCaps ? text.toUpper() : text;
     }
 
-    static void buildOption(CPItem &item, const XmlView &element, bool &defaultChosen)
+    void buildOption(CPItem &item, const XmlView &element, bool &defaultChosen)
     {
         CPOption &option = item.options.emplace_back();
         XmlView child = element.firstChild();
@@ -391,7 +565,7 @@ private:
         for (size_t k = 0; !child.isNull() && k < option.values.size(); ++k, child = child.next())
             option.values[k] = child.text();
 
-        for (XmlView attr = element.firstAttribute(); !attr.isNull(); attr = attr.next()) {
+        m_attributes.forEach(element, [&](const Attribute &attr) {
             if (attr.hasFullName("useValue")) {
                 const QString value = attr.value();
                 option.useValue = value == QLatin1String("y") ? 1 : value == QLatin1String("z") ? 2 : 0;
@@ -400,16 +574,18 @@ private:
                     item.defaultValue = *text;
                 defaultChosen = true;
             }
-        }
+        });
         // Until an option is marked, the first one stands in.
         if (!defaultChosen)
             if (const auto text = defaultFrom(item, item.options.front().values[0]))
                 item.defaultValue = *text;
     }
 
-    SharedState &m_state;
+    ConfigurationModel &m_state;
+    int16_t &m_loadStage;
     const SystemValueReader &m_readSystemValue;
-    XmlDocument &m_document;
+    const AttributeReader &m_attributes;
+    std::vector<PendingSystemRead> *m_pendingReads;
     int16_t m_frame = 0;
     int16_t m_group = 0;
     int16_t m_item = 0;
@@ -458,12 +634,68 @@ namespace {
 const QString XsdTitle = QStringLiteral("XSD parse error");
 const QString XmlTitle = QStringLiteral("XML parse error");
 
-// Reads, validates and walks the configuration file. A fault before the walk belongs to the
-// stage it happened in. During the walk the system read service moves loadStage through its own
-// steps, so that cannot tell: any fault there is the walk's.
+// The configuration streamed: read, validated and walked one frame at a time, so that the whole
+// document is never held, into a model of its own that replaces the state's only once the whole
+// file has loaded. The system values are read then, in document order. Nothing when the stream
+// cannot give exactly what the whole read gives, failures included: the caller reads whole.
+std::optional<bool> loadStreamed(SharedState &state, const SystemValueReader &readSystemValue,
+    std::shared_ptr<const XmlSchemaCache> schemas, const QString &configPath)
+{
+    ConfigurationModel built;
+    // A file without settings keeps those of the state.
+    built.remoteOperation = state.remoteOperation;
+    built.serverName = state.serverName;
+    built.serverPort = state.serverPort;
+    built.operationLabel = state.operationLabel;
+    std::vector<PendingSystemRead> reads;
+    try {
+        XmlStreamedDocument stream(std::move(schemas));
+        if (!stream.open(configPath))
+            return std::nullopt;
+        int16_t stage = 0;
+        const AttributeReader attributes(true);
+        ConfigurationWalker walker(built, stage, readSystemValue, attributes, &reads);
+        for (XmlView child = stream.nextChild(); !child.isNull(); child = stream.nextChild())
+            walker.take(child);
+        if (!stream.complete())
+            return std::nullopt;
+    } catch (...) {
+        return std::nullopt;
+    }
+
+    state.useConfigs = built.useConfigs;
+    state.defaultFrame = built.defaultFrame;
+    state.remoteOperation = built.remoteOperation;
+    state.serverName = built.serverName;
+    state.serverPort = built.serverPort;
+    state.operationLabel = built.operationLabel;
+    // Like the whole read, which builds each frame afresh in place: a file without frames leaves
+    // the state's.
+    if (!built.frames.empty())
+        state.frames = std::move(built.frames);
+    state.loadStage = 0;
+    try {
+        for (const PendingSystemRead &read : reads) {
+            itemAt(state, read.item).defaultValue = readSystemValue(read.name);
+            state.loadStage = 0; // the system read service keeps its own steps there
+        }
+    } catch (...) {
+        return walkFailed(state);
+    }
+    return true;
+}
+
+// Reads, validates and walks the configuration file, streamed where that gives the same result,
+// else whole. A fault before the walk belongs to the stage it happened in. During the walk the
+// system read service moves loadStage through its own steps, so that cannot tell: any fault there
+// is the walk's.
 bool loadAndWalk(SharedState &state, const SystemValueReader &readSystemValue,
     std::shared_ptr<const XmlSchemaCache> schemas, const QString &configPath, LoadFailureDetail *detail)
 {
+    state.loadStage = 4;
+    if (const std::optional<bool> streamed = loadStreamed(state, readSystemValue, schemas, configPath))
+        return *streamed;
+
     XmlDocument configDoc;
     bool walking = false;
     try {
@@ -471,12 +703,12 @@ bool loadAndWalk(SharedState &state, const SystemValueReader &readSystemValue,
         state.loadStage = 4;
         if (!configDoc.load(configPath))
             return parseFailed(state, ConfigFileName, configDoc.parseError(), XmlTitle);
-        const XmlView documentElement = configDoc.documentElementView();
-        if (documentElement.isNull())
+        if (configDoc.documentElementView().isNull())
             return parseFailed(state, ConfigFileName, configDoc.parseError(), XmlTitle);
 
         walking = true;
-        ConfigurationWalker(state, readSystemValue, configDoc).walk(documentElement);
+        const AttributeReader attributes(false);
+        ConfigurationWalker(state, state.loadStage, readSystemValue, attributes).walk(configDoc);
         return true;
     } catch (const WalkFailure &failure) {
         if (detail)

@@ -15,9 +15,12 @@ std::optional<double> toNumber(const QString &text)
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return std::nullopt;
+    static const QLocale c = [] {
+        QLocale locale = QLocale::c();
+        locale.setNumberOptions(QLocale::RejectGroupSeparator);
+        return locale;
+    }();
     bool ok = false;
-    QLocale c = QLocale::c();
-    c.setNumberOptions(QLocale::RejectGroupSeparator);
     const double value = c.toDouble(trimmed, &ok);
     if (!ok || !std::isfinite(value))
         return std::nullopt;
@@ -41,6 +44,11 @@ std::optional<Int> toInteger(const QString &text)
 
 std::optional<bool> toBoolean(const QString &text)
 {
+    // The common spellings first, without making a trimmed copy.
+    if (text == QLatin1String("true"))
+        return true;
+    if (text == QLatin1String("false"))
+        return false;
     const QString trimmed = text.trimmed();
     if (trimmed.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
         return true;

@@ -2,6 +2,7 @@
 
 #include "platform/xml_schema_cache.h"
 #include "platform/xml_session.h"
+#include "platform/xml_tree_preparation.h"
 #include "platform/xml_written_mark.h"
 
 #include <QFile>
@@ -16,13 +17,6 @@
 namespace tavik {
 
 namespace {
-
-// No network; entities are expanded so that the tree holds plain text, which keeps libxml2's
-// entity-expansion limits in force (no XML_PARSE_HUGE); external DTDs and entities are asked for
-// so that the session's policy refuses them loudly instead of leaving them silently unread. Blank
-// text is dropped while parsing where the parser can tell (see prepareTree), which spares making
-// and freeing a node for each line break of an indented file.
-constexpr int ParseOptions = XML_PARSE_NONET | XML_PARSE_NOENT | XML_PARSE_DTDLOAD | XML_PARSE_NOBLANKS;
 
 struct ParserContextFree {
     void operator()(xmlParserCtxt *c) const { xmlFreeParserCtxt(c); }
@@ -48,38 +42,23 @@ int keepFileOpen(void *)
     return 0;
 }
 
-// Pre-order successor of node that does not enter node's children; nullptr past the end of root.
-xmlNodePtr nextOutside(xmlNodePtr node, xmlNodePtr root)
-{
-    while (node != root && !node->next)
-        node = node->parent;
-    return node == root ? nullptr : node->next;
-}
-
-// Text that is only white space is not part of the document's content: removing it here means
-// that no caller ever sees it as a child node. Inside an element marked xml:space="preserve" (or
-// below one) it is content, as XML says, so that a blank text such as a " " separator can be
-// written. The parser already left out most of it (XML_PARSE_NOBLANKS drops blank text between
-// elements outside xml:space="preserve"); this removes what its rules keep, such as the blank
-// content of an otherwise empty element. The same pass marks every attribute as written, before
-// validation adds the schema's defaults.
+// Marks every attribute as written, before validation adds the schema's defaults, and removes
+// blank text.
 void prepareTree(xmlNodePtr root)
 {
-    markWrittenAttributes(root);
-    xmlNodePtr node = root->children;
+    xmlNodePtr node = root;
     while (node) {
-        if (node->type == XML_TEXT_NODE && xmlIsBlankNode(node) && xmlNodeGetSpacePreserve(node->parent) != 1) {
-            xmlNodePtr next = nextOutside(node, root);
-            xmlUnlinkNode(node);
-            xmlFreeNode(node);
-            node = next;
-        } else if (node->type == XML_ELEMENT_NODE) {
+        if (node->type == XML_ELEMENT_NODE)
             markWrittenAttributes(node);
-            node = node->children ? node->children : nextOutside(node, root);
-        } else {
-            node = nextOutside(node, root);
+        if (node->children && node->type == XML_ELEMENT_NODE) {
+            node = node->children;
+            continue;
         }
+        while (node != root && !node->next)
+            node = node->parent;
+        node = node == root ? nullptr : node->next;
     }
+    removeBlankText(root);
 }
 
 XmlParseError errorOr(const XmlSession &session, const char *fallback)
@@ -117,7 +96,7 @@ bool XmlDocument::load(const QString &path)
         return false;
     }
     session.setParser(ctxt.get());
-    xmlDocPtr raw = xmlCtxtReadIO(ctxt.get(), &readFile, &keepFileOpen, &file, url.constData(), nullptr, ParseOptions);
+    xmlDocPtr raw = xmlCtxtReadIO(ctxt.get(), &readFile, &keepFileOpen, &file, url.constData(), nullptr, DocumentParseOptions);
     return finishLoad(ctxt.get(), raw, session);
 }
 
@@ -140,7 +119,7 @@ bool XmlDocument::loadBytes(const QByteArray &content, const QString &name)
     }
     session.setParser(ctxt.get());
     xmlDocPtr raw = xmlCtxtReadMemory(
-        ctxt.get(), content.constData(), int(content.size()), url.constData(), nullptr, ParseOptions);
+        ctxt.get(), content.constData(), int(content.size()), url.constData(), nullptr, DocumentParseOptions);
     return finishLoad(ctxt.get(), raw, session);
 }
 

@@ -72,4 +72,11 @@ _xmlSchema *XmlSchemaCache::find(const QString &namespaceUri) const
     return it == m_entries.end() ? nullptr : it->second->schema;
 }
 
+std::optional<QString> XmlSchemaCache::soleNamespace() const
+{
+    if (m_entries.size() != 1)
+        return std::nullopt;
+    return m_entries.begin()->first;
+}
+
 } // namespace tavik

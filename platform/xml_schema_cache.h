@@ -6,6 +6,7 @@
 #include <QString>
 #include <map>
 #include <memory>
+#include <optional>
 
 struct _xmlSchema;
 
@@ -20,6 +21,9 @@ public:
 
     // The schema for the namespace; nullptr when there is none.
     _xmlSchema *find(const QString &namespaceUri) const;
+    // The namespace of the only schema kept, when exactly one is: a reader that validates while it
+    // streams must choose its schema before it reads the document element.
+    std::optional<QString> soleNamespace() const;
 
 private:
     struct Entry;

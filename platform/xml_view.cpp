@@ -89,6 +89,14 @@ bool XmlView::hasFullName(const char *name) const
     return std::strncmp(name, prefix, n) == 0 && name[n] == ':' && std::strcmp(name + n + 1, local) == 0;
 }
 
+const char *XmlView::plainName() const
+{
+    const Kind k = kind();
+    if ((k != Kind::Element && k != Kind::Attribute) || (m_node->ns && m_node->ns->prefix))
+        return nullptr;
+    return reinterpret_cast<const char *>(m_node->name);
+}
+
 bool XmlView::hasLocalName(const char *name) const
 {
     const Kind k = kind();

@@ -32,6 +32,8 @@ public:
     // Whether the element or attribute is written with exactly this name ("prefix:local" or
     // "local" without a prefix).
     bool hasFullName(const char *name) const;
+    // The name of an element or attribute written without a prefix; nullptr for any other node.
+    const char *plainName() const;
     // Whether the element or attribute has this name, whatever its prefix.
     bool hasLocalName(const char *name) const;
     // An attribute's value, or the content of a text, comment or processing instruction node;
