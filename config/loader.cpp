@@ -13,8 +13,8 @@
 #include <QFileInfo>
 #include <cstring>
 #include <limits>
-#include <utility>
 #include <optional>
+#include <utility>
 
 namespace tavik {
 
@@ -217,14 +217,14 @@ enum class ItemField {
 // The field an item attribute written without a prefix sets; None for any other attribute.
 ItemField itemField(const char *name)
 {
-    static constexpr std::pair<const char *, ItemField> Fields[] = {{"CPTag", ItemField::CPTag},
-        {"type", ItemField::Type}, {"location", ItemField::Location}, {"displayName", ItemField::DisplayName},
-        {"units", ItemField::Units}, {"allCaps", ItemField::AllCaps}, {"prototype", ItemField::Prototype},
-        {"minVal", ItemField::MinVal}, {"maxVal", ItemField::MaxVal}, {"incVal", ItemField::IncVal},
-        {"visible", ItemField::Visible}, {"editable", ItemField::Editable},
-        {"sameForAllConfigs", ItemField::SameForAllConfigs}, {"saveDefaults", ItemField::SaveDefaults},
-        {"length", ItemField::Length}, {"systemWrite", ItemField::SystemWrite},
-        {"systemWriteValue", ItemField::SystemWriteValue}};
+    static constexpr std::pair<const char *, ItemField> Fields[]
+        = {{"CPTag", ItemField::CPTag}, {"type", ItemField::Type}, {"location", ItemField::Location},
+            {"displayName", ItemField::DisplayName}, {"units", ItemField::Units}, {"allCaps", ItemField::AllCaps},
+            {"prototype", ItemField::Prototype}, {"minVal", ItemField::MinVal}, {"maxVal", ItemField::MaxVal},
+            {"incVal", ItemField::IncVal}, {"visible", ItemField::Visible}, {"editable", ItemField::Editable},
+            {"sameForAllConfigs", ItemField::SameForAllConfigs}, {"saveDefaults", ItemField::SaveDefaults},
+            {"length", ItemField::Length}, {"systemWrite", ItemField::SystemWrite},
+            {"systemWriteValue", ItemField::SystemWriteValue}};
     if (!name)
         return ItemField::None;
     for (const auto &[text, field] : Fields)

@@ -89,7 +89,8 @@ bool XmlAttributeDefaults::writes(const _xmlNode *element, const DefaultAttribut
         // Names are interned in the document's dictionary: equal names are mostly the same pointer.
         if ((attr->name == attribute.localName
                 || (attr->name[0] == attribute.localName[0] && xmlStrEqual(attr->name, attribute.localName)))
-            && attribute.namespaceUri == (attr->ns && attr->ns->href ? reinterpret_cast<const char *>(attr->ns->href) : ""))
+            && attribute.namespaceUri
+                == (attr->ns && attr->ns->href ? reinterpret_cast<const char *>(attr->ns->href) : ""))
             return true;
     return false;
 }

@@ -96,7 +96,8 @@ bool XmlDocument::load(const QString &path)
         return false;
     }
     session.setParser(ctxt.get());
-    xmlDocPtr raw = xmlCtxtReadIO(ctxt.get(), &readFile, &keepFileOpen, &file, url.constData(), nullptr, DocumentParseOptions);
+    xmlDocPtr raw
+        = xmlCtxtReadIO(ctxt.get(), &readFile, &keepFileOpen, &file, url.constData(), nullptr, DocumentParseOptions);
     return finishLoad(ctxt.get(), raw, session);
 }
 

@@ -1,4 +1,5 @@
 #include "config/loader.h"
+#include "config/model_json.h"
 #include "platform/xml_schema_cache.h"
 #include "scratch_base.h"
 
@@ -256,6 +257,36 @@ TEST_F(Loader, CompositesAndSystemReads)
     EXPECT_EQ(g.items[3].type, "standard");
     // An unknown type, INVALID_INDEX among them, is kept as written and changes nothing.
     EXPECT_TRUE(g.items[4].type == "INVALID_INDEX" && g.items[4].CPTag == "Odd");
+}
+
+TEST_F(Loader, SchemaDefaultsCountAsWrittenExceptForLinksWhicheverWayTheFileIsRead)
+{
+    // Lists appear first in the second frame; the file is streamed a frame at a time.
+    const QByteArray body = "<frame name=\"A\"><group name=\"G\"><item CPTag=\"X\" visible=\"0\"/>"
+                            "<item CPTag=\"T\" type=\"systemRead\"><option>first</option></item></group></frame>"
+                            "<frame name=\"B\"><group name=\"H\"><item CPTag=\"Y\"/>"
+                            "<custPropList><item CPTag=\"M\"/></custPropList>"
+                            "<custPropList visible=\"false\" linkTo=\"Y\" defaultIndex=\"0\"><item CPTag=\"N\"/>"
+                            "</custPropList><item CPTag=\"U\" type=\"systemRead\"><option>second</option></item>"
+                            "</group></frame>";
+    loadBody(body);
+    const Group &h = state.frames.at(1).groups.at(0);
+    EXPECT_TRUE(!state.frames[0].groups.at(0).items.at(0).visible && h.items.at(0).visible);
+    ASSERT_EQ(h.lists.size(), 2u);
+    EXPECT_TRUE(h.lists[0].visible && !h.lists[0].editable && h.lists[0].defaultIndex == 2);
+    EXPECT_TRUE(h.lists[0].linkTo.isEmpty());
+    EXPECT_TRUE(!h.lists[1].visible && !h.lists[1].editable && h.lists[1].defaultIndex == 0);
+    EXPECT_EQ(h.lists[1].linkTo, "Y");
+    EXPECT_EQ(reads, QStringList({"first", "second"}));
+    EXPECT_EQ(h.items.back().defaultValue, "value of second");
+
+    // An element naming its own type is read whole: the same model.
+    const QJsonObject streamed = modelToJson(state);
+    state = SharedState();
+    loadBody(QByteArray(body).replace("<item CPTag=\"Y\"/>",
+        "<item CPTag=\"Y\" xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" xmlns:t=\"urn:tavik:test\" "
+        "xsi:type=\"t:item\"/>"));
+    EXPECT_EQ(modelToJson(state), streamed);
 }
 
 TEST_F(Loader, SettingsApplyInTurnAndResetAtEveryLoad)
