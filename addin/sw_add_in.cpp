@@ -187,7 +187,7 @@ void swAddIn::DispForm()
         // Looked for afresh on every run, as the files themselves are read afresh.
         s.addinFolder = findConfigurationFolder(m_addinFolder).path;
         const SystemValueReader reader = [&s](const QString &name) { return readSystemValue(s, name); };
-        if (loadConfiguration(s, reader) && doComposites(s) && doCPLists(s)) {
+        if (loadConfigurationForEditor(s, reader) && doComposites(s) && doCPLists(s)) {
             QWidget *parent = m_editorParent ? m_editorParent.data() : QApplication::activeWindow();
             if (!m_editor)
                 m_editor = new M(s, m_prompts, parent);

@@ -1,6 +1,7 @@
 #include "config/loader.h"
 
 #include "config/error_text.h"
+#include "config/layout_limits.h"
 #include "config/prototype_match.h"
 #include "config/value_conversion.h"
 #include "platform/xml_attribute_defaults.h"
@@ -117,6 +118,11 @@ public:
 
 private:
     bool m_streamed;
+};
+
+// A form that the editor could not lay out, found while reading.
+struct FormTooLarge {
+    LayoutLimitBreach breach;
 };
 
 // Counters are 16-bit like every index of the model; a file that needs more fails to load.
@@ -251,12 +257,16 @@ class ConfigurationWalker {
 public:
     // loadStage: the stage that the walk and the system read service move; pendingReads, when
     // given, collects the system reads for later instead of reading at once.
+    // layout, when given, counts each frame built and stops the walk with FormTooLarge once a
+    // limit is passed.
     ConfigurationWalker(ConfigurationModel &model, int16_t &loadStage, const SystemValueReader &readSystemValue,
-        const AttributeReader &attributes, std::vector<PendingSystemRead> *pendingReads = nullptr)
+        const AttributeReader &attributes, LayoutCounter *layout,
+        std::vector<PendingSystemRead> *pendingReads = nullptr)
         : m_state(model)
         , m_loadStage(loadStage)
         , m_readSystemValue(readSystemValue)
         , m_attributes(attributes)
+        , m_layout(layout)
         , m_pendingReads(pendingReads)
     {
         m_loadStage = 0;
@@ -281,10 +291,16 @@ public:
     // One child of the document element, in document order.
     void take(const XmlView &child)
     {
-        if (child.hasLocalName("settings"))
+        if (child.hasLocalName("settings")) {
             readSettings(child);
-        else if (child.hasLocalName("frame"))
+        } else if (child.hasLocalName("frame")) {
             buildFrame(child);
+            if (m_layout) {
+                m_layout->count(m_state.frames, m_state.frames[size_t(m_frame) - 1]);
+                if (const auto breach = m_layout->breach(false))
+                    throw FormTooLarge{*breach};
+            }
+        }
     }
 
     // The number of frames built so far.
@@ -585,6 +601,7 @@ private:
     int16_t &m_loadStage;
     const SystemValueReader &m_readSystemValue;
     const AttributeReader &m_attributes;
+    LayoutCounter *m_layout;
     std::vector<PendingSystemRead> *m_pendingReads;
     int16_t m_frame = 0;
     int16_t m_group = 0;
@@ -615,6 +632,14 @@ bool parseFailed(SharedState &state, const QString &fileName, const XmlParseErro
         title);
 }
 
+bool tooLarge(SharedState &state, const LayoutLimitBreach &breach)
+{
+    state.loadStage = breach.stage;
+    return failed(state,
+        exitingErrorText(0, breach.reason, QStringLiteral("Form Load")) + Str(static_cast<long long>(breach.stage)),
+        QStringLiteral("Fatal Error"));
+}
+
 bool walkFailed(SharedState &state)
 {
     state.loadStage = 0;
@@ -639,7 +664,7 @@ const QString XmlTitle = QStringLiteral("XML parse error");
 // file has loaded. The system values are read then, in document order. Nothing when the stream
 // cannot give exactly what the whole read gives, failures included: the caller reads whole.
 std::optional<bool> loadStreamed(SharedState &state, const SystemValueReader &readSystemValue,
-    std::shared_ptr<const XmlSchemaCache> schemas, const QString &configPath)
+    std::shared_ptr<const XmlSchemaCache> schemas, const QString &configPath, int layoutLimit)
 {
     ConfigurationModel built;
     // A file without settings keeps those of the state.
@@ -654,11 +679,16 @@ std::optional<bool> loadStreamed(SharedState &state, const SystemValueReader &re
             return std::nullopt;
         int16_t stage = 0;
         const AttributeReader attributes(true);
-        ConfigurationWalker walker(built, stage, readSystemValue, attributes, &reads);
+        std::optional<LayoutCounter> layout;
+        if (layoutLimit > 0)
+            layout.emplace(1, layoutLimit, LayoutCounter::Frames::Loaded);
+        ConfigurationWalker walker(built, stage, readSystemValue, attributes, layout ? &*layout : nullptr, &reads);
         for (XmlView child = stream.nextChild(); !child.isNull(); child = stream.nextChild())
             walker.take(child);
         if (!stream.complete())
             return std::nullopt;
+    } catch (const FormTooLarge &refusal) {
+        return tooLarge(state, refusal.breach);
     } catch (...) {
         return std::nullopt;
     }
@@ -690,10 +720,11 @@ std::optional<bool> loadStreamed(SharedState &state, const SystemValueReader &re
 // system read service moves loadStage through its own steps, so that cannot tell: any fault there
 // is the walk's.
 bool loadAndWalk(SharedState &state, const SystemValueReader &readSystemValue,
-    std::shared_ptr<const XmlSchemaCache> schemas, const QString &configPath, LoadFailureDetail *detail)
+    std::shared_ptr<const XmlSchemaCache> schemas, const QString &configPath, LoadFailureDetail *detail,
+    int layoutLimit = 0)
 {
     state.loadStage = 4;
-    if (const std::optional<bool> streamed = loadStreamed(state, readSystemValue, schemas, configPath))
+    if (const std::optional<bool> streamed = loadStreamed(state, readSystemValue, schemas, configPath, layoutLimit))
         return *streamed;
 
     XmlDocument configDoc;
@@ -708,8 +739,14 @@ bool loadAndWalk(SharedState &state, const SystemValueReader &readSystemValue,
 
         walking = true;
         const AttributeReader attributes(false);
-        ConfigurationWalker(state, state.loadStage, readSystemValue, attributes).walk(configDoc);
+        std::optional<LayoutCounter> layout;
+        if (layoutLimit > 0)
+            layout.emplace(1, layoutLimit, LayoutCounter::Frames::Loaded);
+        ConfigurationWalker(state, state.loadStage, readSystemValue, attributes, layout ? &*layout : nullptr)
+            .walk(configDoc);
         return true;
+    } catch (const FormTooLarge &refusal) {
+        return tooLarge(state, refusal.breach);
     } catch (const WalkFailure &failure) {
         if (detail)
             *detail = {failure.line, failure.cause};
@@ -723,7 +760,11 @@ bool loadAndWalk(SharedState &state, const SystemValueReader &readSystemValue,
 
 } // namespace
 
-bool loadConfiguration(SharedState &state, const SystemValueReader &readSystemValue, LoadFailureDetail *detail)
+namespace {
+
+// The load of Tavik.xml from the add-in's folder; layoutLimit 0 for none.
+bool loadFromFolder(
+    SharedState &state, const SystemValueReader &readSystemValue, LoadFailureDetail *detail, int layoutLimit)
 {
     XmlDocument schemaDoc;
     std::shared_ptr<XmlSchemaCache> schemas;
@@ -756,7 +797,19 @@ bool loadConfiguration(SharedState &state, const SystemValueReader &readSystemVa
             return parseFailed(state, SchemaFileName, schemaDoc.parseError(), XsdTitle);
         return walkFailed(state);
     }
-    return loadAndWalk(state, readSystemValue, std::move(schemas), configPath, detail);
+    return loadAndWalk(state, readSystemValue, std::move(schemas), configPath, detail, layoutLimit);
+}
+
+} // namespace
+
+bool loadConfiguration(SharedState &state, const SystemValueReader &readSystemValue, LoadFailureDetail *detail)
+{
+    return loadFromFolder(state, readSystemValue, detail, 0);
+}
+
+bool loadConfigurationForEditor(SharedState &state, const SystemValueReader &readSystemValue, int layoutLimit)
+{
+    return loadFromFolder(state, readSystemValue, nullptr, layoutLimit);
 }
 
 bool loadConfigurationAgainst(SharedState &state, const SystemValueReader &readSystemValue,

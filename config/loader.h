@@ -3,6 +3,7 @@
 // the configuration against the schema and builds the property configuration model and the
 // settings from it.
 
+#include "config/layout_limits.h"
 #include "config/shared_state.h"
 
 #include <QString>
@@ -23,6 +24,13 @@ using SystemValueReader = std::function<QString(const QString &name)>;
 // numbering server named by serverName and serverPort) and any other operation value False;
 // operationLabel then reads " [remote/ serverName:serverPort]" or " [local]".
 bool loadConfiguration(SharedState &state, const SystemValueReader &readSystemValue);
+
+// The same load for the editor, which also stops at the first frame after which the form read so
+// far passes a limit of the editor's layout for the document alone, the least it lays out for any
+// document: a file the editor would refuse is refused without reading the rest of it. The
+// message is the editor's for a form past its limits, and loadStage that limit's stage.
+bool loadConfigurationForEditor(
+    SharedState &state, const SystemValueReader &readSystemValue, int layoutLimit = LayoutCounterLimit);
 
 // Where and why the walk of a valid document failed, for a checker that explains more than the
 // editor's "Unknown error in parsing..." message.

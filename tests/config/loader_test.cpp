@@ -289,6 +289,40 @@ TEST_F(Loader, SchemaDefaultsCountAsWrittenExceptForLinksWhicheverWayTheFileIsRe
     EXPECT_EQ(modelToJson(state), streamed);
 }
 
+TEST_F(Loader, TheEditorsLoadStopsAtTheFrameThatPassesItsLayoutLimits)
+{
+    // Six label places a frame on the document's page; the lists' members are not counted until
+    // they are bound. The rest of the file, broken, is never read.
+    const QByteArray frame
+        = "<group name=\"G\">" + items(3) + "<custPropList>" + items(9, "M") + "</custPropList></group></frame>";
+    configure("<frame name=\"A\">" + frame + "<frame name=\"B\">" + frame + "<frame name=\"C\"><group name=\"G\">"
+        + items(3000) + "</group></frame><frame name=\"D\"><group>");
+    const auto loadForEditor = [this](int limit) {
+        state = SharedState();
+        state.addinFolder = dir.path();
+        return loadConfigurationForEditor(
+            state, [](const QString &) { return QString(); }, limit);
+    };
+    const QString refusal = QStringLiteral(
+        "Error  0 (the form needs at least 12 label places (two per field label) for the document alone, more than "
+        "the 11 the editor can make; the limit is passed in frame \"B\", tab \"G\") in <Form Load>     \r\nExiting 2");
+    EXPECT_FALSE(loadForEditor(11));
+    EXPECT_EQ(state.errorTitle + '|' + state.errorMessage, "Fatal Error|" + refusal);
+    EXPECT_EQ(state.loadStage, 2);
+    // Within the limit the broken end is found.
+    EXPECT_FALSE(loadForEditor(12));
+    EXPECT_EQ(state.errorTitle, "XML parse error");
+    // Read whole, the same refusal.
+    write("Tavik.xml",
+        readFile(dir.filePath("Tavik.xml"))
+            .replace("<frame name=\"D\"><group>", "")
+            .replace("<frame name=\"A\">",
+                "<frame name=\"A\" xmlns:xsi=\"http://www.w3.org/2001/"
+                "XMLSchema-instance\" xsi:type=\"frame\">"));
+    EXPECT_FALSE(loadForEditor(11));
+    EXPECT_EQ(state.errorMessage, refusal);
+}
+
 TEST_F(Loader, SettingsApplyInTurnAndResetAtEveryLoad)
 {
     // A load replaces whatever model it finds.
