@@ -34,7 +34,9 @@ namespace {
 // The run names below ("BM_Loader/10") carry these numbers.
 constexpr int SmallFrames = 10; // 4,400 items
 constexpr int LargeFrames = 100; // 44,000 items
+constexpr int HugeFrames = 1000; // 440,000 items
 const char *const PeakLoadOption = "--peak-load";
+const char *const PeakEditorLoadOption = "--peak-editor-load";
 
 struct Fixture {
     QTemporaryDir dir;
@@ -80,6 +82,31 @@ bool loadOnce(const QString &folder, QString *error)
     return true;
 }
 
+// The editor's load, which must refuse the configuration as past the layout's limits.
+bool refusedForEditor(const QString &folder)
+{
+    const tavik::SystemValueReader noSystemValues = [](const QString &) { return QString(); };
+    tavik::SharedState state;
+    state.addinFolder = folder;
+    return !tavik::loadConfigurationForEditor(state, noSystemValues) && state.errorTitle == QLatin1String("Fatal Error")
+        && state.errorMessage.contains(QLatin1String("the editor can make"));
+}
+
+void BM_EditorRefusal(benchmark::State &st)
+{
+    Fixture &f = fixture(int(st.range(0)));
+    if (!f.ready) {
+        st.SkipWithError("could not write the configuration");
+        return;
+    }
+    for (auto _ : st)
+        if (!refusedForEditor(f.dir.path())) {
+            st.SkipWithError("the editor's load did not refuse the configuration as too large");
+            return;
+        }
+    st.counters["items"] = f.config.itemCount();
+}
+
 void BM_Loader(benchmark::State &st)
 {
     Fixture &f = fixture(int(st.range(0)));
@@ -120,6 +147,8 @@ void BM_Xmllint(benchmark::State &st)
 
 BENCHMARK(BM_Loader)->Arg(SmallFrames)->Arg(LargeFrames)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Xmllint)->Arg(SmallFrames)->Arg(LargeFrames)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EditorRefusal)->Arg(HugeFrames)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Xmllint)->Arg(HugeFrames)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 const char *const PeakOfOption = "--peak-of";
 
@@ -165,6 +194,17 @@ void printPeakMemory()
     if (loader > 0 && lint > 0)
         std::printf("peak memory loader / xmllint (%d items): %.2f (%ld kB / %ld kB)\n", f.config.itemCount(),
             double(loader) / double(lint), loader, lint);
+
+    Fixture &huge = fixture(HugeFrames);
+    if (!huge.ready)
+        return;
+    const long refusal = peakOfChild(
+        {QCoreApplication::applicationFilePath(), QLatin1String(PeakEditorLoadOption), huge.dir.path()});
+    const long hugeLint
+        = peakOfChild({xmllint, QStringLiteral("--noout"), QStringLiteral("--schema"), huge.xsd(), huge.xml()});
+    if (refusal > 0 && hugeLint > 0)
+        std::printf("peak memory editor refusal / xmllint (%d items): %.2f (%ld kB / %ld kB)\n",
+            huge.config.itemCount(), double(refusal) / double(hugeLint), refusal, hugeLint);
 }
 
 // Keeps the real time per iteration of every benchmark and prints the ratios after the table.
@@ -184,6 +224,7 @@ public:
         ratio("loader / xmllint (44,000 items): %.2f\n", "BM_Loader/100", "BM_Xmllint/100");
         ratio("loader 44,000 / 4,400 items: %.2f (10 when linear)\n", "BM_Loader/100", "BM_Loader/10");
         ratio("xmllint 44,000 / 4,400 items: %.2f\n", "BM_Xmllint/100", "BM_Xmllint/10");
+        ratio("editor refusal / xmllint (440,000 items): %.3f\n", "BM_EditorRefusal/1000", "BM_Xmllint/1000");
     }
 
 private:
@@ -208,6 +249,8 @@ int main(int argc, char **argv)
     // The child that printPeakMemory measures: one load of the given folder, nothing else.
     if (argc == 3 && std::strcmp(argv[1], PeakLoadOption) == 0)
         return loadOnce(QString::fromLocal8Bit(argv[2]), nullptr) ? 0 : 1;
+    if (argc == 3 && std::strcmp(argv[1], PeakEditorLoadOption) == 0)
+        return refusedForEditor(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
