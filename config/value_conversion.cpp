@@ -27,9 +27,32 @@ std::optional<double> toNumber(const QString &text)
     return value;
 }
 
+// A plain decimal integer of up to nine digits with an optional minus sign, as most files write
+// their numbers: read without going through the locale.
+std::optional<long long> plainInteger(const QString &text)
+{
+    const qsizetype sign = !text.isEmpty() && text.front() == QLatin1Char('-') ? 1 : 0;
+    const qsizetype digits = text.size() - sign;
+    if (digits < 1 || digits > 9)
+        return std::nullopt;
+    long long value = 0;
+    for (qsizetype k = sign; k < text.size(); ++k) {
+        const char16_t c = text[k].unicode();
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c - u'0');
+    }
+    return sign ? -value : value;
+}
+
 template <typename Int>
 std::optional<Int> toInteger(const QString &text)
 {
+    if (const std::optional<long long> plain = plainInteger(text)) {
+        if (*plain < std::numeric_limits<Int>::min() || *plain > std::numeric_limits<Int>::max())
+            return std::nullopt;
+        return static_cast<Int>(*plain);
+    }
     const std::optional<double> number = toNumber(text);
     if (!number)
         return std::nullopt;

@@ -188,6 +188,8 @@ bool XmlAttributeDefaults::learn(_xmlNode *root, _xmlNode *subtree)
         for (const xmlAttr *added = copied->properties; added; added = added->next) {
             DefaultAttribute &def = kind->defaults.emplace_back();
             def.localName = xmlDictLookup(m_names, added->name, -1);
+            if (!def.localName)
+                return false;
             if (added->ns && added->ns->href)
                 def.namespaceUri = reinterpret_cast<const char *>(added->ns->href);
             def.fullName = reinterpret_cast<const char *>(added->name);

@@ -78,7 +78,11 @@ bool XmlStreamedDocument::open(const QString &path)
     const xmlChar *rootNs = xmlTextReaderConstNamespaceUri(m_reader);
     if (!m_root || QString::fromUtf8(rootNs ? reinterpret_cast<const char *>(rootNs) : "") != *ns)
         return end();
-    m_defaults = std::make_unique<XmlAttributeDefaults>(xmlTextReaderCurrentDoc(m_reader)->dict, schema);
+    // The defaults' names are interned in the document's dictionary, beside the names of its nodes.
+    xmlDocPtr doc = xmlTextReaderCurrentDoc(m_reader);
+    if (!doc || !doc->dict)
+        return end();
+    m_defaults = std::make_unique<XmlAttributeDefaults>(doc->dict, schema);
     return true;
 }
 
