@@ -721,11 +721,12 @@ std::optional<bool> loadStreamed(SharedState &state, const SystemValueReader &re
 // is the walk's.
 bool loadAndWalk(SharedState &state, const SystemValueReader &readSystemValue,
     std::shared_ptr<const XmlSchemaCache> schemas, const QString &configPath, LoadFailureDetail *detail,
-    int layoutLimit = 0)
+    int layoutLimit = 0, ConfigurationRead read = ConfigurationRead::Streamed)
 {
     state.loadStage = 4;
-    if (const std::optional<bool> streamed = loadStreamed(state, readSystemValue, schemas, configPath, layoutLimit))
-        return *streamed;
+    if (read == ConfigurationRead::Streamed)
+        if (const auto streamed = loadStreamed(state, readSystemValue, schemas, configPath, layoutLimit))
+            return *streamed;
 
     XmlDocument configDoc;
     bool walking = false;
@@ -813,9 +814,10 @@ bool loadConfigurationForEditor(SharedState &state, const SystemValueReader &rea
 }
 
 bool loadConfigurationAgainst(SharedState &state, const SystemValueReader &readSystemValue,
-    std::shared_ptr<const XmlSchemaCache> schemas, const QString &configPath, LoadFailureDetail *detail)
+    std::shared_ptr<const XmlSchemaCache> schemas, const QString &configPath, LoadFailureDetail *detail,
+    ConfigurationRead read)
 {
-    return loadAndWalk(state, readSystemValue, std::move(schemas), configPath, detail);
+    return loadAndWalk(state, readSystemValue, std::move(schemas), configPath, detail, 0, read);
 }
 
 } // namespace tavik

@@ -41,10 +41,15 @@ struct LoadFailureDetail {
 // The same load; when the walk fails, detail (if given) says where and why.
 bool loadConfiguration(SharedState &state, const SystemValueReader &readSystemValue, LoadFailureDetail *detail);
 
+// How the file is read: a frame at a time where that gives what reading it whole gives, which is
+// every load's way; or whole, to compare the two.
+enum class ConfigurationRead { Streamed, Whole };
+
 // The same load of the configuration file at configPath, validated against schemas compiled
 // beforehand from Tavik.xsd, for a caller that loads many configurations against one schema (a
 // fuzzer, a benchmark). Missing-file and schema stages are the caller's.
 bool loadConfigurationAgainst(SharedState &state, const SystemValueReader &readSystemValue,
-    std::shared_ptr<const XmlSchemaCache> schemas, const QString &configPath, LoadFailureDetail *detail = nullptr);
+    std::shared_ptr<const XmlSchemaCache> schemas, const QString &configPath, LoadFailureDetail *detail = nullptr,
+    ConfigurationRead read = ConfigurationRead::Streamed);
 
 } // namespace tavik

@@ -1,10 +1,13 @@
 // Feeds the configuration loader one configuration file per input, validated against the shipped
 // schema compiled once at start, then resolves lists and composites and counts the editor's
 // layout as the editor would. Without a schema to compile per input this runs the loader's own
-// work many times faster than fuzz-configuration, which also varies the schema.
+// work many times faster than fuzz-configuration, which also varies the schema. A file that loads
+// is loaded again read whole: the model must be the same, since the frame-by-frame read is only
+// taken where it gives what the whole read gives.
 
 #include "config/layout_limits.h"
 #include "config/loader.h"
+#include "config/model_json.h"
 #include "config/resolution.h"
 #include "platform/xml_document.h"
 #include "platform/xml_schema_cache.h"
@@ -58,6 +61,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // A configuration either loads or says why; anything else is a fault of the loader.
     if (loaded != state.errorMessage.isEmpty())
         std::abort();
+    if (loaded) {
+        tavik::SharedState whole;
+        if (!tavik::loadConfigurationAgainst(
+                whole, noSystemValues, schemas, path, nullptr, tavik::ConfigurationRead::Whole)
+            || tavik::modelToJson(whole) != tavik::modelToJson(state) || whole.loadStage != state.loadStage)
+            std::abort();
+    }
     try {
         if (loaded && doComposites(state) && doCPLists(state))
             (void)tavik::layoutLimitBreach(state.frames, 2);
