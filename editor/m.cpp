@@ -212,7 +212,7 @@ void M::buildTemplates()
         QStringLiteral("CP_ComboBox"),
         [](QWidget *parent) {
             auto *combo = new MultiColumnComboBox(parent);
-            combo->setEditable(true);
+            combo->makeEditable();
             // A document value that is none of the entries is kept whole, however long.
             combo->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
             return combo;

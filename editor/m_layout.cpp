@@ -126,7 +126,8 @@ void M::buildFrame(int f)
     container->setGeometry(form_design::FrameContainerPixels.left, form_design::FrameContainerPixels.top,
         form_design::FrameContainerPixels.width, form_design::FrameContainerPixels.height);
     setTag(container, tagNumber(f));
-    container->setEnabled(false);
+    // Built enabled: a control created in a disabled container takes a state change of its own.
+    // Selecting the frame to show leaves the other containers disabled once they are full.
     container->setVisible(true);
     if (m_frameContainers.size() <= size_t(f))
         m_frameContainers.resize(size_t(f) + 1);
@@ -288,8 +289,8 @@ QWidget *M::buildValueControl(const CPItem &item, QWidget *page, int rowTop, int
     control->setVisible(item.visible);
     control->setToolTip(item.units);
     control->setEnabled(item.editable);
-    if (!control->isEnabled())
-        colours::setBackColor(control, colours::WindowBackground);
+    // Every field's text area is white, the read-only ones and those of hidden frames as well.
+    colours::setBackColor(control, colours::WindowBackground);
     if (combo)
         combo->setValue(text);
     else

@@ -30,6 +30,16 @@ MultiColumnComboBox::MultiColumnComboBox(QWidget *parent)
     setInsertPolicy(QComboBox::NoInsert);
 }
 
+void MultiColumnComboBox::makeEditable()
+{
+    if (isEditable())
+        return;
+    // The text area as setEditable makes it; the box's own palette, so that it paints alike.
+    auto *edit = new QLineEdit(this);
+    edit->setPalette(palette());
+    setLineEdit(edit);
+}
+
 QTreeView *MultiColumnComboBox::popupView()
 {
     // Made on first use: a drop-down of its own per box is costly, and most are never opened.

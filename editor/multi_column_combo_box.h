@@ -17,6 +17,11 @@ public:
 
     explicit MultiColumnComboBox(QWidget *parent = nullptr);
 
+    // Makes the box editable, as setEditable(true) does, but leaves the drop-down to be made when
+    // it is first needed: setEditable builds the default list and its pop-up at once, which
+    // costs more than the rest of the box, and most boxes are never opened.
+    void makeEditable();
+
     // The entry whose column-0 text equals the box's text exactly; -1 when none.
     int listIndex() const;
     // Selects entry index and shows its text; -1 empties the box. Any other index outside the

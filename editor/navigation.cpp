@@ -129,15 +129,33 @@ void Navigation::tabDisplayRefresh()
     showFramePage(m_editor.frameSelect()->listIndex(), m_editor.configsList()->currentRow());
 }
 
+QWidget *Navigation::stayingContainer(int f) const
+{
+    // On screen, hiding the container takes the focus out of it and repaints it: it goes down
+    // and up again as before. In a hidden window holding no focus in it, down and up again leave
+    // it as it was, after two state changes for each of its thousands of controls.
+    if (m_editor.isVisible() || f < 0 || size_t(f) >= m_state.frames.size())
+        return nullptr;
+    auto *container = qobject_cast<QWidget *>(m_state.frames[size_t(f)].frameContainer);
+    QWidget *focus = m_editor.focusWidget();
+    if (!container || (focus && (focus == container || container->isAncestorOf(focus))))
+        return nullptr;
+    return container;
+}
+
 void Navigation::frameSelectChange()
 {
     if (m_form.suppressEvents)
         return;
     m_editor.guarded(QStringLiteral("Frame Select"), [this] {
         m_state.runOk = false;
-        for (int k = 0; k < m_editor.frameSelect()->listCount(); ++k)
-            showAndEnable(widget(frameAt(m_state, k).frameContainer), false);
         const int f = m_editor.frameSelect()->listIndex();
+        QWidget *staying = stayingContainer(f);
+        for (int k = 0; k < m_editor.frameSelect()->listCount(); ++k) {
+            QWidget *container = widget(frameAt(m_state, k).frameContainer);
+            if (container != staying)
+                showAndEnable(container, false);
+        }
         Frame &frame = frameAt(m_state, f);
         m_state.currentFrame = int16_t(f);
         showAndEnable(widget(frame.frameContainer), true);

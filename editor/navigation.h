@@ -39,6 +39,8 @@ public:
 
 private:
     QWidget *pageAt(int f, int g, int c) const;
+    // The container of frame f when it may stay as it is while the others are taken down.
+    QWidget *stayingContainer(int f) const;
     void hideSlotPages(int c);
     void updateFrameCaption(int f, int c);
 

@@ -286,8 +286,14 @@ TEST_F(LayoutTest, SerialNumbersAndLinkedListsWithoutAStoredChoice)
 
 TEST_F(LayoutTest, ComboListIndexFollowsTheTextAndHidesItsThirdColumn)
 {
-    MultiColumnComboBox combo;
-    combo.setEditable(true);
+    QWidget window;
+    window.resize(300, 200);
+    auto &combo = *new MultiColumnComboBox(&window);
+    combo.makeEditable();
+    combo.setGeometry(10, 10, 163, 21);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     combo.setVisibleColumns(2);
     for (const char *text : {"Steel", "Brass", "Alu"})
         combo.addEntry(QLatin1String(text));
@@ -301,6 +307,16 @@ TEST_F(LayoutTest, ComboListIndexFollowsTheTextAndHidesItsThirdColumn)
     EXPECT_THROW(combo.setListIndex(3), RuntimeError);
     EXPECT_THROW(combo.list(3, 0), RuntimeError);
     EXPECT_EQ(combo.list(1, 2), "hidden");
+    // Editable without its drop-down made up front: typing completes from the entries, and the
+    // drop-down, made when it opens, is the tree of columns.
+    ASSERT_NE(combo.completer(), nullptr);
+    combo.lineEdit()->setFocus();
+    QTest::keyClicks(combo.lineEdit(), "Al");
+    EXPECT_EQ(combo.value(), "Alu");
+    static_cast<QComboBox &>(combo).showPopup();
+    ASSERT_EQ(combo.view(), combo.popupView());
+    EXPECT_TRUE(combo.view()->isVisible());
+    combo.hidePopup();
     EXPECT_TRUE(combo.popupView()->isHeaderHidden());
     EXPECT_FALSE(combo.popupView()->isColumnHidden(1));
     EXPECT_TRUE(combo.popupView()->isColumnHidden(2));

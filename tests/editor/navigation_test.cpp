@@ -55,6 +55,10 @@ TEST_F(NavigationTest, FramesKeepTheSlotAndTheirOwnTab)
     M &m = open();
     EXPECT_EQ(shownPages(), QStringList({"0:0:0"}));
     EXPECT_EQ(caption(0), "General: <Part1>");
+    // Only the frame shown takes input; the fields of the other are out of reach.
+    EXPECT_TRUE(control("CP_Frame_0")->isEnabled() && control("CP_Frame_0")->isVisibleTo(&m));
+    EXPECT_FALSE(control("CP_Frame_1")->isEnabled() || control("CP_Frame_1")->isVisibleTo(&m));
+    EXPECT_FALSE(widgetOf<QWidget>(state.frames[1].groups[0].items[0].valueControls[0])->isEnabled());
     m.navigation().tabClick(0); // the tab shown: nothing changes
     EXPECT_EQ(shownPages(), QStringList({"0:0:0"}));
 
@@ -66,7 +70,8 @@ TEST_F(NavigationTest, FramesKeepTheSlotAndTheirOwnTab)
 
     m.frameSelect()->setListIndex(1);
     EXPECT_TRUE(state.currentFrame == 1 && state.defaultFrame == 1);
-    EXPECT_FALSE(control("CP_Frame_0")->isVisibleTo(&m));
+    EXPECT_FALSE(control("CP_Frame_0")->isVisibleTo(&m) || control("CP_Frame_0")->isEnabled());
+    EXPECT_TRUE(control("CP_Frame_1")->isEnabled());
     EXPECT_EQ(shownPages(), QStringList({"1:0:2"}));
     EXPECT_EQ(caption(1), "Purchase: Long");
 
