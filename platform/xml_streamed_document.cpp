@@ -79,7 +79,8 @@ bool XmlStreamedDocument::open(const QString &path)
     if (!m_root || QString::fromUtf8(rootNs ? reinterpret_cast<const char *>(rootNs) : "") != *ns)
         return end();
     // The defaults' names are interned in the document's dictionary, beside the names of its nodes.
-    xmlDocPtr doc = xmlTextReaderCurrentDoc(m_reader);
+    // (Asking the reader for its document would leave the document to us to free.)
+    xmlDocPtr doc = m_root->doc;
     if (!doc || !doc->dict)
         return end();
     m_defaults = std::make_unique<XmlAttributeDefaults>(doc->dict, schema);
