@@ -2,6 +2,7 @@
 
 #include "platform/xml_session.h"
 
+#include <algorithm>
 #include <cstring>
 #include <libxml/dict.h>
 #include <libxml/tree.h>
@@ -141,51 +142,52 @@ std::unique_ptr<xmlDoc, DocFree> copyAlone(xmlNodePtr root, xmlNodePtr subtree, 
     return doc;
 }
 
-// Validates the document with the schema's defaults put in; true when the validator found no
-// fault.
-bool validateWithDefaults(xmlDocPtr doc, xmlSchemaPtr schema)
+// The validator's faults other than a required attribute that is missing.
+void countOtherFaults(void *count, XmlSession::ErrorArg error)
 {
-    XmlSession session;
-    std::unique_ptr<xmlSchemaValidCtxt, ValidContextFree> validator(xmlSchemaNewValidCtxt(schema));
-    if (!validator)
-        return false;
-    xmlSchemaSetValidOptions(validator.get(), XML_SCHEMA_VAL_VC_I_CREATE);
-    xmlSchemaSetValidStructuredErrors(validator.get(), &XmlSession::collect, &session);
-    return xmlSchemaValidateDoc(validator.get(), doc) == 0 && !session.failed();
+    if (error && error->level >= XML_ERR_ERROR && error->code != XML_SCHEMAV_CVC_COMPLEX_TYPE_4)
+        ++*static_cast<int *>(count);
 }
 
 } // namespace
 
-// The subtree must be valid in a document of its own: then each of its elements is declared as in
-// the whole document, whose document element takes any child by its name alone. The defaults are
-// then read off a second copy whose elements lost every attribute, so that the validator puts in
-// every default that the declaration has (and reports the required attributes missing, which
-// does not matter here).
+// A copy of the subtree, alone under a copy of the document element, is validated with the
+// defaults put in. The first element of each kind not learned yet loses its attributes in the
+// copy first, so that the validator gives it every default its declaration has; it then only
+// misses its required attributes. Any other fault means that the subtree is not valid alone, and
+// so that its elements might not be declared as in the whole document (whose document element
+// takes any child by its name alone): nothing is learned then.
 bool XmlAttributeDefaults::learn(_xmlNode *root, _xmlNode *subtree)
 {
     xmlNodePtr copy = nullptr;
     const auto alone = copyAlone(root, subtree, &copy);
-    if (!alone || !validateWithDefaults(alone.get(), m_schema))
+    if (!alone)
         return false;
-
-    xmlNodePtr bare = nullptr;
-    const auto stripped = copyAlone(root, subtree, &bare);
-    if (!stripped)
-        return false;
-    for (xmlNode *element = bare; element; element = nextElement(element, bare)) {
-        xmlFreePropList(element->properties);
-        element->properties = nullptr;
-    }
-    validateWithDefaults(stripped.get(), m_schema);
-
-    // The copy has the subtree's shape, element for element.
-    const xmlNode *copied = bare;
+    std::vector<std::pair<xmlNodePtr, Kind *>> bare;
+    xmlNodePtr copied = copy;
     for (xmlNode *element = subtree; element && copied;
-         element = nextElement(element, subtree), copied = nextElement(copied, static_cast<const xmlNode *>(bare))) {
+         element = nextElement(element, subtree), copied = nextElement(copied, copy)) {
         auto *kind = static_cast<Kind *>(element->_private);
-        if (kind->learned)
+        if (kind->learned
+            || std::any_of(bare.begin(), bare.end(), [kind](const auto &entry) { return entry.second == kind; }))
             continue;
-        for (const xmlAttr *added = copied->properties; added; added = added->next) {
+        xmlFreePropList(copied->properties);
+        copied->properties = nullptr;
+        bare.emplace_back(copied, kind);
+    }
+
+    XmlSession session;
+    std::unique_ptr<xmlSchemaValidCtxt, ValidContextFree> validator(xmlSchemaNewValidCtxt(m_schema));
+    if (!validator)
+        return false;
+    int otherFaults = 0;
+    xmlSchemaSetValidOptions(validator.get(), XML_SCHEMA_VAL_VC_I_CREATE);
+    xmlSchemaSetValidStructuredErrors(validator.get(), &countOtherFaults, &otherFaults);
+    if (xmlSchemaValidateDoc(validator.get(), alone.get()) < 0 || otherFaults > 0 || session.failed())
+        return false;
+
+    for (const auto &[element, kind] : bare) {
+        for (const xmlAttr *added = element->properties; added; added = added->next) {
             DefaultAttribute &def = kind->defaults.emplace_back();
             def.localName = xmlDictLookup(m_names, added->name, -1);
             if (!def.localName)
@@ -195,7 +197,7 @@ bool XmlAttributeDefaults::learn(_xmlNode *root, _xmlNode *subtree)
             def.fullName = reinterpret_cast<const char *>(added->name);
             if (added->ns && added->ns->prefix)
                 def.fullName.prepend(QByteArray(reinterpret_cast<const char *>(added->ns->prefix)) + ':');
-            xmlChar *value = xmlNodeListGetString(stripped.get(), added->children, 1);
+            xmlChar *value = xmlNodeListGetString(alone.get(), added->children, 1);
             def.value = QString::fromUtf8(value ? reinterpret_cast<const char *>(value) : "");
             xmlFree(value);
         }
