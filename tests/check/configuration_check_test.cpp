@@ -206,4 +206,10 @@ TEST_F(ConfigurationCheckTest, LayoutLimitsGrowWithTheConfigurations)
         item.location = OnlyDocument;
     EXPECT_FALSE(layoutLimitBreach(frames, 9999));
     EXPECT_EQ(layoutLimitBreach(frames, 10000)->stage, 4);
+    // A list reference that points nowhere stops the layout with its own error, not a limit,
+    // even after one was passed.
+    CPItem &broken = frames[0].groups.emplace_back().items.emplace_back();
+    broken.inList = true;
+    broken.listRef = CPRef::none();
+    EXPECT_FALSE(layoutLimitBreach(frames, 10000));
 }

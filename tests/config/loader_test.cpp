@@ -348,6 +348,7 @@ TEST_F(Loader, SettingsApplyInTurnAndResetAtEveryLoad)
     // Only "remote", exactly, selects the numbering server; a later settings element without
     // operation keeps it.
     loadBody("<settings operation=\"Remote\" serverName=\"srv\"/>");
+    EXPECT_EQ(state.frames.size(), 1u) << "a file without frames keeps the frames it finds";
     EXPECT_FALSE(state.remoteOperation);
     EXPECT_EQ(state.operationLabel, " [local]");
     loadBody(
