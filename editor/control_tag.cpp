@@ -5,22 +5,63 @@
 
 namespace tavik {
 
+namespace {
+
+// Appends n with at least three digits, zeros in front: the tags are built for every control of
+// the load, so they are written digit by digit instead of through a format string.
+void appendNumber(QString &out, int n)
+{
+    long long value = n;
+    if (value < 0) {
+        out += QLatin1Char('-');
+        value = -value;
+    }
+    char digits[24];
+    int count = 0;
+    do {
+        digits[count++] = char('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    for (int pad = count; pad < 3; ++pad)
+        out += QLatin1Char('0');
+    while (count > 0)
+        out += QLatin1Char(digits[--count]);
+}
+
+} // namespace
+
 QString tagNumber(int n)
 {
-    if (n < 0)
-        return QLatin1Char('-') + tagNumber(-n);
-    return QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0'));
+    QString out;
+    out.reserve(8);
+    appendNumber(out, n);
+    return out;
 }
 
 QString controlTag(int f, int g, int i, int c)
 {
-    return tagNumber(f) + QLatin1Char(':') + tagNumber(g) + QLatin1Char(':') + tagNumber(i) + QLatin1Char(':')
-        + tagNumber(c);
+    QString out;
+    out.reserve(16);
+    appendNumber(out, f);
+    out += QLatin1Char(':');
+    appendNumber(out, g);
+    out += QLatin1Char(':');
+    appendNumber(out, i);
+    out += QLatin1Char(':');
+    appendNumber(out, c);
+    return out;
 }
 
 QString pageTag(int f, int g, int c)
 {
-    return tagNumber(f) + QLatin1Char(':') + tagNumber(g) + QStringLiteral(":---:") + tagNumber(c);
+    QString out;
+    out.reserve(16);
+    appendNumber(out, f);
+    out += QLatin1Char(':');
+    appendNumber(out, g);
+    out += QLatin1String(":---:");
+    appendNumber(out, c);
+    return out;
 }
 
 void setTag(QObject *control, const QString &tag)

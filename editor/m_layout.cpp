@@ -171,6 +171,8 @@ void M::buildPage(int f, int g, int c)
     page->setEnabled(true);
     page->setFrameShape(QFrame::NoFrame);
     colours::setForeColor(page, colours::WindowText);
+    // Every field's text area is white: the page gives it to the fields built on it.
+    colours::setFieldAreaColor(page, colours::WindowBackground);
 
     int rowTop = RowStart;
     size_t i = 0;

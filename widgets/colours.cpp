@@ -87,6 +87,19 @@ void setForeColor(QWidget *widget, uint32_t code)
     widget->setProperty("foreColor", QVariant::fromValue<uint>(code));
 }
 
+void setFieldAreaColor(QWidget *container, uint32_t code)
+{
+    const QColor colour = toColor(code);
+    QPalette palette = container->palette();
+    bool same = true;
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        same = same && palette.color(group, QPalette::Base) == colour;
+        palette.setColor(group, QPalette::Base, colour);
+    }
+    if (!same)
+        container->setPalette(palette);
+}
+
 QColor foreColor(const QWidget *widget)
 {
     return widget->palette().color(QPalette::Active, foregroundRole(widget));

@@ -26,4 +26,9 @@ QColor backColor(const QWidget *widget);
 void setForeColor(QWidget *widget, uint32_t code);
 QColor foreColor(const QWidget *widget);
 
+// The text area colour that fields and lists placed in container take from it, in every state:
+// set once on a container, it spares each field a palette of its own (setBackColor on a field
+// that already shows the colour only records the code). The container's own colours stay.
+void setFieldAreaColor(QWidget *container, uint32_t code);
+
 } // namespace tavik::colours

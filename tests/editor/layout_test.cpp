@@ -85,6 +85,12 @@ TEST_F(LayoutTest, DocumentWithoutConfigurationsHasOnePagePerGroup)
     EXPECT_EQ(compositeField->text(), "");
     EXPECT_FALSE(compositeField->isEnabled());
     EXPECT_EQ(colours::backColor(compositeField), QColor(Qt::white));
+    // White in every state, the disabled one included, whether the page or the field holds it.
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        EXPECT_EQ(compositeField->palette().color(group, QPalette::Base), QColor(Qt::white)) << group;
+        EXPECT_EQ(field->palette().color(group, QPalette::Base), QColor(Qt::white)) << group;
+    }
+    EXPECT_EQ(compositeField->property("backColor").toUInt(), colours::WindowBackground);
     EXPECT_GT(top(1, 0), top(0, 0));
 
     // The document had no attribute: one was created with options 1 and 2.
@@ -108,6 +114,17 @@ TEST_F(LayoutTest, DocumentWithoutConfigurationsHasOnePagePerGroup)
     EXPECT_EQ(label->geometry(), row(form_design::Label, form_design::RowStart));
     EXPECT_EQ(compositeField->geometry(), row(form_design::Value, form_design::RowStart + form_design::RowHeight));
     EXPECT_EQ(strip->geometry(), row(form_design::TabStrip, 0));
+}
+
+TEST(ControlTagTest, NumbersTakeThreeDigitsAtLeast)
+{
+    EXPECT_EQ(tagNumber(0), "000");
+    EXPECT_EQ(tagNumber(7), "007");
+    EXPECT_EQ(tagNumber(42), "042");
+    EXPECT_EQ(tagNumber(1234), "1234");
+    EXPECT_EQ(tagNumber(-5), "-005");
+    EXPECT_EQ(controlTag(0, 10, 999, 1000), "000:010:999:1000");
+    EXPECT_EQ(pageTag(3, 12, 105), "003:012:---:105");
 }
 
 TEST_F(LayoutTest, SlotFilterAndInvisibleItemsKeepTheirRows)
