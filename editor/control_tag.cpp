@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QVariant>
+#include <optional>
 
 namespace tavik {
 
@@ -28,6 +29,24 @@ void appendNumber(QString &out, int n)
         out += QLatin1Char(digits[--count]);
 }
 
+// "f:g:i:c", with "---" in the item's place when there is none (a page).
+QString joinedTag(int f, int g, std::optional<int> i, int c)
+{
+    QString out;
+    out.reserve(16);
+    appendNumber(out, f);
+    out += QLatin1Char(':');
+    appendNumber(out, g);
+    out += QLatin1Char(':');
+    if (i)
+        appendNumber(out, *i);
+    else
+        out += QLatin1String("---");
+    out += QLatin1Char(':');
+    appendNumber(out, c);
+    return out;
+}
+
 } // namespace
 
 QString tagNumber(int n)
@@ -40,28 +59,12 @@ QString tagNumber(int n)
 
 QString controlTag(int f, int g, int i, int c)
 {
-    QString out;
-    out.reserve(16);
-    appendNumber(out, f);
-    out += QLatin1Char(':');
-    appendNumber(out, g);
-    out += QLatin1Char(':');
-    appendNumber(out, i);
-    out += QLatin1Char(':');
-    appendNumber(out, c);
-    return out;
+    return joinedTag(f, g, i, c);
 }
 
 QString pageTag(int f, int g, int c)
 {
-    QString out;
-    out.reserve(16);
-    appendNumber(out, f);
-    out += QLatin1Char(':');
-    appendNumber(out, g);
-    out += QLatin1String(":---:");
-    appendNumber(out, c);
-    return out;
+    return joinedTag(f, g, std::nullopt, c);
 }
 
 void setTag(QObject *control, const QString &tag)
