@@ -58,8 +58,8 @@ bool namesItsOwnType(const xmlNode *element)
 
 } // namespace
 
+// One element kind: its name, its defaults once learned, and the kinds of its child elements.
 struct XmlAttributeDefaults::Kind {
-    const Kind *parent = nullptr;
     QByteArray namespaceUri;
     QByteArray localName;
     bool learned = false;
@@ -104,7 +104,6 @@ XmlAttributeDefaults::Kind *XmlAttributeDefaults::kindOf(Kind *parent, const _xm
         if (child->localName == name && child->namespaceUri == ns)
             return child;
     Kind &kind = m_kinds.emplace_back();
-    kind.parent = parent;
     kind.localName = name;
     kind.namespaceUri = ns;
     parent->children.push_back(&kind);
